@@ -1,0 +1,1 @@
+// The virtual mouse grows here.

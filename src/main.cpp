@@ -1,0 +1,2 @@
+// Entry point; the start-up sequence lives in app/.
+int main() { return 1; }

@@ -1,0 +1,64 @@
+#include "platform/paths.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+
+#include "ui/manager.h"
+
+namespace platform {
+namespace {
+
+std::mutex g_mu;
+std::string g_program_dir;
+
+std::string WithSlash(std::string dir) {
+  if (dir.empty() || dir.back() != '/') dir.push_back('/');
+  return dir;
+}
+
+std::string EnvOr(const char* name, const std::string& fallback_under_home) {
+  const char* value = std::getenv(name);
+  if (value && *value) return WithSlash(value);
+  const char* home = std::getenv("HOME");
+  return WithSlash(std::string(home && *home ? home : "/tmp") + "/" + fallback_under_home);
+}
+
+}  // namespace
+
+std::string ProgramDir() {
+  std::lock_guard lock(g_mu);
+  if (g_program_dir.empty()) {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    g_program_dir = ec ? std::string("./") : WithSlash(exe.parent_path().string());
+  }
+  return g_program_dir;
+}
+
+void SetProgramDir(const std::string& dir) {
+  std::lock_guard lock(g_mu);
+  g_program_dir = WithSlash(dir);
+}
+
+std::string UserDataDir() {
+  return EnvOr("XDG_DATA_HOME", ".local/share") + ui::Manager::GetDeviceName() + " Files/";
+}
+
+std::string ConfigHome() { return EnvOr("XDG_CONFIG_HOME", ".config"); }
+
+bool EnsureDirectory(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+  return std::filesystem::is_directory(path, ec);
+}
+
+bool DeleteTree(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::remove_all(path, ec);
+  return !ec;
+}
+
+}  // namespace platform

@@ -1,0 +1,22 @@
+// Where the program's files live.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// Folder of the running executable, ending in "/". Tests may point it elsewhere.
+std::string ProgramDir();
+void SetProgramDir(const std::string& dir);
+
+// "$XDG_DATA_HOME/<caption> Files/" (default ~/.local/share), ending in "/".
+std::string UserDataDir();
+// "$XDG_CONFIG_HOME" (default ~/.config), ending in "/".
+std::string ConfigHome();
+
+// Creates the folder and its missing parents; true if it exists afterwards.
+bool EnsureDirectory(const std::string& path);
+// Removes the folder with everything in it; true on success (also when it did not exist).
+bool DeleteTree(const std::string& path);
+
+}  // namespace platform

@@ -1,0 +1,466 @@
+#include "ui/headless/headless_toolkit.h"
+
+namespace ui {
+
+using Lock = std::lock_guard<std::recursive_mutex>;
+
+HeadlessToolkit::Control& HeadlessToolkit::At(int id) { return controls_[id]; }
+
+HeadlessToolkit::Control HeadlessToolkit::Snapshot(int id) {
+  Lock lock(mu_);
+  return At(id);
+}
+
+bool HeadlessToolkit::Touched(int id) {
+  Lock lock(mu_);
+  return controls_.count(id) != 0;
+}
+
+void HeadlessToolkit::QueueMessageAnswer(int result) {
+  Lock lock(mu_);
+  message_answers_.push_back(result);
+}
+
+std::vector<HeadlessToolkit::MessageRecord> HeadlessToolkit::Messages() {
+  Lock lock(mu_);
+  return messages_;
+}
+
+void HeadlessToolkit::QueueFileAnswer(const std::string& path) {
+  Lock lock(mu_);
+  file_answers_.push_back(path);
+}
+
+void HeadlessToolkit::QueueColorAnswer(std::optional<uint32_t> colour) {
+  Lock lock(mu_);
+  colour_answers_.push_back(colour);
+}
+
+int HeadlessToolkit::PumpMessages() {
+  int delivered = 0;
+  for (;;) {
+    Posted p{};
+    Listener* listener = nullptr;
+    {
+      Lock lock(mu_);
+      if (posted_.empty()) break;
+      p = posted_.front();
+      posted_.pop_front();
+      listener = listener_;
+    }
+    // Delivered without the lock: handlers call back into the toolkit.
+    if (listener) listener->OnMessage(p.message, p.wparam, p.lparam);
+    ++delivered;
+  }
+  return delivered;
+}
+
+std::vector<HeadlessToolkit::Posted> HeadlessToolkit::PendingMessages() {
+  Lock lock(mu_);
+  return {posted_.begin(), posted_.end()};
+}
+
+int HeadlessToolkit::ModalBegins(ModalKind kind) {
+  Lock lock(mu_);
+  return modals_[kind].begins;
+}
+
+int HeadlessToolkit::ModalEnds(ModalKind kind) {
+  Lock lock(mu_);
+  return modals_[kind].ends;
+}
+
+bool HeadlessToolkit::ModalOpen(ModalKind kind) {
+  Lock lock(mu_);
+  return modals_[kind].open;
+}
+
+std::vector<std::tuple<int, std::string>> HeadlessToolkit::TrayIcons() {
+  Lock lock(mu_);
+  std::vector<std::tuple<int, std::string>> out;
+  for (const auto& [id, tip] : tray_) out.emplace_back(id, tip);
+  return out;
+}
+
+int HeadlessToolkit::StartedTimerPeriod() {
+  Lock lock(mu_);
+  return timer_period_;
+}
+
+bool HeadlessToolkit::WindowClosed() {
+  Lock lock(mu_);
+  return closed_;
+}
+
+int HeadlessToolkit::RaiseCount() {
+  Lock lock(mu_);
+  return raised_;
+}
+
+void HeadlessToolkit::SetTrayAvailable(bool available) {
+  Lock lock(mu_);
+  tray_available_ = available;
+}
+
+void HeadlessToolkit::Notify(int number, int code, int64_t value) {
+  Listener* listener = nullptr;
+  {
+    Lock lock(mu_);
+    listener = listener_;
+  }
+  if (listener) listener->OnControlNotify(number, code, value);
+}
+
+void HeadlessToolkit::SetListener(Listener* listener) {
+  Lock lock(mu_);
+  listener_ = listener;
+}
+
+bool HeadlessToolkit::HasControl(int) { return true; }
+
+void HeadlessToolkit::SetTitle(int id, const std::string& text) {
+  Lock lock(mu_);
+  At(id).title = text;
+}
+
+std::string HeadlessToolkit::GetTitle(int id) {
+  Lock lock(mu_);
+  return At(id).title;
+}
+
+void HeadlessToolkit::SetVisible(int id, bool visible) {
+  Lock lock(mu_);
+  At(id).visible = visible;
+}
+
+bool HeadlessToolkit::IsVisible(int id) {
+  Lock lock(mu_);
+  return At(id).visible;
+}
+
+void HeadlessToolkit::SetEnabled(int id, bool enabled) {
+  Lock lock(mu_);
+  At(id).enabled = enabled;
+}
+
+bool HeadlessToolkit::IsEnabled(int id) {
+  Lock lock(mu_);
+  return At(id).enabled;
+}
+
+void HeadlessToolkit::SetTooltip(int id, const std::string& text) {
+  Lock lock(mu_);
+  At(id).tooltip = text;
+}
+
+bool HeadlessToolkit::GetCheck(int id) {
+  Lock lock(mu_);
+  return At(id).checked;
+}
+
+void HeadlessToolkit::SetCheck(int id, bool checked) {
+  Lock lock(mu_);
+  At(id).checked = checked;
+}
+
+uint32_t HeadlessToolkit::GetColor(int id) {
+  Lock lock(mu_);
+  return At(id).colour;
+}
+
+void HeadlessToolkit::SetColor(int id, uint32_t colour) {
+  Lock lock(mu_);
+  At(id).colour = colour;
+}
+
+void HeadlessToolkit::SetImage(int id, const std::string& file) {
+  Lock lock(mu_);
+  At(id).image = file;
+}
+
+void HeadlessToolkit::ClearItems(int id) {
+  Lock lock(mu_);
+  At(id).items.clear();
+  At(id).cur_sel = -1;
+}
+
+void HeadlessToolkit::AddItem(int id, const std::string& text, int64_t data) {
+  Lock lock(mu_);
+  At(id).items.push_back({text, data});
+}
+
+int HeadlessToolkit::GetItemCount(int id) {
+  Lock lock(mu_);
+  return static_cast<int>(At(id).items.size());
+}
+
+std::string HeadlessToolkit::GetItemText(int id, int index) {
+  Lock lock(mu_);
+  auto& items = At(id).items;
+  return index >= 0 && index < static_cast<int>(items.size()) ? items[index].text : "";
+}
+
+void HeadlessToolkit::SetItemText(int id, int index, const std::string& text) {
+  Lock lock(mu_);
+  auto& items = At(id).items;
+  if (index >= 0 && index < static_cast<int>(items.size())) items[index].text = text;
+}
+
+int64_t HeadlessToolkit::GetItemData(int id, int index) {
+  Lock lock(mu_);
+  auto& items = At(id).items;
+  return index >= 0 && index < static_cast<int>(items.size()) ? items[index].data : -1;
+}
+
+bool HeadlessToolkit::SelectData(int id, int64_t data) {
+  Lock lock(mu_);
+  auto& c = At(id);
+  for (size_t i = 0; i < c.items.size(); ++i) {
+    if (c.items[i].data == data) {
+      c.cur_sel = static_cast<int>(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+int HeadlessToolkit::GetCurSel(int id) {
+  Lock lock(mu_);
+  return At(id).cur_sel;
+}
+
+void HeadlessToolkit::SetCurSel(int id, int index) {
+  Lock lock(mu_);
+  auto& c = At(id);
+  c.cur_sel = index >= 0 && index < static_cast<int>(c.items.size()) ? index : -1;
+}
+
+int64_t HeadlessToolkit::GetCurData(int id) {
+  Lock lock(mu_);
+  auto& c = At(id);
+  return c.cur_sel >= 0 && c.cur_sel < static_cast<int>(c.items.size()) ? c.items[c.cur_sel].data
+                                                                        : -1;
+}
+
+std::string HeadlessToolkit::GetEditText(int id) {
+  Lock lock(mu_);
+  return At(id).edit_text;
+}
+
+void HeadlessToolkit::SetEditText(int id, const std::string& text) {
+  Lock lock(mu_);
+  At(id).edit_text = text;
+}
+
+void HeadlessToolkit::SetRange(int id, int minimum, int maximum) {
+  Lock lock(mu_);
+  At(id).range_min = minimum;
+  At(id).range_max = maximum;
+}
+
+void HeadlessToolkit::SetPos(int id, int position) {
+  Lock lock(mu_);
+  At(id).pos = position;
+}
+
+int HeadlessToolkit::GetPos(int id) {
+  Lock lock(mu_);
+  return At(id).pos;
+}
+
+void HeadlessToolkit::SetProgress(int id, int percent) {
+  Lock lock(mu_);
+  At(id).progress = percent;
+}
+
+void HeadlessToolkit::SetDPILevelCount(int id, int count) {
+  Lock lock(mu_);
+  At(id).dpi_count = count;
+}
+
+int HeadlessToolkit::GetDPILevelCount(int id) {
+  Lock lock(mu_);
+  return At(id).dpi_count;
+}
+
+int HeadlessToolkit::GetDPIValue(int id, int level) {
+  Lock lock(mu_);
+  auto& v = At(id).dpi_values;
+  auto it = v.find(level);
+  return it == v.end() ? 0 : it->second;
+}
+
+void HeadlessToolkit::SetDPIValue(int id, int level, int value) {
+  Lock lock(mu_);
+  At(id).dpi_values[level] = value;
+}
+
+uint32_t HeadlessToolkit::GetDPIColorValue(int id, int level) {
+  Lock lock(mu_);
+  auto& v = At(id).dpi_colours;
+  auto it = v.find(level);
+  return it == v.end() ? 0 : it->second;
+}
+
+void HeadlessToolkit::SetDPIColorValue(int id, int level, uint32_t colour) {
+  Lock lock(mu_);
+  At(id).dpi_colours[level] = colour;
+}
+
+void HeadlessToolkit::SetDPISelected(int id, int level) {
+  Lock lock(mu_);
+  At(id).dpi_selected = level;
+}
+
+int HeadlessToolkit::GetDPISelected(int id) {
+  Lock lock(mu_);
+  return At(id).dpi_selected;
+}
+
+void HeadlessToolkit::SetBattery(int id, int percent, bool charging) {
+  Lock lock(mu_);
+  At(id).battery = percent;
+  At(id).charging = charging;
+}
+
+void HeadlessToolkit::SetDeviceItems(int id, const std::vector<DeviceListItem>& items) {
+  Lock lock(mu_);
+  At(id).devices = items;
+}
+
+void HeadlessToolkit::SetMouseItems(int id, const std::vector<MouseItem>& items) {
+  Lock lock(mu_);
+  At(id).mouse_items = items;
+}
+
+void HeadlessToolkit::SetMouseSelected(int id, int key_value) {
+  Lock lock(mu_);
+  At(id).mouse_selected = key_value;
+}
+
+void HeadlessToolkit::SetTabItems(int id, const std::vector<TabItem>& items) {
+  Lock lock(mu_);
+  At(id).tabs = items;
+}
+
+void HeadlessToolkit::SetTabItemVisible(int id, int item_id, bool visible) {
+  Lock lock(mu_);
+  for (auto& tab : At(id).tabs) {
+    if (tab.id == item_id) tab.visible = visible;
+  }
+}
+
+void HeadlessToolkit::SelectTab(int id, int position) {
+  Lock lock(mu_);
+  At(id).tab_selected = position;
+}
+
+int HeadlessToolkit::ShowMessage(const std::string& message, const std::string& title, int style) {
+  Lock lock(mu_);
+  int result = kResultOk;
+  if (!message_answers_.empty()) {
+    result = message_answers_.front();
+    message_answers_.pop_front();
+  }
+  messages_.push_back({message, title, style, result});
+  return result;
+}
+
+std::string HeadlessToolkit::PickOpenFile(const std::string&, const std::string&) {
+  Lock lock(mu_);
+  if (file_answers_.empty()) return "";
+  std::string path = file_answers_.front();
+  file_answers_.pop_front();
+  return path;
+}
+
+std::string HeadlessToolkit::PickSaveFile(const std::string& title, const std::string&,
+                                          const std::string& filter) {
+  return PickOpenFile(title, filter);
+}
+
+std::string HeadlessToolkit::PickFolder(const std::string& title) {
+  return PickOpenFile(title, "");
+}
+
+std::optional<uint32_t> HeadlessToolkit::PickColor(uint32_t) {
+  Lock lock(mu_);
+  if (colour_answers_.empty()) return std::nullopt;
+  auto colour = colour_answers_.front();
+  colour_answers_.pop_front();
+  return colour;
+}
+
+void HeadlessToolkit::BeginModal(ModalKind kind) {
+  Lock lock(mu_);
+  auto& m = modals_[kind];
+  ++m.begins;
+  m.open = true;
+  m.progress = 0;
+}
+
+// Tests run worker turns themselves, so the modal run cannot block here.
+void HeadlessToolkit::RunModal(ModalKind) {}
+
+void HeadlessToolkit::EndModal(ModalKind kind) {
+  Lock lock(mu_);
+  auto& m = modals_[kind];
+  if (!m.open) return;
+  ++m.ends;
+  m.open = false;
+}
+
+void HeadlessToolkit::SetModalProgress(ModalKind kind, int percent) {
+  Lock lock(mu_);
+  modals_[kind].progress = percent;
+}
+
+void HeadlessToolkit::PostMessage(int message, int64_t wparam, int64_t lparam) {
+  Lock lock(mu_);
+  posted_.push_back({message, wparam, lparam});
+}
+
+void HeadlessToolkit::SetWindowState(WindowState state) {
+  Lock lock(mu_);
+  window_state_ = state;
+}
+
+WindowState HeadlessToolkit::GetWindowState() {
+  Lock lock(mu_);
+  return window_state_;
+}
+
+void HeadlessToolkit::RaiseWindow() {
+  Lock lock(mu_);
+  ++raised_;
+  if (window_state_ != WindowState::kMaximized) window_state_ = WindowState::kNormal;
+}
+
+void HeadlessToolkit::CloseWindow() {
+  Lock lock(mu_);
+  closed_ = true;
+}
+
+void HeadlessToolkit::StartTimer(int period_ms) {
+  Lock lock(mu_);
+  timer_period_ = period_ms;
+}
+
+bool HeadlessToolkit::TrayAvailable() {
+  Lock lock(mu_);
+  return tray_available_;
+}
+
+bool HeadlessToolkit::AddTrayIcon(int id, const std::string&, const std::string& tip) {
+  Lock lock(mu_);
+  if (!tray_available_) return false;
+  tray_[id] = tip;
+  return true;
+}
+
+void HeadlessToolkit::RemoveTrayIcon(int id) {
+  Lock lock(mu_);
+  tray_.erase(id);
+}
+
+}  // namespace ui

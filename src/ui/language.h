@@ -1,0 +1,19 @@
+// Every text the person reads, looked up by number in "<ProgramDir>language/<id>.lan".
+#pragma once
+
+#include <string>
+
+namespace ui {
+
+// 2052 (Simplified Chinese) or 1033 (English) unless the settings hold another number.
+int LanguageId();
+void SetLanguageId(int id);
+
+}  // namespace ui
+
+// The value of key `number` in `section` of the current language file, cut to 259
+// characters; empty when the file, section or key is missing. The file is read at every call,
+// so a language switch shows at the next lookup.
+std::string LanguageText(const std::string& section, int number);
+// Section "LAN", where nearly every text lives.
+std::string LanguageText(int number);

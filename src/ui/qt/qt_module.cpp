@@ -1,0 +1,1 @@
+// The Qt layer grows here.
