@@ -1,0 +1,89 @@
+#include "store/profiles.h"
+
+#include <string_view>
+#include <vector>
+
+#include "store/profile_store.h"
+#include "ui/language.h"
+#include "ui/toolkit.h"
+
+namespace profiles {
+
+std::string ProfileDisplayName(const std::string& stored_name, const std::string& word) {
+  // Default names carry the word of the language they were created in; show today's word.
+  for (std::string_view prefix : {std::string_view("Profile"), std::string_view("配置方案")}) {
+    if (std::string_view(stored_name).starts_with(prefix)) {
+      return word + " " + stored_name.substr(prefix.size());
+    }
+  }
+  return stored_name;
+}
+
+}  // namespace profiles
+
+namespace {
+
+// Creates the default profiles in a database without any and makes the first one active.
+// The caller holds the store's lock, so two fills cannot both create them.
+void CreateDefaultProfiles(ProfileStore& store) {
+  const std::string word = LanguageText("LAN", profiles::kProfileWordText);
+  // One transaction: much faster, and an interrupted creation leaves no half set behind.
+  SQLiteAutoTransaction transaction(&store);
+  int first = 0;
+  for (int i = 1; i <= profiles::kDefaultProfileCount; ++i) {
+    ProfileRecord record;
+    record.name = word + " " + std::to_string(i);
+    const int profile = store.AddProfile(record);
+    if (first == 0) first = profile;
+  }
+  transaction.Commit();
+  store.SetActiveProfile(first != 0 ? first : 1);
+}
+
+}  // namespace
+
+int RefreshProfileList(ui::Toolkit& toolkit, ProfileStore& store) {
+  std::vector<ProfileRecord> list;
+  int current = 0;
+  {
+    auto hold = store.Lock();
+    store.ListProfiles(list);
+    if (list.empty()) {
+      CreateDefaultProfiles(store);
+      store.ListProfiles(list);
+    }
+    current = store.GetActiveProfile();
+    if (current < 1) {
+      store.SetActiveProfile(1);
+      current = store.GetActiveProfile();
+    }
+    // A database whose numbering does not start at 1 still gets an active profile.
+    if (current < 1 && !list.empty()) {
+      store.SetActiveProfile(list.front().profile);
+      current = store.GetActiveProfile();
+    }
+  }
+  // The toolkit is called only after the store's lock is released: the window thread may
+  // be waiting for that lock while the toolkit waits for the window thread.
+  const std::string word = LanguageText("LAN", profiles::kProfileWordText);
+  toolkit.ClearItems(profiles::kProfileListControl);
+  for (const ProfileRecord& record : list) {
+    toolkit.AddItem(profiles::kProfileListControl, profiles::ProfileDisplayName(record.name, word),
+                    record.profile);
+  }
+  if (current >= 1) toolkit.SelectData(profiles::kProfileListControl, current);
+  return current < 1 ? 0 : current;
+}
+
+void SwitchProfile(ui::Toolkit& toolkit, ProfileStore& store,
+                   const profiles::AppendTaskFn& append_task, int& current_profile) {
+  const int64_t selected = toolkit.GetCurData(profiles::kProfileListControl);
+  if (selected < 1) return;
+  current_profile = static_cast<int>(selected);
+  store.SetActiveProfile(current_profile);
+  // The dialog is registered before the task is queued, so a task that ends quickly still
+  // finds it to close; RunModal returns at once if that already happened.
+  toolkit.BeginModal(ui::ModalKind::kWait);
+  if (append_task) append_task(profiles::kApplyProfileTask);
+  toolkit.RunModal(ui::ModalKind::kWait);
+}

@@ -1,0 +1,42 @@
+// The profile list of the main window: the five default profiles, the names it shows, which
+// profile is active, and what choosing another one does.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class ProfileStore;
+namespace ui {
+class Toolkit;
+}
+
+namespace profiles {
+
+// The profile selector of the main window.
+inline constexpr int kProfileListControl = 64;
+// The device task that applies the newly active profile to the pages and the mouse.
+inline constexpr int kApplyProfileTask = 7;
+// Language text: the word that stands for "profile" in default names.
+inline constexpr int kProfileWordText = 60;
+inline constexpr int kDefaultProfileCount = 5;
+
+// Appends a task code to the main window's task list (any thread).
+using AppendTaskFn = std::function<void(int)>;
+
+// A stored name beginning with "Profile" or "配置方案" is shown with `word` in place of that
+// prefix (the rest, leading blank included, follows after one more blank); any other name is
+// shown as stored.
+std::string ProfileDisplayName(const std::string& stored_name, const std::string& word);
+
+}  // namespace profiles
+
+// Fills the profile selector from the store, creating the five default profiles in a
+// database that has none, and selects the active profile (making one active if none is).
+// Returns the current profile number, 0 when there is none. Runs on the worker.
+int RefreshProfileList(ui::Toolkit& toolkit, ProfileStore& store);
+
+// The person chose an entry of the profile selector (window thread): the entry's profile
+// becomes `current_profile` and the active one, the apply task is queued and the wait dialog
+// runs until that task ends it. Nothing happens when no entry is selected.
+void SwitchProfile(ui::Toolkit& toolkit, ProfileStore& store,
+                   const profiles::AppendTaskFn& append_task, int& current_profile);

@@ -1,0 +1,77 @@
+// A fresh user-data folder per test with the store opened on it, and a second, independent
+// SQLite connection for looking at the file behind the store's back.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+
+#include "store/profile_store.h"
+
+namespace store_test {
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "store_XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+    path_ += '/';
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Column 0 of the first row of `sql` on a separate read-only connection; -1 when the query
+// fails.
+inline int64_t QueryInt(const std::string& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  int64_t result = -1;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW) {
+      result = sqlite3_column_int64(st, 0);
+    }
+    sqlite3_finalize(st);
+  }
+  sqlite3_close(db);
+  return result;
+}
+
+inline bool ExecuteOn(const std::string& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  bool ok = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+            sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+  sqlite3_close(db);
+  return ok;
+}
+
+class StoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(dir_.path() + "db");
+    ASSERT_TRUE(store().OpenForModel(dir_.path(), "K7"));
+  }
+  void TearDown() override { EXPECT_TRUE(store().Close()); }
+
+  static ProfileStore& store() { return ProfileStore::Instance(); }
+  std::string DbFile(const std::string& model = "K7") const {
+    return dir_.path() + "db/" + model + "_data.db";
+  }
+  int64_t Count(const std::string& sql) const { return QueryInt(DbFile(), sql); }
+
+  TempDir dir_;
+};
+
+}  // namespace store_test
