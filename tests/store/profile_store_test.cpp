@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <functional>
 #include <thread>
@@ -562,6 +563,28 @@ TEST_F(StoreTest, TwoThreadsInsertAndReadWithoutMixingUp) {
   std::sort(all.begin(), all.end());
   EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end());
   EXPECT_EQ(Count("SELECT count(*) FROM t_macro_data"), 2 * kRounds);
+}
+
+TEST_F(StoreTest, SwitchingModelsWhileAnotherThreadWorks) {
+  std::atomic<int> inserted{0};
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    ProfileStore& s = ProfileStore::Instance();
+    std::vector<MacroRecord> list;
+    while (!done) {
+      if (s.AddMacro("m") != 0) ++inserted;
+      s.ListMacros(list);
+    }
+  });
+  for (int i = 0; i < 40; ++i) {
+    EXPECT_TRUE(store().OpenForModel(dir_.path(), i % 2 == 0 ? "B" : "K7"));
+  }
+  done = true;
+  worker.join();
+  // Every insert that reported success landed in one of the two files.
+  EXPECT_EQ(Count("SELECT count(*) FROM t_macro_data") +
+                QueryInt(DbFile("B"), "SELECT count(*) FROM t_macro_data"),
+            inserted.load());
 }
 
 }  // namespace

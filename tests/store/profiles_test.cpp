@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <thread>
 #include <vector>
 
 #include "platform/paths.h"
@@ -166,6 +167,62 @@ TEST_F(ProfileListTest, SwitchWithoutSelectionDoesNothing) {
   EXPECT_EQ(current, 2);
   EXPECT_EQ(calls, 0);
   EXPECT_EQ(toolkit_.ModalBegins(ui::ModalKind::kWait), 0);
+}
+
+TEST_F(ProfileListTest, TwoFillsAtOnceCreateOneSetOfProfiles) {
+  ui::HeadlessToolkit other;
+  std::thread worker([&] { RefreshProfileList(toolkit_, store()); });
+  RefreshProfileList(other, store());
+  worker.join();
+  EXPECT_EQ(Count("SELECT count(*) FROM t_profile_data"), 5);
+  EXPECT_EQ(Count("SELECT count(*) FROM t_configdata"), 250);
+  EXPECT_EQ(Entries().size(), 5u);
+  EXPECT_EQ(other.Snapshot(kProfileListControl).items.size(), 5u);
+}
+
+// A toolkit that, on every call the profile code makes, has another thread use the store.
+// If the store's lock were held across the call, that thread could not finish and the test
+// would hang, as the real window thread would.
+class LockCheckingToolkit : public ui::HeadlessToolkit {
+ public:
+  void ClearItems(int id) override {
+    CheckStoreFree();
+    HeadlessToolkit::ClearItems(id);
+  }
+  void AddItem(int id, const std::string& text, int64_t data) override {
+    CheckStoreFree();
+    HeadlessToolkit::AddItem(id, text, data);
+  }
+  bool SelectData(int id, int64_t data) override {
+    CheckStoreFree();
+    return HeadlessToolkit::SelectData(id, data);
+  }
+  void BeginModal(ui::ModalKind kind) override {
+    CheckStoreFree();
+    HeadlessToolkit::BeginModal(kind);
+  }
+  void RunModal(ui::ModalKind kind) override {
+    CheckStoreFree();
+    HeadlessToolkit::RunModal(kind);
+  }
+  int checks = 0;
+
+ private:
+  void CheckStoreFree() {
+    std::thread([] { ProfileStore::Instance().GetActiveProfile(); }).join();
+    ++checks;
+  }
+};
+
+TEST_F(ProfileListTest, ToolkitIsNeverCalledUnderTheStoreLock) {
+  LockCheckingToolkit toolkit;
+  ASSERT_EQ(RefreshProfileList(toolkit, store()), 1);
+  toolkit.SetCurSel(kProfileListControl, 1);
+  int current = 1;
+  SwitchProfile(
+      toolkit, store(), [](int) {}, current);
+  EXPECT_EQ(current, 2);
+  EXPECT_EQ(toolkit.checks, 1 + 5 + 1 + 2);  // clear, five entries, select, begin and run
 }
 
 }  // namespace
