@@ -193,10 +193,6 @@ constexpr const char kListFrames[] =
     "SELECT * FROM t_ledframe_data WHERE led_id = ? ORDER BY frame_index ASC";
 constexpr const char kCountFrames[] = "select count(*) FROM t_ledframe_data WHERE led_id = ?";
 
-}  // namespace
-
-namespace {
-
 // One statement run from prepare to finalize: the building blocks of every operation. The
 // caller holds the store's lock for the helper's whole life.
 class Query {

@@ -76,11 +76,14 @@ int RefreshProfileList(ui::Toolkit& toolkit, ProfileStore& store) {
 }
 
 void SwitchProfile(ui::Toolkit& toolkit, ProfileStore& store,
-                   const profiles::AppendTaskFn& append_task, int& current_profile) {
+                   const profiles::SetCurrentProfileFn& set_current_profile,
+                   const profiles::AppendTaskFn& append_task) {
   const int64_t selected = toolkit.GetCurData(profiles::kProfileListControl);
   if (selected < 1) return;
-  current_profile = static_cast<int>(selected);
-  store.SetActiveProfile(current_profile);
+  const int profile = static_cast<int>(selected);
+  // Set before the task is queued: the task works on the current profile.
+  if (set_current_profile) set_current_profile(profile);
+  store.SetActiveProfile(profile);
   // The dialog is registered before the task is queued, so a task that ends quickly still
   // finds it to close; RunModal returns at once if that already happened.
   toolkit.BeginModal(ui::ModalKind::kWait);

@@ -22,6 +22,9 @@ inline constexpr int kDefaultProfileCount = 5;
 
 // Appends a task code to the main window's task list (any thread).
 using AppendTaskFn = std::function<void(int)>;
+// Makes a profile number the main window's current profile. The worker reads it, so the
+// main window keeps it where both threads may use it (an atomic).
+using SetCurrentProfileFn = std::function<void(int)>;
 
 // A stored name beginning with "Profile" or "配置方案" is shown with `word` in place of that
 // prefix (the rest, leading blank included, follows after one more blank); any other name is
@@ -36,7 +39,8 @@ std::string ProfileDisplayName(const std::string& stored_name, const std::string
 int RefreshProfileList(ui::Toolkit& toolkit, ProfileStore& store);
 
 // The person chose an entry of the profile selector (window thread): the entry's profile
-// becomes `current_profile` and the active one, the apply task is queued and the wait dialog
-// runs until that task ends it. Nothing happens when no entry is selected.
+// becomes the current and the active one, the apply task is queued and the wait dialog runs
+// until that task ends it. Nothing happens when no entry is selected.
 void SwitchProfile(ui::Toolkit& toolkit, ProfileStore& store,
-                   const profiles::AppendTaskFn& append_task, int& current_profile);
+                   const profiles::SetCurrentProfileFn& set_current_profile,
+                   const profiles::AppendTaskFn& append_task);

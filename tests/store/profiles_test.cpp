@@ -146,9 +146,11 @@ TEST_F(ProfileListTest, SwitchStoresTheChoiceQueuesTheTaskAndRunsTheWaitDialog) 
     // The new dialog is already registered when the task is queued.
     EXPECT_TRUE(toolkit_.ModalOpen(ui::ModalKind::kWait));
     EXPECT_EQ(toolkit_.ModalBegins(ui::ModalKind::kWait), 2);
+    EXPECT_EQ(current, 3);
     tasks.push_back(code);
   };
-  SwitchProfile(toolkit_, store(), append, current);
+  SwitchProfile(
+      toolkit_, store(), [&](int profile) { current = profile; }, append);
   EXPECT_EQ(current, 3);
   EXPECT_EQ(store().GetActiveProfile(), 3);
   EXPECT_EQ(Count("SELECT count(*) FROM t_profile_data WHERE status = 1"), 1);
@@ -163,7 +165,7 @@ TEST_F(ProfileListTest, SwitchWithoutSelectionDoesNothing) {
   int current = 2;
   int calls = 0;
   SwitchProfile(
-      toolkit_, store(), [&](int) { ++calls; }, current);
+      toolkit_, store(), [&](int profile) { current = profile; }, [&](int) { ++calls; });
   EXPECT_EQ(current, 2);
   EXPECT_EQ(calls, 0);
   EXPECT_EQ(toolkit_.ModalBegins(ui::ModalKind::kWait), 0);
@@ -220,7 +222,7 @@ TEST_F(ProfileListTest, ToolkitIsNeverCalledUnderTheStoreLock) {
   toolkit.SetCurSel(kProfileListControl, 1);
   int current = 1;
   SwitchProfile(
-      toolkit, store(), [](int) {}, current);
+      toolkit, store(), [&](int profile) { current = profile; }, [](int) {});
   EXPECT_EQ(current, 2);
   EXPECT_EQ(toolkit.checks, 1 + 5 + 1 + 2);  // clear, five entries, select, begin and run
 }
