@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "log/trace.h"
+#include "platform/ini_file.h"
+#include "platform/paths.h"
 
 namespace device {
 
@@ -295,14 +297,10 @@ std::vector<ModeRecord> DriverComm::Modes() const {
   return modes_;
 }
 
-void DriverComm::SetScreenPauseSource(std::function<int()> source) {
-  std::lock_guard lock(mu_);
-  screen_pause_source_ = std::move(source);
-}
-
 void DriverComm::EnumerateDevice() {
   std::lock_guard lock(mu_);
-  screen_pause_ms_.store(screen_pause_source_ ? std::max(0, screen_pause_source_()) : 0);
+  screen_pause_ms_.store(
+      std::max(0, platform::ReadIniInt(platform::ProgramDir() + "config.ini", "DELAY", "TIME", 0)));
   // A rebuild starts from an empty list even when the caller did not close first, so no
   // interface is opened twice.
   DropEntries();
@@ -354,6 +352,13 @@ void DriverComm::CloseDevices() {
   if (!IsOpen()) return;
   SetOpen(false);
   DropEntries();
+}
+
+void DriverComm::RebuildDeviceList() {
+  std::lock_guard lock(mu_);
+  CloseDevices();
+  EnumerateDevice();
+  SetOpen(true);
 }
 
 void DriverComm::ClearCaches() {

@@ -135,6 +135,8 @@ class DriverComm {
   void EnumerateDevice();
   // Closes every interface and empties the list; nothing happens while closed.
   void CloseDevices();
+  // CloseDevices, EnumerateDevice and open again, with no exchange in between.
+  void RebuildDeviceList();
 
   bool IsOpen() const { return open_.load(); }
   void SetOpen(bool open) { open_.store(open); }
@@ -173,8 +175,8 @@ class DriverComm {
   bool IsWireless() const { return wireless_.load(); }
   int PollDelayMs() const { return wireless_.load() ? kReceiverPollMs : kCablePollMs; }
 
-  // The pause after each screen frame, read at every enumeration (0 when absent).
-  void SetScreenPauseSource(std::function<int()> source);
+  // The pause after each screen frame: "TIME" of section "DELAY" in config.ini beside the
+  // program, read at every enumeration (0 when absent).
   int ScreenPauseMs() const { return screen_pause_ms_.load(); }
 
   // --- identity and status ---
@@ -224,7 +226,6 @@ class DriverComm {
   std::atomic<bool> open_{false};
   std::atomic<bool> wireless_{false};
   std::atomic<int> screen_pause_ms_{0};
-  std::function<int()> screen_pause_source_;
 
   std::vector<ModeRecord> modes_;
   std::vector<OpenEntry> entries_;

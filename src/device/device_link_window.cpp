@@ -1,0 +1,233 @@
+#include "device/device_link_window.h"
+
+#include <cstdio>
+#include <map>
+#include <vector>
+
+#include "log/trace.h"
+#include "ui/language.h"
+
+namespace device {
+
+namespace {
+
+std::string UpperAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+// What the device list shows for one model: cable wins, then an online receiver, then an
+// offline receiver; the version comes from the same entry.
+struct ModelState {
+  int mode = -1;
+  int online = 0;
+  int release = 0;
+};
+
+}  // namespace
+
+DeviceLinkWindow::DeviceLinkWindow(DriverComm& comm, ui::Toolkit& toolkit,
+                                   DeviceListControl& device_list, DeviceWindowHost& host)
+    : comm_(comm), toolkit_(toolkit), device_list_(device_list), host_(host) {}
+
+void DeviceLinkWindow::ShowDisconnected(bool hide_device_list) {
+  device_connected_.store(false);
+  toolkit_.SetTitle(kConnectionLabel, LanguageText(50));
+  toolkit_.SelectTab(kPageTabs, 0);
+  toolkit_.SetVisible(kPageTabs, false);
+  toolkit_.SetVisible(kConnectHint, true);
+  if (hide_device_list) {
+    toolkit_.SetVisible(kPlaceholderPicture, true);
+    toolkit_.SetVisible(kPlaceholderArea, true);
+    toolkit_.SetVisible(DeviceListControl::kControlId, false);
+  }
+}
+
+void DeviceLinkWindow::ShowConnected(int mode) {
+  if (mode == kModeReceiver) mode_.store(kModeReceiver);
+  toolkit_.SetVisible(kConnectHint, false);
+  toolkit_.SetVisible(kPageTabs, true);
+  toolkit_.SelectTab(kPageTabs, 1);
+  toolkit_.SetTitle(kConnectionLabel, LanguageText(mode == kModeCable ? 51 : 52));
+  device_list_.SetDeviceState(comm_.SelectedType(), mode, 1);
+  device_connected_.store(true);
+  toolkit_.SetVisible(kPlaceholderPicture, false);
+  toolkit_.SetVisible(kPlaceholderArea, false);
+  toolkit_.SetVisible(DeviceListControl::kControlId, true);
+}
+
+void DeviceLinkWindow::UpdateDeviceList() {
+  const int remembered = host_.ReadDeviceType();
+  comm_.RebuildDeviceList();
+
+  comm_.SetSelectedType(0);
+  std::vector<DeviceEntry> entries;
+  const bool any = comm_.CollectEntries(entries);
+  comm_.SetSelectedType(remembered);
+
+  std::map<int, ModelState> models;
+  for (const DeviceEntry& e : entries) {
+    ModelState& m = models[e.device_type];
+    const bool better = m.mode == -1 || (e.mode == kModeCable && m.mode != kModeCable) ||
+                        (e.mode == m.mode && e.online > m.online);
+    if (better) m = ModelState{e.mode, e.online, e.release};
+  }
+  device_list_.SetAllDeviceState(0);
+  for (const auto& [type, m] : models) {
+    device_list_.SetDeviceState(type, m.mode, m.online);
+    device_list_.SetDeviceVersion(type, m.release);
+  }
+  device_list_.SetSelectDevice(remembered);
+  // With no model listed at all the control has no choice to make; keep the remembered one.
+  const int chosen = device_list_.Items().empty() ? remembered : device_list_.GetSelectDevice();
+  comm_.SetSelectedType(chosen);
+  host_.WriteDeviceType(chosen);
+  host_.LoadModelDescription(chosen);
+
+  if (any) {
+    device_present_.store(true);
+    mode_.store(0);
+    const int mode = comm_.GetConnectMode();
+    if (mode == kModeCable) {
+      ShowConnected(kModeCable);
+      Trace(2, "UpdateDeviceList, USB 显示: 当前模式: %d", mode);
+    } else if (mode == kModeReceiver) {
+      ShowConnected(kModeReceiver);
+      Trace(2, "UpdateDeviceList, 2.4G 显示: 当前模式: %d", mode);
+    } else {
+      ShowDisconnected(true);
+      Trace(2, "UpdateDeviceList, 隐藏: 当前模式: %d", mode);
+    }
+  } else {
+    device_present_.store(false);
+    ShowDisconnected(true);
+    host_.StopMacroRecording();
+    Trace(2, "UpdateDeviceList, 无设备隐藏");
+  }
+}
+
+void DeviceLinkWindow::UpdateUSBDevice(const DeviceChange& change) {
+  const std::string name = UpperAscii(change.name);
+  Trace(2, "UpdateUSBDevice path: %s", name.c_str());
+  char pattern[48];
+  for (const ModeRecord& m : comm_.Modes()) {
+    if (change.event == kDeviceArrival) {
+      std::snprintf(pattern, sizeof pattern, "VID_%04X&PID_%04X", m.vid, m.pid);
+      if (name.find(pattern) == std::string::npos) continue;
+      if (comm_.IsCommandInterfacePath(change.path)) host_.AppendTask(2);
+      return;
+    }
+    if (change.event == kDeviceRemoveComplete) {
+      if (!device_present_.load()) return;
+      std::snprintf(pattern, sizeof pattern, "VID_%04X&PID_%04X&MI_02", m.vid, m.pid);
+      if (name.find(pattern) == std::string::npos) continue;
+      host_.AppendTask(3);
+      return;
+    }
+  }
+}
+
+void DeviceLinkWindow::ShowReceiverLinked() {
+  toolkit_.SetVisible(kPlaceholderPicture, false);
+  toolkit_.SetVisible(kPlaceholderArea, false);
+  toolkit_.SetVisible(DeviceListControl::kControlId, true);
+  toolkit_.SetVisible(kPageTabs, true);
+  toolkit_.SetTitle(kConnectionLabel, LanguageText(52));
+  device_connected_.store(true);
+  device_list_.SetDeviceState(kReceiverModelType, kModeReceiver, 1);
+  toolkit_.SelectTab(kPageTabs, 1);
+  toolkit_.SetVisible(kConnectHint, false);
+  mode_.store(kModeReceiver);
+}
+
+void DeviceLinkWindow::PollNotifications() {
+  {
+    std::lock_guard lock(poll_mu_);
+    const uint64_t now = comm_.clock().TickCount();
+    if (polled_ && now - last_poll_tick_ < static_cast<uint64_t>(kPollSpacingMs)) return;
+    polled_ = true;
+    last_poll_tick_ = now;
+  }
+  uint8_t report[65] = {};
+  comm_.ReadNotification(report, sizeof report);
+  if (report[0] != 0) {
+    Trace(2, "mouse notify data: %02X %02X %02X %02X %02X %02X", report[0], report[1], report[2],
+          report[3], report[4], report[5]);
+  }
+  if (report[0] != 0x09 || report[1] != 0xFA) return;
+  HandleNotification(report);
+}
+
+void DeviceLinkWindow::HandleNotification(const uint8_t* report) {
+  const int value = report[3];
+  switch (report[2]) {
+    case 2:
+      Trace(2, "上报dongle和设备的连接状态: %d", value);
+      if (value == 1) {
+        ShowReceiverLinked();
+        host_.RunDeviceArrival();
+      } else {
+        device_connected_.store(false);
+        toolkit_.SetTitle(kConnectionLabel, LanguageText(50));
+        toolkit_.SelectTab(kPageTabs, 0);
+        toolkit_.SetVisible(kPageTabs, false);
+        toolkit_.SetVisible(kConnectHint, true);
+        device_list_.SetDeviceState(kReceiverModelType, kModeReceiver, 0);
+        comm_.FlushNotifications();
+        host_.StopMacroRecording();
+      }
+      break;
+    case 3:
+      // Levels count from 1 and a mouse has at most seven; anything else is not a level.
+      if (value >= 1 && value <= 7 && value != host_.CurrentDpiLevel() + 1) {
+        host_.DpiLevelChanged(value - 1);
+      }
+      if (!device_connected_.load()) ShowReceiverLinked();
+      break;
+    case 5:
+      toolkit_.SetBattery(kBatteryControl, value & 0x7F, (value >> 7) != 0);
+      Trace(2, "上报当前电量信息: %d", value);
+      break;
+    case 9:
+      toolkit_.SelectData(kReportRateControl, value);
+      if (value == kReportRate8000) {
+        toolkit_.SetCheck(kSensorOption3, false);
+        toolkit_.SetEnabled(kSensorOption3, false);
+      } else {
+        toolkit_.SetEnabled(kSensorOption3, true);
+      }
+      if (!device_connected_.load()) ShowReceiverLinked();
+      break;
+    default:
+      break;
+  }
+}
+
+void DeviceLinkWindow::OnDeviceStatus(int reason) {
+  switch (reason) {
+    case kStatusReceiverOffline:
+      ShowDisconnected(false);
+      toolkit_.ShowMessage(LanguageText(581), LanguageText(582), ui::kStyleOk);
+      break;
+    case kStatusOffline:
+    case kStatusOfflineSilent:
+      ShowDisconnected(false);
+      break;
+    case kStatusMacroTooLarge:
+      toolkit_.ShowMessage(LanguageText(583), LanguageText(584), ui::kStyleOk);
+      break;
+    default:
+      break;
+  }
+}
+
+bool DeviceLinkWindow::GuardWirelessWrite(int reason) {
+  if (mode_.load() != kModeReceiver) return true;
+  if (comm_.IsWirelessOnline(nullptr)) return true;
+  toolkit_.PostMessage(WM_DEVICE_STATUS, reason, 0);
+  return false;
+}
+
+}  // namespace device

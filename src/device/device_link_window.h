@@ -1,0 +1,107 @@
+// The main window's side of the device link: rebuilding the device list and showing the
+// connection state, plug and unplug events, the mouse's status notifications and the
+// device-status message. Everything the window or other subsystems own (stored settings, the
+// catalogue, the task list, the pages) is reached through DeviceWindowHost.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "device/device_list_control.h"
+#include "device/driver_comm.h"
+#include "device/hotplug_monitor.h"
+#include "ui/toolkit.h"
+
+// Posted to the main window when a write cannot reach the mouse; wparam is the reason.
+inline constexpr int WM_DEVICE_STATUS = 1674;
+
+namespace device {
+
+// Reasons of WM_DEVICE_STATUS.
+inline constexpr int kStatusReceiverOffline = 1;  // the person is told
+inline constexpr int kStatusOffline = 2;          // silent, as 3
+inline constexpr int kStatusOfflineSilent = 3;
+inline constexpr int kStatusMacroTooLarge = 100;
+
+// The model the receiver link notifications mark in the device list.
+inline constexpr int kReceiverModelType = 101;
+
+// Controls of the main window this side touches.
+inline constexpr int kBatteryControl = 44;
+inline constexpr int kConnectionLabel = 45;  // "the window title" of the connection state
+inline constexpr int kPageTabs = 48;
+inline constexpr int kPlaceholderPicture = 57;
+inline constexpr int kPlaceholderArea = 58;
+inline constexpr int kConnectHint = 59;
+inline constexpr int kReportRateControl = 109;
+inline constexpr int kSensorOption3 = 206;  // cleared and disabled at 8000 Hz
+
+inline constexpr int kReportRate8000 = 4;
+
+// What the device link asks of the window and the other subsystems. Defaults do nothing.
+class DeviceWindowHost {
+ public:
+  virtual ~DeviceWindowHost() = default;
+  // The remembered model ("DeviceType" in the application settings; 0 when absent).
+  virtual int ReadDeviceType() { return 0; }
+  virtual void WriteDeviceType(int /*device_type*/) {}
+  // Loads the selected model's description from the catalogue.
+  virtual void LoadModelDescription(int /*device_type*/) {}
+  virtual void StopMacroRecording() {}
+  virtual void AppendTask(int /*code*/) {}
+  // Task 2's routine, run at once on the calling (worker) thread.
+  virtual void RunDeviceArrival() {}
+  // The level the DPI page shows, counted from 0.
+  virtual int CurrentDpiLevel() { return 0; }
+  // The mouse switched to `level` (from 0): store "dpi_index" and show it on the DPI page.
+  virtual void DpiLevelChanged(int /*level*/) {}
+};
+
+class DeviceLinkWindow {
+ public:
+  DeviceLinkWindow(DriverComm& comm, ui::Toolkit& toolkit, DeviceListControl& device_list,
+                   DeviceWindowHost& host);
+
+  // Rebuilds the device list, selects the model and shows the connection state (worker).
+  void UpdateDeviceList();
+  // A plug event: appends task 2 for a command interface of a listed model, task 3 for the
+  // removal of interface 2 while a device is present. Any thread.
+  void UpdateUSBDevice(const DeviceChange& change);
+  // The idle poll of the mouse's status reports, at most once per 200 ms (worker).
+  void PollNotifications();
+  // The WM_DEVICE_STATUS handler (window thread).
+  void OnDeviceStatus(int reason);
+  // Writers' guard: through the receiver, an offline mouse posts WM_DEVICE_STATUS with
+  // `reason` and the write is not done (false).
+  bool GuardWirelessWrite(int reason);
+
+  // The window's connection mode (0 cable, 1 receiver) and its two flags.
+  int Mode() const { return mode_.load(); }
+  void SetMode(int mode) { mode_.store(mode); }
+  bool DevicePresent() const { return device_present_.load(); }
+  bool DeviceConnected() const { return device_connected_.load(); }
+
+  static constexpr int kPollSpacingMs = 200;
+
+ private:
+  void ShowDisconnected(bool hide_device_list);
+  void ShowConnected(int mode);
+  void ShowReceiverLinked();
+  void HandleNotification(const uint8_t* report);
+
+  DriverComm& comm_;
+  ui::Toolkit& toolkit_;
+  DeviceListControl& device_list_;
+  DeviceWindowHost& host_;
+
+  std::atomic<int> mode_{0};
+  std::atomic<bool> device_present_{false};
+  std::atomic<bool> device_connected_{false};
+  std::mutex poll_mu_;
+  bool polled_ = false;
+  uint64_t last_poll_tick_ = 0;
+};
+
+}  // namespace device
