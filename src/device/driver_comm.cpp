@@ -98,11 +98,13 @@ ReportResult DriverComm::Exchange(hid::Device* device, CommandFrame& frame, bool
                                   bool is_get) {
   std::lock_guard lock(mu_);
   const char* name = is_get ? "DriverComm::GetFeatureReport" : "DriverComm::SendFeatureReport";
-  Trace(2, "%s Buffer[4]: %02X %02X %02X %02X %02X %02X %02X", name, frame[4], frame[5], frame[6],
-        frame[7], frame[8], frame[9], frame[10]);
+  // The closing line shows the request too, even when the frame now holds the answer.
+  const CommandFrame request = frame;
+  Trace(2, "%s Buffer[4]: %02X %02X %02X %02X %02X %02X %02X", name, request[4], request[5],
+        request[6], request[7], request[8], request[9], request[10]);
 
   ReportResult result = kNoAnswer;
-  CommandFrame work = frame;
+  CommandFrame work = request;
   work[1] = CommandChecksum(work);
   if (device == nullptr || device->SendFeatureReport(work.data(), kReportLength) < 0) {
     result = kSendFailed;
@@ -112,7 +114,7 @@ ReportResult DriverComm::Exchange(hid::Device* device, CommandFrame& frame, bool
     const int delay = PollDelayMs();
     for (int poll = 0; poll < 5; ++poll) {
       // The get-feature call carries the request, report id first.
-      work = frame;
+      work = request;
       work[1] = CommandChecksum(work);
       clock_.SleepMs(delay);
       const int got = device->GetFeatureReport(work.data(), kReportLength);
@@ -122,7 +124,7 @@ ReportResult DriverComm::Exchange(hid::Device* device, CommandFrame& frame, bool
         break;
       }
       const uint8_t status = work[2];
-      if (status == 0 && work[4] == frame[4]) {
+      if (status == 0 && work[4] == request[4]) {
         std::copy_n(work.begin(), std::min<size_t>(static_cast<size_t>(got), kReportLength),
                     frame.begin());
         result = kSuccess;
@@ -143,8 +145,8 @@ ReportResult DriverComm::Exchange(hid::Device* device, CommandFrame& frame, bool
     }
   }
 
-  Trace(2, "%s Buffer[4]: %02X %02X %02X %02X %02X %02X %02X, 状态: %d", name, frame[4], frame[5],
-        frame[6], frame[7], frame[8], frame[9], frame[10], result);
+  Trace(2, "%s Buffer[4]: %02X %02X %02X %02X %02X %02X %02X, 状态: %d", name, request[4],
+        request[5], request[6], request[7], request[8], request[9], request[10], result);
   return result;
 }
 
@@ -191,10 +193,12 @@ ReportResult DriverComm::SendScreenReport(hid::Device* device, ScreenFrame& fram
       break;
     }
   }
-  std::vector<uint8_t> work(static_cast<size_t>(length), 0);
+  std::array<uint8_t, 256> work{};
+  length = std::min(length, static_cast<int>(work.size()));
   std::copy_n(frame.begin(), kReportLength, work.begin());
   work[2] = ScreenChecksum(frame);
-  const int written = device == nullptr ? -1 : device->Write(work.data(), work.size());
+  const int written =
+      device == nullptr ? -1 : device->Write(work.data(), static_cast<size_t>(length));
   const int pause = ScreenPauseMs();
   if (pause > 0) clock_.SleepMs(pause);
   const ReportResult result = written > 0 ? kSuccess : kSendFailed;
