@@ -112,7 +112,11 @@ class XmlDocument {
   void Parse();
   // Replaces text_[pos, pos + old_len) with `replacement` inside element `owner` (or the
   // document when 0) and moves the index to match.
-  void Edit(std::size_t pos, std::size_t old_len, std::string_view replacement, std::size_t owner);
+  // `in_start_tag` says the edit lies in the owner's start tag.
+  void Edit(std::size_t pos, std::size_t old_len, std::string_view replacement, std::size_t owner,
+            bool in_start_tag);
+  // Appends `child` as the last child of `parent`.
+  void Link(std::size_t parent, std::size_t child);
   std::string_view TagName(std::size_t element) const;
   bool IsEmptyElement(std::size_t element) const;
 
