@@ -41,8 +41,6 @@ constexpr NameEntry kNames[] = {
     {"utf-16be", 1201},
     {"unicodefffe", 1201},
     {"ucs-2be", 1201},
-    {"utf-32le", 12000},
-    {"utf-32be", 12001},
     // Simplified Chinese
     {"gb2312", 936},
     {"gb_2312", 936},
