@@ -92,7 +92,8 @@ class FakeDevice : public hid::Device {
     sent_->emplace_back(data, data + length);
     return static_cast<int>(length);
   }
-  int Read(uint8_t* buffer, size_t length, int /*timeout_ms*/) override {
+  int Read(uint8_t* buffer, size_t length, int timeout_ms) override {
+    interface_->read_timeouts.push_back(timeout_ms);
     if (interface_->inputs.empty()) return 0;
     std::vector<uint8_t> report = interface_->inputs.front();
     interface_->inputs.erase(interface_->inputs.begin());
@@ -109,9 +110,25 @@ class FakeDevice : public hid::Device {
 
 }  // namespace
 
-int FakeBus::Add(FakeInterface interface) {
-  interfaces_.push_back(std::make_shared<FakeInterface>(std::move(interface)));
+int FakeBus::Add(const hid::DeviceInfo& info,
+                 std::function<int(uint8_t* buffer, size_t length)> answer) {
+  auto interface = std::make_shared<FakeInterface>();
+  interface->info = info;
+  interface->answer = std::move(answer);
+  interfaces_.push_back(std::move(interface));
   return static_cast<int>(interfaces_.size()) - 1;
+}
+
+void FakeBus::QueueInput(int index, std::vector<uint8_t> report) {
+  interfaces_[static_cast<size_t>(index)]->inputs.push_back(std::move(report));
+}
+
+size_t FakeBus::PendingInputs(int index) const {
+  return interfaces_[static_cast<size_t>(index)]->inputs.size();
+}
+
+const std::vector<int>& FakeBus::ReadTimeouts(int index) const {
+  return interfaces_[static_cast<size_t>(index)]->read_timeouts;
 }
 
 std::vector<hid::DeviceInfo> FakeBus::Enumerate() {

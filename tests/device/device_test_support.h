@@ -48,14 +48,21 @@ struct FakeInterface {
   hid::DeviceInfo info;
   std::function<int(uint8_t* buffer, size_t length)> answer;
   std::vector<std::vector<uint8_t>> inputs;  // input reports waiting to be read
+  std::vector<int> read_timeouts;
 };
 
 class FakeBus : public hid::Bus {
  public:
   // Returns the index of the interface.
-  int Add(FakeInterface interface);
+  int Add(const hid::DeviceInfo& info,
+          std::function<int(uint8_t* buffer, size_t length)> answer = {});
   std::vector<hid::DeviceInfo> Enumerate() override;
   std::unique_ptr<hid::Device> Open(const std::string& path) override;
+
+  void QueueInput(int index, std::vector<uint8_t> report);
+  size_t PendingInputs(int index) const;
+  // Read calls made on the interface, with their time-outs.
+  const std::vector<int>& ReadTimeouts(int index) const;
 
   int open_count() const { return *open_count_; }
   const std::vector<std::vector<uint8_t>>& sent() const { return *sent_; }

@@ -98,8 +98,8 @@ TEST(Enumeration, InterfaceRules) {
     platform::VirtualClock clock;
     devtest::Workspace ws(clock);
     FakeBus bus;
-    bus.Add({Interface("/dev/hidraw1", 0x7A5D, 0x3A01, c.page, c.usage, c.output_length), {}, {}});
-    bus.Add({Interface("/dev/hidraw2", 0x1111, 0x2222, 0xFF00, 1), {}, {}});  // not supported
+    bus.Add(Interface("/dev/hidraw1", 0x7A5D, 0x3A01, c.page, c.usage, c.output_length));
+    bus.Add(Interface("/dev/hidraw2", 0x1111, 0x2222, 0xFF00, 1));  // not supported
     DriverComm comm(bus, clock);
     comm.RegisterMode(0x7A5D, 0x3A01, "", 101, 0);
     comm.EnumerateDevice();
@@ -134,8 +134,8 @@ TEST(IdentityPass, CableDeviceIdText) {
   const uint8_t head[] = {0x01, 0x01, 0x01, 0xA2, 0x03, 0xB4, 0x05, 0xC6};
   std::memcpy(block.data(), head, sizeof head);
   block[10] = 0xE4;
-  bus.Add({Interface("/dev/hidraw1", 0x7A5D, 0x3A01, 0xFF00, 1), InfoAnswer(block), {}});
-  bus.Add({Interface("/dev/hidraw2", 0x7A5D, 0x3A01, 0x0001, 0), {}, {}});
+  bus.Add(Interface("/dev/hidraw1", 0x7A5D, 0x3A01, 0xFF00, 1), InfoAnswer(block));
+  bus.Add(Interface("/dev/hidraw2", 0x7A5D, 0x3A01, 0x0001, 0));
   DriverComm comm(bus, clock);
   comm.RegisterMode(0x7A5D, 0x3A01, "", 101, 0);
   comm.RegisterMode(0x7A5D, 0x3A01, "01A203B405C6", 105, 0);
@@ -158,7 +158,7 @@ TEST(IdentityPass, AllZeroBlockIsReadTwiceAndLeavesTheEntry) {
   platform::VirtualClock clock;
   devtest::Workspace ws(clock);
   FakeBus bus;
-  bus.Add({Interface("/dev/hidraw1", 0x7A5D, 0x3A01, 0xFF00, 1), InfoAnswer({}), {}});
+  bus.Add(Interface("/dev/hidraw1", 0x7A5D, 0x3A01, 0xFF00, 1), InfoAnswer({}));
   DriverComm comm(bus, clock);
   comm.RegisterMode(0x7A5D, 0x3A01, "", 101, 0);
   comm.EnumerateDevice();
