@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <thread>
 
 #include "device/driver_comm.h"
 #include "device_test_support.h"
@@ -422,6 +424,44 @@ TEST(Devices, ReceiverMouseSwitchedOffStaysOffline) {
   ASSERT_NE(rig.comm_.GetCommandDevice(), nullptr);
   EXPECT_TRUE(rig.comm_.IsWirelessOnline(nullptr));
   EXPECT_EQ(rig.comm_.GetCommandEntry()->dev_id_text, "7A5D3A100101");
+}
+
+}  // namespace
+
+namespace {
+
+// The mouse answers only its last request, so an exchange must own the device from its
+// set-feature to its last get-feature, and the list must not be rebuilt under it.
+TEST(Concurrency, ExchangesAndRebuildsDoNotInterleave) {
+  Rig rig(Model::kK7Mouse, Attachment::kCable);
+  std::atomic<int> failures{0};
+  auto writer = [&](uint8_t command, uint8_t address, size_t length) {
+    const uint8_t data[] = {0x01, 0x02, 0x03};
+    for (int i = 0; i < 40; ++i) {
+      CommandFrame frame =
+          device::MakeCommandFrame(command, 0x35, address, std::span(data, length));
+      if (rig.comm_.SendFeatureReportRetry(frame, true) != 0) ++failures;
+    }
+  };
+  std::thread a(writer, 0x31, 0x01, 1);  // report rate
+  std::thread b(writer, 0x32, 0x03, 3);  // lift-off and sensor
+  std::thread rebuild([&] {
+    for (int i = 0; i < 10; ++i) rig.comm_.RebuildDeviceList();
+  });
+  a.join();
+  b.join();
+  rebuild.join();
+  EXPECT_EQ(failures.load(), 0);
+  // Every answer echoes the request sent just before it on the same interface.
+  uint8_t last_command = 0;
+  for (const auto& r : rig.bus_.Log()) {
+    if (r.interface.find("command") == std::string::npos) continue;
+    if (r.kind == ReportKind::kSetFeature) last_command = r.bytes[4];
+    if (r.kind == ReportKind::kGetFeature) {
+      ASSERT_GT(r.bytes.size(), 4u);
+      EXPECT_EQ(r.bytes[4], last_command);
+    }
+  }
 }
 
 }  // namespace
