@@ -145,7 +145,7 @@ void DeviceLinkWindow::ShowReceiverLinked() {
 void DeviceLinkWindow::PollNotifications() {
   {
     std::lock_guard lock(poll_mu_);
-    const uint64_t now = comm_.clock().TickCount();
+    const uint64_t now = comm_.GetClock().TickCount();
     if (polled_ && now - last_poll_tick_ < static_cast<uint64_t>(kPollSpacingMs)) return;
     polled_ = true;
     last_poll_tick_ = now;

@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -191,7 +190,7 @@ class DriverComm {
   // Drops one pending report from every receiver's second interface of the selected type.
   void FlushNotifications();
 
-  platform::Clock& clock() { return clock_; }
+  platform::Clock& GetClock() { return clock_; }
 
   static constexpr int kCablePollMs = 30;
   static constexpr int kReceiverPollMs = 50;

@@ -23,7 +23,7 @@ class Workspace {
   explicit Workspace(platform::Clock& clock);
   ~Workspace();
 
-  const std::string& dir() const { return dir_; }
+  const std::string& Dir() const { return dir_; }
   void WriteFile(const std::string& relative, const std::string& text) const;
   // Language files for 2052 and 1033 whose text n reads "T<n>".
   void WriteLanguageTexts(const std::vector<int>& numbers) const;
@@ -64,8 +64,8 @@ class FakeBus : public hid::Bus {
   // Read calls made on the interface, with their time-outs.
   const std::vector<int>& ReadTimeouts(int index) const;
 
-  int open_count() const { return *open_count_; }
-  const std::vector<std::vector<uint8_t>>& sent() const { return *sent_; }
+  int OpenCount() const { return *open_count_; }
+  const std::vector<std::vector<uint8_t>>& Sent() const { return *sent_; }
 
  private:
   std::vector<std::shared_ptr<FakeInterface>> interfaces_;

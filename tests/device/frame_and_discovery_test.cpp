@@ -106,7 +106,7 @@ TEST(Enumeration, InterfaceRules) {
     std::vector<DeviceEntry> entries;
     EXPECT_EQ(comm.CollectEntries(entries), c.listed);
     ASSERT_EQ(entries.size(), c.listed ? 1u : 0u);
-    EXPECT_EQ(bus.open_count(), c.listed ? 1 : 0);
+    EXPECT_EQ(bus.OpenCount(), c.listed ? 1 : 0);
     if (c.listed) {
       EXPECT_EQ(entries[0].is_second, c.is_second);
       EXPECT_EQ(entries[0].device_type, 101);
