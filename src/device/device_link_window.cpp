@@ -129,6 +129,11 @@ void DeviceLinkWindow::UpdateUSBDevice(const DeviceChange& change) {
   }
 }
 
+bool DeviceLinkWindow::StartHotplug() {
+  hotplug_ = HotplugMonitor::Start([this](const DeviceChange& change) { UpdateUSBDevice(change); });
+  return hotplug_ != nullptr;
+}
+
 void DeviceLinkWindow::ShowReceiverLinked() {
   toolkit_.SetVisible(kPlaceholderPicture, false);
   toolkit_.SetVisible(kPlaceholderArea, false);

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -69,6 +70,11 @@ class DeviceLinkWindow {
   // A plug event: appends task 2 for a command interface of a listed model, task 3 for the
   // removal of interface 2 while a device is present. Any thread.
   void UpdateUSBDevice(const DeviceChange& change);
+  // Follows the machine's HID plug events (libudev) into UpdateUSBDevice until destroyed or
+  // StopHotplug. False when udev is not available: the program then runs without hot-plug.
+  bool StartHotplug();
+  void StopHotplug() { hotplug_.reset(); }
+
   // The idle poll of the mouse's status reports, at most once per 200 ms (worker).
   void PollNotifications();
   // The WM_DEVICE_STATUS handler (window thread).
@@ -102,6 +108,8 @@ class DeviceLinkWindow {
   std::mutex poll_mu_;
   bool polled_ = false;
   uint64_t last_poll_tick_ = 0;
+  // Last member: its thread stops before anything it calls into goes away.
+  std::unique_ptr<HotplugMonitor> hotplug_;
 };
 
 }  // namespace device
