@@ -416,3 +416,27 @@ TEST_F(WindowTest, WriteGuardPostsTheReasonWhenTheMouseIsOff) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowTest, NotificationReadsByConnection) {
+  // Cable: its own notification interface, 50 ms. Receiver: every second interface, 10 ms.
+  AddCable();
+  AddReceiver(true);
+  comm_.RebuildDeviceList();
+  comm_.SetSelectedType(101);
+  bus_.QueueInput(notify_cable_, {0x09, 0xFA, 0x05, 0x20});
+  uint8_t report[65] = {};
+  EXPECT_EQ(comm_.ReadNotification(report, sizeof report), 1);
+  EXPECT_EQ(report[3], 0x20);
+  EXPECT_EQ(comm_.ReadNotification(report, sizeof report), 0);
+  EXPECT_EQ(bus_.ReadTimeouts(notify_cable_), (std::vector<int>{50, 50}));
+  EXPECT_TRUE(bus_.ReadTimeouts(notify_receiver_).empty());
+
+  comm_.SetSelectedType(102);  // nothing of that model attached
+  EXPECT_EQ(comm_.ReadNotification(report, sizeof report), 2);
+  comm_.SetOpen(false);
+  EXPECT_EQ(comm_.ReadNotification(report, sizeof report), 1);
+}
+
+}  // namespace
