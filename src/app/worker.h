@@ -31,7 +31,8 @@ class WorkerHost {
 
 class DeviceWorker : public CThreadBasic {
  public:
-  // The table must be complete before StartWorker: the worker reads it without a lock.
+  // The table must be complete before StartWorker: the worker reads it without a lock. The
+  // owner declares the worker after everything it references, so it stops first.
   DeviceWorker(TaskList& tasks, const TaskTable& table, DriverComm& comm,
                device::DeviceLinkWindow& link, ui::Toolkit& toolkit, platform::Clock& clock,
                WorkerHost& host);
