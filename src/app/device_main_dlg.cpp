@@ -54,6 +54,7 @@ void DeviceMainDlg::OnInitDialog() {
                                        platform::Utf8Prefix(caption, kTrayTipCharacters));
   }
   ApplyFrameTexts();
+  toolkit_.SetVisible(frame::kSettingsPanel, false);
   SelectTabPosition(0);
   toolkit_.SelectTab(frame::kTabs, 0);
   StartDeviceWork();
