@@ -55,8 +55,12 @@ AppKey::AppKey(std::string folder) : folder_(std::move(folder)) {
 
 AppKey::OpenResult AppKey::Open() {
   std::lock_guard lock(mu_);
-  if (access(path_.c_str(), F_OK) == 0) {
-    return access(path_.c_str(), R_OK | W_OK) == 0 ? OpenResult::kOpened : OpenResult::kFailed;
+  std::error_code ec;
+  const auto status = std::filesystem::status(path_, ec);
+  if (std::filesystem::exists(status)) {
+    const bool usable =
+        std::filesystem::is_regular_file(status) && access(path_.c_str(), R_OK | W_OK) == 0;
+    return usable ? OpenResult::kOpened : OpenResult::kFailed;
   }
   if (!EnsureDirectory(folder_)) return OpenResult::kFailed;
   std::ofstream create(path_, std::ios::app);
