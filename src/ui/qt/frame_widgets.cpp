@@ -295,16 +295,23 @@ void BatteryGauge::paintEvent(QPaintEvent*) {
                            body.height() - 5),
                     1.5, 1.5);
   if (State().charging) {
-    p.setBrush(Accent());
-    QPolygonF bolt({{17, 4}, {11, 15}, {16, 15}, {14, 25}, {22, 12}, {17, 12}, {19, 4}});
-    p.setPen(QPen(QColor(24, 26, 31), 1));
-    p.drawPolygon(bolt);
+    // A bolt beside the level text.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(76, 201, 120));
+    const qreal x = width() - 14;
+    p.drawPolygon(QPolygonF({{x + 6, 6},
+                             {x, 15.5},
+                             {x + 4.5, 15.5},
+                             {x + 3, 23},
+                             {x + 10, 12.5},
+                             {x + 5.5, 12.5},
+                             {x + 7.5, 6}}));
   }
   p.setPen(kText);
   QFont font = p.font();
   font.setPixelSize(13);
   p.setFont(font);
-  p.drawText(QRectF(40, 0, width() - 40, height()), Qt::AlignVCenter | Qt::AlignLeft,
+  p.drawText(QRectF(40, 0, width() - 56, height()), Qt::AlignVCenter | Qt::AlignLeft,
              QString("%1%").arg(level));
 }
 

@@ -79,7 +79,7 @@ class BatteryGauge : public QWidget, public CustomControl {
  public:
   explicit BatteryGauge(QWidget* parent = nullptr);
   void StateChanged() override { update(); }
-  QSize sizeHint() const override { return {86, 28}; }
+  QSize sizeHint() const override { return {92, 28}; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

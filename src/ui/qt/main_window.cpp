@@ -31,7 +31,9 @@ MainWindow::MainWindow(QtToolkit& toolkit, const QString& title)
   setAttribute(Qt::WA_StyledBackground);
   setWindowTitle(title);
   setWindowIcon(QIcon(LogoPixmap(64, title)));
-  setStyleSheet(StyleSheet(QColor::fromRgba(Manager::GetSelectColor())));
+  QString skin = QtToolkit::SkinPath("");
+  skin.chop(1);
+  setStyleSheet(StyleSheet(QColor::fromRgba(Manager::GetSelectColor()), skin));
   resize(kWidth, kHeight);
   setMinimumSize(960, 620);
   toolkit_.Register(frame::kBackground, this);

@@ -22,6 +22,8 @@
 #include <QSystemTrayIcon>
 #include <QThread>
 #include <QTimer>
+#include <chrono>
+#include <future>
 #include <type_traits>
 
 #include "platform/paths.h"
@@ -84,13 +86,18 @@ template <class F>
 auto QtToolkit::Call(F&& f) -> decltype(f()) {
   using R = decltype(f());
   if (OnWindowThread()) return f();
-  // Once the window has ended nobody answers the queue: give the empty answer instead of
-  // blocking the worker for ever.
-  if (closing_) return R{};
-  R result{};
+  // Queued behind everything the caller posted before, then waited for. Once the window has
+  // ended nobody answers the queue: the caller gets the empty answer instead of waiting for
+  // ever (the close routine may be waiting for this very thread).
+  auto answer = std::make_shared<std::promise<R>>();
+  std::future<R> result = answer->get_future();
   QMetaObject::invokeMethod(
-      this, [&result, &f] { result = f(); }, Qt::BlockingQueuedConnection);
-  return result;
+      this, [answer, f = std::forward<F>(f)]() mutable { answer->set_value(f()); },
+      Qt::QueuedConnection);
+  while (result.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+    if (closing_) return R{};
+  }
+  return result.get();
 }
 
 QString QtToolkit::SkinPath(const std::string& file) {

@@ -2,7 +2,7 @@
 
 namespace ui::qt {
 
-QString StyleSheet(const QColor& accent) {
+QString StyleSheet(const QColor& accent, const QString& skin_dir) {
   QString sheet = R"(
 QWidget { color: #E2E5EC; font-size: 14px; }
 QWidget#MainBackground { background: #16181D; }
@@ -31,7 +31,8 @@ QPushButton#PrimaryButton:hover { background: ACCENT_LIGHT; }
 QComboBox { background: #1F2228; border: 1px solid #2F333C; border-radius: 8px;
   padding: 5px 12px; min-height: 22px; }
 QComboBox:hover { border-color: ACCENT; }
-QComboBox::drop-down { border: none; width: 24px; }
+QComboBox::drop-down { border: none; width: 26px; }
+QComboBox::down-arrow { image: url(SKIN/combo_arrow.svg); width: 12px; height: 8px; }
 QComboBox QAbstractItemView { background: #1F2228; border: 1px solid #2F333C;
   selection-background-color: ACCENT; outline: none; padding: 4px; }
 QLineEdit, QSpinBox, QPlainTextEdit { background: #111317; border: 1px solid #2F333C;
@@ -68,6 +69,7 @@ QScrollBar::add-line, QScrollBar::sub-line { height: 0; }
       QString("rgba(%1,%2,%3,70)").arg(accent.red()).arg(accent.green()).arg(accent.blue()));
   sheet.replace("ACCENT_LIGHT", accent.lighter(115).name());
   sheet.replace("ACCENT", accent.name());
+  sheet.replace("SKIN", skin_dir);
   return sheet;
 }
 

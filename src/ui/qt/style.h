@@ -6,6 +6,7 @@
 
 namespace ui::qt {
 
-QString StyleSheet(const QColor& accent);
+// skin_dir: the skin folder (for the few images the sheet uses), without a trailing '/'.
+QString StyleSheet(const QColor& accent, const QString& skin_dir);
 
 }  // namespace ui::qt
