@@ -144,6 +144,15 @@ TEST_F(QtWindowTest, WorkerCallsArriveInOrder) {
   EXPECT_EQ(qobject_cast<QComboBox*>(Control(frame::kProfiles))->currentText(), "Profile 2");
 }
 
+TEST_F(QtWindowTest, WorkerGettersGiveUpOnceTheWindowHasEnded) {
+  toolkit_->CloseWindow();  // on the window thread: takes effect at once
+  // Nobody runs the window thread's queue now; the worker must not wait for it.
+  std::string title = "unset";
+  std::thread worker([&] { title = toolkit_->GetTitle(frame::kCaptionText); });
+  worker.join();
+  EXPECT_EQ(title, "");
+}
+
 TEST_F(QtWindowTest, ModalEndedBeforeItsRunReturnsAtOnce) {
   toolkit_->BeginModal(ui::ModalKind::kWait);
   std::thread worker([&] { toolkit_->EndModal(ui::ModalKind::kWait); });
