@@ -35,13 +35,13 @@ class EmptyBus : public hid::Bus {
   std::unique_ptr<hid::Device> Open(const std::string&) override { return nullptr; }
 };
 
-QApplication& App() {
+void App() {
+  if (QApplication::instance()) return;
   static int argc = 1;
   static char name[] = "qt_tests";
   static char* argv[] = {name, nullptr};
   // Never destroyed: Qt's own globals are gone by the time static objects die.
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
+  new QApplication(argc, argv);
 }
 
 // Runs the window thread's event loop until `done` or five seconds have passed.

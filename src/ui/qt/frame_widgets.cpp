@@ -271,6 +271,51 @@ void TabRow::leaveEvent(QEvent*) {
   update();
 }
 
+// ---------------------------------------------------------------- SwitchButton
+
+SwitchButton::SwitchButton(QWidget* parent) : QAbstractButton(parent) {
+  setCheckable(true);
+  setCursor(Qt::PointingHandCursor);
+  setFixedSize(sizeHint());
+}
+
+void SwitchButton::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QRectF track = QRectF(rect()).adjusted(1, 2, -1, -2);
+  p.setPen(Qt::NoPen);
+  p.setBrush(isChecked() ? Accent() : QColor(58, 62, 72));
+  if (!isEnabled()) p.setOpacity(0.45);
+  p.drawRoundedRect(track, track.height() / 2, track.height() / 2);
+  const qreal d = track.height() - 4;
+  const qreal x = isChecked() ? track.right() - d - 2 : track.left() + 2;
+  p.setBrush(Qt::white);
+  p.drawEllipse(QRectF(x, track.top() + 2, d, d));
+}
+
+// ---------------------------------------------------------------- ColorSwatch
+
+ColorSwatch::ColorSwatch(QWidget* parent) : QAbstractButton(parent) {
+  setCheckable(true);
+  setCursor(Qt::PointingHandCursor);
+  setFixedSize(sizeHint());
+}
+
+void ColorSwatch::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  const uint32_t c = State().colour;
+  const QRectF box = QRectF(rect()).adjusted(4, 4, -4, -4);
+  if (isChecked()) {
+    p.setPen(QPen(kText, 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(rect()).adjusted(1, 1, -1, -1));
+  }
+  p.setPen(QPen(QColor(255, 255, 255, 40), 1));
+  p.setBrush(QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+  p.drawEllipse(box);
+}
+
 // ---------------------------------------------------------------- BatteryGauge
 
 BatteryGauge::BatteryGauge(QWidget* parent) : QWidget(parent) { setFixedSize(sizeHint()); }

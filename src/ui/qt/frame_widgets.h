@@ -85,6 +85,31 @@ class BatteryGauge : public QWidget, public CustomControl {
   void paintEvent(QPaintEvent* event) override;
 };
 
+// CSwitchButton: a checkable on/off switch.
+class SwitchButton : public QAbstractButton {
+  Q_OBJECT
+
+ public:
+  explicit SwitchButton(QWidget* parent = nullptr);
+  QSize sizeHint() const override { return {44, 24}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// CColorButton: a round swatch in the control's colour (SetColor), ringed when checked.
+class ColorSwatch : public QAbstractButton, public CustomControl {
+  Q_OBJECT
+
+ public:
+  explicit ColorSwatch(QWidget* parent = nullptr);
+  void StateChanged() override { update(); }
+  QSize sizeHint() const override { return {30, 30}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
 // A round badge drawn in the accent colour with the product's initial: the logo (34) and the
 // window icon.
 QPixmap LogoPixmap(int size, const QString& caption);

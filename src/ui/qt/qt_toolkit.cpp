@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QCursor>
@@ -251,9 +252,7 @@ bool QtToolkit::GetCheck(int id) {
   return Call([this, id] {
     Entry* e = Find(id);
     if (!e) return false;
-    if (auto* b = qobject_cast<QAbstractButton*>(e->widget.data()); b && !e->custom) {
-      return b->isChecked();
-    }
+    if (auto* b = qobject_cast<QAbstractButton*>(e->widget.data())) return b->isChecked();
     return e->state->checked;
   });
 }
@@ -263,10 +262,19 @@ void QtToolkit::SetCheck(int id, bool checked) {
     Entry* e = Find(id);
     if (!e) return;
     e->state->checked = checked;
-    if (auto* b = qobject_cast<QAbstractButton*>(e->widget.data()); b && !e->custom) {
+    if (auto* b = qobject_cast<QAbstractButton*>(e->widget.data())) {
       const QSignalBlocker block(b);
       b->setCheckable(true);
+      // Qt refuses to clear the checked button of an exclusive group; the window logic may
+      // clear every button of a group.
+      QButtonGroup* group = b->group();
+      const bool group_exclusive = group && group->exclusive();
+      const bool auto_exclusive = b->autoExclusive();
+      if (!checked && group_exclusive) group->setExclusive(false);
+      if (!checked && auto_exclusive) b->setAutoExclusive(false);
       b->setChecked(checked);
+      if (!checked && group_exclusive) group->setExclusive(true);
+      if (!checked && auto_exclusive) b->setAutoExclusive(true);
     }
     Changed(*e);
   });

@@ -6,9 +6,9 @@
 // DeviceMainDlg::OnControlNotify as (number, code, value).
 //
 //   void BuildDpiPage(PageBuilder& page) {
-//     QFrame* card = page.Card(LanguageText(67));
-//     auto* levels = page.Add(104, new QComboBox, card->layout());
-//     page.Add(102, new QPushButton(Q(LanguageText(...))), card->layout());
+//     QFrame* card = page.Card(Q(LanguageText(67)));
+//     page.Combo(104, card->layout());                      // or page.Add(104, new QComboBox, ...)
+//     page.Button(102, Q(LanguageText(...)), card->layout());
 //   }
 //
 // A control kind Qt has no class for derives from QWidget and CustomControl
@@ -16,11 +16,20 @@
 #pragma once
 
 #include <QBoxLayout>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
 #include <QWidget>
+#include <map>
 
 #include "ui/qt/custom_control.h"
+#include "ui/qt/frame_widgets.h"
 #include "ui/qt/qt_toolkit.h"
 
 namespace ui::qt {
@@ -54,11 +63,31 @@ class PageBuilder {
   // A row inside `into` (the page's layout when nullptr).
   QHBoxLayout* Row(QLayout* into = nullptr);
 
+  // The usual control kinds, registered and placed (`into` as for Add):
+  QPushButton* Button(int id, const QString& text, QLayout* into = nullptr);  // MButton
+  QPushButton* Toggle(int id, const QString& text, QLayout* into = nullptr);  // MButton3
+  QCheckBox* Check(int id, const QString& text, QLayout* into = nullptr);     // CCheckButton
+  // CRadioButton; buttons with the same group name are exclusive, page-wide.
+  QRadioButton* Radio(int id, const QString& text, const QString& group, QLayout* into = nullptr);
+  QComboBox* Combo(int id, QLayout* into = nullptr);                              // MComboBox
+  QLineEdit* Edit(int id, const QString& initial = {}, QLayout* into = nullptr);  // MEdit
+  QSlider* Slider(int id, int minimum, int maximum, QLayout* into = nullptr);     // MSlider
+  QLabel* Text(int id, const QString& text, QLayout* into = nullptr);             // MText
+  SwitchButton* Switch(int id, QLayout* into = nullptr);                          // CSwitchButton
+  // CColorButton: a round swatch showing the control's colour (SetColor); exclusive within
+  // its group.
+  ColorSwatch* ColorButton(int id, const QString& group, QLayout* into = nullptr);
+  // A caption without a control number (a label in front of a control).
+  QLabel* Label(const QString& text, QLayout* into = nullptr);
+
  private:
   QtToolkit& toolkit_;
   QWidget* page_;
+  QButtonGroup* Group(const QString& name);
+
   QVBoxLayout* layout_;
   int number_;
+  std::map<QString, QButtonGroup*> groups_;
 };
 
 // One per page layout; each lives in its own file.
