@@ -21,6 +21,7 @@
 #include "platform/app_key.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
+#include "qt_app.h"
 #include "ui/frame_controls.h"
 #include "ui/language.h"
 #include "ui/qt/qt_toolkit.h"
@@ -34,15 +35,6 @@ class EmptyBus : public hid::Bus {
   std::vector<hid::DeviceInfo> Enumerate() override { return {}; }
   std::unique_ptr<hid::Device> Open(const std::string&) override { return nullptr; }
 };
-
-void App() {
-  if (QApplication::instance()) return;
-  static int argc = 1;
-  static char name[] = "qt_tests";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: Qt's own globals are gone by the time static objects die.
-  new QApplication(argc, argv);
-}
 
 // Runs the window thread's event loop until `done` or five seconds have passed.
 bool SpinUntil(const std::function<bool()>& done) {
@@ -60,7 +52,7 @@ bool SpinUntil(const std::function<bool()>& done) {
 class QtWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    App();
+    qt_test::EnsureQtApp();
     platform::SetProgramDir(MOUSE_DATA_DIR);
     ui::SetLanguageId(1033);
     toolkit_ = std::make_unique<ui::qt::QtToolkit>();

@@ -7,6 +7,7 @@
 #include <QSlider>
 #include <memory>
 
+#include "qt_app.h"
 #include "ui/qt/pages/page_builder.h"
 #include "ui/qt/qt_toolkit.h"
 
@@ -28,16 +29,9 @@ class Recorder : public ui::Listener {
 
 class PageControlsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (!QApplication::instance()) {
-      static int argc = 1;
-      static char name[] = "qt_tests";
-      static char* argv[] = {name, nullptr};
-      new QApplication(argc, argv);  // lives for the process, as Qt expects
-    }
-    toolkit_.SetListener(&recorder_);
-  }
+  void SetUp() override { toolkit_.SetListener(&recorder_); }
 
+  bool app_ = qt_test::EnsureQtApp();  // first: the widgets below need it
   ui::qt::QtToolkit toolkit_;
   std::unique_ptr<QWidget> page_ = std::make_unique<QWidget>();
   ui::qt::PageBuilder builder_{toolkit_, page_.get(), 50};
