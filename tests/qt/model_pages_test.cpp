@@ -119,7 +119,13 @@ TEST_F(ModelPagesTest, FirstTabShowsTheModelsAndReportsTheChosenOne) {
   EXPECT_EQ(cards->State().devices[2].version, "115");
   EXPECT_EQ(cards->State().devices[2].battery, 80);
 
+  // Connected: the device list takes the place of the model area.
   toolkit_->SetVisible(62, true);
+  toolkit_->SetVisible(58, false);
+  EXPECT_TRUE(toolkit_->Control(56)->isHidden());
+  toolkit_->SetVisible(58, true);
+  EXPECT_FALSE(toolkit_->Control(56)->isHidden());
+  toolkit_->SetVisible(58, false);
   ShowPage(49);
   for (int i = 0; i < 3; ++i) {
     EXPECT_TRUE(cards->rect().contains(cards->CardRect(i).toRect())) << i;

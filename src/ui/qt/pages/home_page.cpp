@@ -1,3 +1,4 @@
+#include <QEvent>
 #include <QLabel>
 
 #include "ui/frame_controls.h"
@@ -5,6 +6,26 @@
 #include "ui/qt/pages/page_builder.h"
 
 namespace ui::qt {
+namespace {
+
+// Shows and hides a widget with another one: the model area goes away with its picture area,
+// so the device list gets the whole page.
+class FollowVisibility : public QObject {
+ public:
+  FollowVisibility(QWidget* leader, QWidget* follower) : QObject(leader), follower_(follower) {
+    leader->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::ShowToParent) follower_->setVisible(true);
+    if (event->type() == QEvent::HideToParent) follower_->setVisible(false);
+    return false;
+  }
+
+ private:
+  QWidget* follower_;
+};
+
+}  // namespace
 
 // Page layout 49: the model selector above; below it either the model area (56: the model's
 // picture 57 on its area 58 with the connect hint 59), while no mouse is connected, or the
@@ -37,10 +58,11 @@ void BuildHomePage(PageBuilder& page) {
     hint->setAlignment(Qt::AlignCenter);
     hint->setWordWrap(true);
     inside->addWidget(hint);
+    new FollowVisibility(area, model_area);
   }
 
   page.Add(62, new DeviceCards)->setVisible(false);
-  layout->addStretch(0);
+  layout->setStretchFactor(toolkit.Control(62), 1);
 }
 
 }  // namespace ui::qt
