@@ -201,16 +201,21 @@ void Catalogue::LoadCatalogue() {
     }
   }
 
-  // The selector shows every model and preselects the remembered one, else the first.
+  // The selector shows every model and preselects the remembered one, else the first. The
+  // index is worked out here rather than asked of the selector, so a load never waits for
+  // the window thread.
   const int remembered = ctx_.read_device_type ? ctx_.read_device_type() : 0;
-  int selected = models.empty() ? 0 : models.front().device_type;
+  auto listed = std::find_if(models.begin(), models.end(), [&](const CatalogueModel& model) {
+    return model.device_type == remembered;
+  });
+  const int selected_index =
+      models.empty() ? -1 : (listed == models.end() ? 0 : int(listed - models.begin()));
   ctx_.toolkit.ClearItems(kModelSelector);
   for (const CatalogueModel& model : models) {
     ctx_.toolkit.AddItem(kModelSelector, model.name, model.device_type);
-    if (model.device_type == remembered) selected = remembered;
   }
-  if (!models.empty()) ctx_.toolkit.SetCurSel(kModelSelector, 0);
-  ctx_.toolkit.SelectData(kModelSelector, remembered);
+  const int selected = selected_index < 0 ? 0 : models[selected_index].device_type;
+  if (selected_index >= 0) ctx_.toolkit.SetCurSel(kModelSelector, selected_index);
   ctx_.toolkit.SetVisible(kModelSelector, models.size() != 1);
 
   {

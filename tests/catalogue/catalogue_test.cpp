@@ -219,6 +219,9 @@ TEST_F(CatalogueTest, SelectorShowsWhenThereIsAChoiceAndPreselectsTheRememberedM
       {Mouse("A", 101) + Mouse("B", 102), 101, {101, 102}, 101, true},
       // A remembered model the catalogue no longer has: the first one is chosen.
       {Mouse("A", 101) + Mouse("B", 102), 555, {101, 102}, 101, true},
+      {Mouse("A", 101) + Mouse("B", 102) + Mouse("C", 103), 103, {101, 102, 103}, 103, true},
+      // No model at all: nothing selected, nothing current.
+      {"", 101, {}, -1, true},
   };
   for (const Case& c : cases) {
     WriteProgramFile("config.xml", Config(c.mice));
@@ -227,8 +230,9 @@ TEST_F(CatalogueTest, SelectorShowsWhenThereIsAChoiceAndPreselectsTheRememberedM
     EXPECT_EQ(SelectorData(), c.items) << c.mice;
     EXPECT_EQ(SelectedData(), c.selected) << c.mice;
     EXPECT_EQ(toolkit_.IsVisible(catalogue::kModelSelector), c.visible) << c.mice;
-    EXPECT_EQ(comm_.SelectedType(), c.selected) << c.mice;
-    EXPECT_EQ(catalogue_.CurrentType(), c.selected) << c.mice;
+    const int current = c.selected < 0 ? 0 : static_cast<int>(c.selected);
+    EXPECT_EQ(comm_.SelectedType(), current) << c.mice;
+    EXPECT_EQ(catalogue_.CurrentType(), current) << c.mice;
   }
 }
 
