@@ -40,10 +40,6 @@ bool UsableAsFileName(const std::string& name) {
   return name.find_first_of("/\\") == std::string::npos && name.find('\0') == std::string::npos;
 }
 
-std::string KeyText(const XmlDocument& doc, std::string_view attribute) {
-  return LanguageText(ParseDecimal(doc.GetAttribute(attribute)));
-}
-
 // The parts of a model file, read completely before anything is shown.
 struct ModelFile {
   bool has_image = false;
@@ -74,10 +70,12 @@ bool ReadModelFile(const std::string& path, ModelFile& out) {
     while (doc.FindElement("key")) {
       ButtonLayoutEntry entry;
       entry.key_value = ParseDecimal(doc.GetAttribute("key_value"));
-      entry.name = KeyText(doc, "name");
+      entry.name_text = ParseDecimal(doc.GetAttribute("name"));
+      entry.name = LanguageText(entry.name_text);
       entry.func_type = ParseDecimal(doc.GetAttribute("func_type"));
       entry.func_value = ParseDecimal(doc.GetAttribute("func_value"));
-      entry.func_desc = KeyText(doc, "func_desc");
+      entry.func_desc_text = ParseDecimal(doc.GetAttribute("func_desc"));
+      entry.func_desc = LanguageText(entry.func_desc_text);
       entry.direction = ParseDecimal(doc.GetAttribute("direction"));
       const HotSpotPoints p = ParseRect(doc.GetAttribute("rect"));
       ui::MouseItem item;
@@ -283,6 +281,25 @@ bool Catalogue::LoadModelLocked(int device_type) {
   buttons_ = std::move(file.buttons);
   mouse_items_ = std::move(file.items);
   return true;
+}
+
+void Catalogue::ReloadTexts() {
+  std::lock_guard load(load_mu_);
+  std::vector<ButtonLayoutEntry> buttons = Buttons();
+  std::vector<ui::MouseItem> items = MouseItems();
+  for (ButtonLayoutEntry& entry : buttons) {
+    entry.name = LanguageText(entry.name_text);
+    entry.func_desc = LanguageText(entry.func_desc_text);
+  }
+  // Items and entries are made together, one for one.
+  for (size_t i = 0; i < items.size() && i < buttons.size(); ++i) {
+    items[i].name = buttons[i].name;
+    items[i].description = buttons[i].func_desc;
+  }
+  ctx_.toolkit.SetMouseItems(kMouseHotSpots, items);
+  std::lock_guard lock(mu_);
+  buttons_ = std::move(buttons);
+  mouse_items_ = std::move(items);
 }
 
 std::vector<CatalogueModel> Catalogue::Models() const {

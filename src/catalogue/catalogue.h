@@ -64,6 +64,9 @@ struct ButtonLayoutEntry {
   int func_value = 0;
   std::string func_desc;  // language text of the key's "func_desc"
   int direction = 0;      // carried for the mouse picture, not interpreted here
+  // The language-text numbers behind `name` and `func_desc`, for a language switch.
+  int name_text = 0;
+  int func_desc_text = 0;
 };
 
 // The program's own addresses and version from the "software" element.
@@ -129,6 +132,9 @@ class Catalogue {
   std::vector<ButtonLayoutEntry> Buttons() const;
   // The hot-spot items as last given to control 92 (the button page updates descriptions).
   std::vector<ui::MouseItem> MouseItems() const;
+  // After a language switch: looks the button names and default descriptions up again and
+  // shows them on control 92; the button page then puts its assignments over the defaults.
+  void ReloadTexts();
   CatalogueLinks Links() const;
   // "<text 21>: v<version>".
   std::string VersionText() const;

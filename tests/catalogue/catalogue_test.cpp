@@ -407,3 +407,21 @@ TEST_F(CatalogueTest, ModelNamesThatLeaveTheirFolderAreNotUsedAsFiles) {
 }
 
 }  // namespace
+
+TEST_F(CatalogueTest, LanguageSwitchRenamesTheButtons) {
+  WriteProgramFile("language/2052.lan", "[LAN]\n150=左键单击\n901=左键\n");
+  WriteProgramFile("config.xml", Config(Mouse("Alpha", 101)));
+  WriteProgramFile("device/Alpha.xml",
+                   ModelFile("", "", "<key name=\"901\" key_value=\"0\" func_desc=\"150\"/>"));
+  remembered_ = 101;
+  catalogue_.LoadCatalogue();
+  ui::SetLanguageId(2052);
+  catalogue_.ReloadTexts();
+  ASSERT_EQ(catalogue_.Buttons().size(), 1u);
+  EXPECT_EQ(catalogue_.Buttons()[0].name, "左键");
+  EXPECT_EQ(catalogue_.Buttons()[0].func_desc, "左键单击");
+  const auto items = toolkit_.Snapshot(catalogue::kMouseHotSpots).mouse_items;
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].name, "左键");
+  EXPECT_EQ(items[0].description, "左键单击");
+}
