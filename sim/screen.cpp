@@ -13,6 +13,13 @@ void ScreenReceiver::Bad(std::string why) {
   state_.last_error = std::move(why);
 }
 
+void ScreenReceiver::PowerLost() {
+  state_.uploading = false;
+  state_.incoming.clear();
+  state_.received.clear();
+  state_.pieces_received = 0;
+}
+
 void ScreenReceiver::Handle(const uint8_t* r, size_t length) {
   if (length < 64 || r[0] != 0x09 || r[1] != 0x50 || r[3] != 0x3A) {
     return Bad("malformed screen report");

@@ -193,6 +193,7 @@ struct VirtualBus::Core {
     AttachmentState& a = m->At(c);
     a.plugged = plugged;
     a.ResetLink();
+    if (a.screen) a.screen->PowerLost();
     if (plugged) ++a.generation;
     for (Interface i : InterfacesOf(m->state.model, c)) {
       events.push_back({plugged, Info(mouse, c, i)});
@@ -675,6 +676,21 @@ bool VirtualBus::SetLogFile(const std::string& path) {
   if (path.empty()) return true;
   core_->log_file.open(path, std::ios::out | std::ios::trunc);
   return core_->log_file.is_open();
+}
+
+bool VirtualBus::StartLogFile(const std::string& path) {
+  std::lock_guard lock(core_->mu);
+  core_->log_file.close();
+  core_->log_file.clear();
+  core_->log_file.open(path, std::ios::out | std::ios::trunc);
+  if (!core_->log_file.is_open()) return false;
+  for (const ReceivedReport& r : core_->log) core_->log_file << FormatReport(r) << '\n';
+  core_->log_file.flush();
+  return static_cast<bool>(core_->log_file);
+}
+
+bool WriteLog(VirtualBus& bus, const std::string& path) {
+  return !path.empty() && bus.StartLogFile(path);
 }
 
 }  // namespace sim
