@@ -134,11 +134,15 @@ struct VirtualBus::Core {
   }
 
   std::string LogName(int mouse, Connection c, Interface i) const {
-    char buf[48];
-    std::snprintf(buf, sizeof(buf), "%04X:%04X", kVendorId, ProductId(mice[mouse]->state.model, c));
-    std::string name = buf;
-    if (mouse > 0) name += "#" + std::to_string(mouse);
-    return name + "/" + InterfaceName(i);
+    char buf[64];
+    if (mouse > 0) {
+      std::snprintf(buf, sizeof(buf), "%04X:%04X#%d/%s", kVendorId,
+                    ProductId(mice[mouse]->state.model, c), mouse, InterfaceName(i));
+    } else {
+      std::snprintf(buf, sizeof(buf), "%04X:%04X/%s", kVendorId,
+                    ProductId(mice[mouse]->state.model, c), InterfaceName(i));
+    }
+    return buf;
   }
 
   hid::DeviceInfo Info(int mouse, Connection c, Interface i) const {

@@ -483,6 +483,7 @@ bool XmlDocument::AddElement(std::string_view name) {
   added.length = added.start_tag_len = name.size() + 3;
   added.name_len = name.size();
   added.parent = parent;
+  last_start_ = std::max(last_start_, element_pos);
   elements_.push_back(added);
   const std::size_t e = elements_.size() - 1;
   if (current_ != 0) {
@@ -576,6 +577,7 @@ void XmlDocument::Link(std::size_t parent, std::size_t child) {
 
 void XmlDocument::Parse() {
   elements_.assign(1, Element{});
+  last_start_ = 0;
   elements_[0].length = text_.size();
   ResetPos();
   const std::string_view text = text_;
@@ -691,6 +693,7 @@ void XmlDocument::Parse() {
       el.start = lt;
       el.start_tag_len = scan.end - lt;
       el.name_len = name_end - lt - 1;
+      last_start_ = std::max(last_start_, lt);
       elements_.push_back(el);
       const std::size_t e = elements_.size() - 1;
       Link(parent, e);
@@ -720,8 +723,15 @@ void XmlDocument::Edit(std::size_t pos, std::size_t old_len, std::string_view re
   text_.replace(pos, old_len, replacement);
   // Unsigned wrap-around makes a shrinking edit work with the same additions.
   const std::size_t delta = replacement.size() - old_len;
-  for (std::size_t e = 1; e < elements_.size(); ++e) {
-    if (elements_[e].start >= pos) elements_[e].start += delta;
+  // Writers add at the end of the document, behind every element: no start moves then, and
+  // building a document stays linear instead of walking the whole index at every edit.
+  if (pos <= last_start_) {
+    std::size_t last = 0;
+    for (std::size_t e = 1; e < elements_.size(); ++e) {
+      if (elements_[e].start >= pos) elements_[e].start += delta;
+      last = std::max(last, elements_[e].start);
+    }
+    last_start_ = last;
   }
   if (in_start_tag) elements_[owner].start_tag_len += delta;
   for (std::size_t a = owner;; a = elements_[a].parent) {

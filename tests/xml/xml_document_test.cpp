@@ -383,6 +383,28 @@ TEST(XmlDocumentTest, EditsKeepTheIndexConsistent) {
   EXPECT_EQ(Walk(doc), Walk(fresh));
 }
 
+// Edits behind every element skip the index walk; an edit that moves elements must leave the
+// bookkeeping for that shortcut right, or a later insert in front of a moved element misses it.
+TEST(XmlDocumentTest, InsertInFrontOfAMovedElementMovesIt) {
+  XmlDocument doc;
+  ASSERT_TRUE(doc.SetText("<r><a/><b n='2'/></r>"));
+  ASSERT_TRUE(doc.FindElement("r"));
+  ASSERT_TRUE(doc.EnterElement());
+  ASSERT_TRUE(doc.FindElement("a"));
+  ASSERT_TRUE(doc.SetAttribute("n", std::string(100, 'x')));  // moves b
+  ASSERT_TRUE(doc.AddElement("m"));                           // lands where b now starts
+  ASSERT_TRUE(doc.SetAttribute("n", "1"));
+  ASSERT_TRUE(doc.FindElement("b"));
+  EXPECT_EQ(doc.GetAttribute("n"), "2");
+  ASSERT_TRUE(doc.SetAttribute("n", "y"));  // shrinks b's value, behind everything else
+  ASSERT_TRUE(doc.AddElement("c"));         // at the end again
+  ASSERT_TRUE(doc.SetAttribute("n", "3"));
+  XmlDocument fresh;
+  ASSERT_TRUE(fresh.SetText(doc.GetText()));
+  EXPECT_EQ(Walk(doc), "r(a[" + std::string(100, 'x') + "]()m[1]()b[y]()c[3]()))");
+  EXPECT_EQ(Walk(doc), Walk(fresh));
+}
+
 TEST(XmlDocumentTest, DeepNestingDoesNotExhaustTheStack) {
   constexpr int kDepth = 100000;
   std::string text;
