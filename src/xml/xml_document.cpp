@@ -179,6 +179,14 @@ bool IsUnicodeCodePage(int cp) {
          cp == xmlcharset::kUtf32Be || cp == xmlcharset::kUtf32;
 }
 
+// UTF-7 (what iconv writes, at least) spells '<' "+ADw": a document that begins so after
+// blanks is UTF-7, and its declaration cannot be read as 8-bit text. Without this, a file
+// declared UTF-7 would not load again once saved.
+bool StartsAsUtf7(std::string_view s) {
+  const std::size_t first = s.find_first_not_of(" \t\r\n");
+  return first != std::string_view::npos && s.substr(first, 4) == "+ADw";
+}
+
 bool StartsWith(std::string_view s, std::string_view prefix) {
   return s.substr(0, prefix.size()) == prefix;
 }
@@ -278,6 +286,8 @@ bool XmlDocument::LoadFile(const std::filesystem::path& path) {
     code_page = xmlcharset::kUtf32Le;
   } else if (StartsWith(bytes, std::string_view("\0\0\0<\0\0\0?", 8))) {
     code_page = xmlcharset::kUtf32Be;
+  } else if (StartsAsUtf7(bytes)) {
+    code_page = xmlcharset::kUtf7;
   } else if (StartsWith(bytes, std::string_view("<\0?\0", 4))) {
     code_page = xmlcharset::kUtf16Le;
   } else if (StartsWith(bytes, std::string_view("\0<\0?", 4))) {

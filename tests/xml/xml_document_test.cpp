@@ -463,6 +463,11 @@ std::vector<EncodingCase> EncodingCases() {
       {"html meta charset", meta.substr(0, 6) + "<r name=\"\xCA\xF3\"/>" + meta.substr(6),
        E::kNoMark, meta.substr(0, 6) + "<r name=\"鼠\"/>" + meta.substr(6)},
       {"nul characters", std::string("<r\0 name=\"a\0b\"/>", 16), E::kNoMark, "<r name=\"ab\"/>"},
+      // UTF-7 writes even '<' in base64, so the declaration is not readable as 8-bit text.
+      {"utf7 declared",
+       "+ADw?xml version+AD0AIg-1.0+ACI encoding+AD0AIg-UTF-7+ACI?+AD4\r\n"
+       "+ADw-r name+AD0AIp8gaAc +AOkAIgA+\r\n+ADw-a/+AD4\r\n+ADw-/r+AD4\r\n",
+       E::kNoMark, "<?xml version=\"1.0\" encoding=\"UTF-7\"?>\r\n" + body},
   };
 }
 
