@@ -1,6 +1,7 @@
 #include "xml/xml_document.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -16,6 +17,8 @@ namespace {
 constexpr std::uintmax_t kMaxFileSize = 256u * 1024 * 1024;
 // The declared encoding and the HTML meta charset are looked for in this many leading bytes.
 constexpr std::size_t kHeadSize = 1024;
+constexpr int kIso2022Kr = 50225;
+constexpr int kEbcdicUs = 37;
 // Bytes that are neither valid UTF-8 nor declared are taken in the code page of the
 // program's home market (the Windows ANSI code page of its users).
 constexpr int kFallbackCodePage = 936;
@@ -179,6 +182,27 @@ bool IsUnicodeCodePage(int cp) {
          cp == xmlcharset::kUtf32Be || cp == xmlcharset::kUtf32;
 }
 
+// The encoding name of an EBCDIC declaration read through code page 37. Letters, digits and
+// "-._" are the same in every EBCDIC page but the double quote is not (the Turkish pages move
+// it), so whatever single character stands where the quote belongs is skipped.
+std::string_view EbcdicDeclaredName(std::string_view head) {
+  const std::size_t end = head.find("?>");
+  std::size_t at = head.substr(0, end).find("encoding");
+  if (at == std::string_view::npos) return {};
+  at += 8;
+  while (at < head.size() && (head[at] == ' ' || head[at] == '=')) ++at;
+  // One character, however many UTF-8 bytes it took.
+  if (at < head.size()) ++at;
+  while (at < head.size() && (static_cast<unsigned char>(head[at]) & 0xC0) == 0x80) ++at;
+  std::size_t stop = at;
+  while (stop < head.size() &&
+         (std::isalnum(static_cast<unsigned char>(head[stop])) || head[stop] == '-' ||
+          head[stop] == '.' || head[stop] == '_' || head[stop] == ':')) {
+    ++stop;
+  }
+  return head.substr(at, stop - at);
+}
+
 // UTF-7 (what iconv writes, at least) spells '<' "+ADw": a document that begins so after
 // blanks is UTF-7, and its declaration cannot be read as 8-bit text. Without this, a file
 // declared UTF-7 would not load again once saved.
@@ -288,6 +312,21 @@ bool XmlDocument::LoadFile(const std::filesystem::path& path) {
     code_page = xmlcharset::kUtf32Be;
   } else if (StartsAsUtf7(bytes)) {
     code_page = xmlcharset::kUtf7;
+  } else if (StartsWith(bytes, "\x1B$)C")) {
+    // ISO-2022-KR announces itself before the first character.
+    code_page = kIso2022Kr;
+  } else if (StartsWith(bytes, "\x4C\x6F\xA7\x94")) {
+    // "<?xm" in EBCDIC: the declaration reads the same in every EBCDIC page, so read it
+    // through the common one to learn which page the file uses.
+    code_page = kEbcdicUs;
+    std::string head;
+    if (xmlcharset::ToUtf8(bytes.substr(0, kHeadSize), kEbcdicUs, &head)) {
+      const int declared = xmlcharset::CodePageForName(EbcdicDeclaredName(head));
+      if (declared != 0 && !IsUnicodeCodePage(declared) &&
+          xmlcharset::IconvNameForCodePage(declared) != nullptr) {
+        code_page = declared;
+      }
+    }
   } else if (StartsWith(bytes, std::string_view("<\0?\0", 4))) {
     code_page = xmlcharset::kUtf16Le;
   } else if (StartsWith(bytes, std::string_view("\0<\0?", 4))) {
