@@ -3,29 +3,22 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 
 #include "platform/clock.h"
+#include "qt_app.h"
 
 namespace {
 
 using sim::Connection;
-using ui::VirtualMousePanel;
+using ui::qt::VirtualMousePanel;
 
 class VirtualMousePanelTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (QApplication::instance() == nullptr) {
-      static int argc = 1;
-      static char name[] = "qt_tests";
-      static char* argv[] = {name, nullptr};
-      new QApplication(argc, argv);  // lives for the process, as Qt wants
-    }
-  }
+  static void SetUpTestSuite() { qt_test::EnsureQtApp(); }
   template <typename T>
   T* Find(const VirtualMousePanel& panel, const char* name) {
     T* widget = panel.findChild<T*>(QString::fromLatin1(name));

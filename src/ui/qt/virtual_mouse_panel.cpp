@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,7 +11,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace ui {
+namespace ui::qt {
 namespace {
 
 constexpr int kRefreshMs = 500;
@@ -84,6 +85,8 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent)
   timer_ = new QTimer(this);
   connect(timer_, &QTimer::timeout, this, [this] { Refresh(); });
   timer_->start(kRefreshMs);
+  // The bus may go before the panel once the program's event loop has ended.
+  connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, timer_, &QTimer::stop);
   Refresh();
   // The battery fields start from the mouse and are then the person's to edit.
   if (SelectedMouse() >= 0) {
@@ -140,4 +143,4 @@ void VirtualMousePanel::Refresh() {
   refreshing_ = false;
 }
 
-}  // namespace ui
+}  // namespace ui::qt

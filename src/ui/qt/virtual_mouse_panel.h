@@ -15,13 +15,15 @@ class QPushButton;
 class QSpinBox;
 class QTimer;
 
-namespace ui {
+namespace ui::qt {
 
 class VirtualMousePanel : public QWidget {
   Q_OBJECT
 
  public:
-  // `bus` must outlive the panel. The panel is a tool window of `parent` (or on its own).
+  // `bus` must outlive the panel's use: every action and the refresh timer (stopped when the
+  // application's event loop quits). The panel is a tool window of `parent` (or on its own).
+  // Start-up shows it in --simulate mode: `(new VirtualMousePanel(*bus))->show();`
   explicit VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent = nullptr);
 
   // Reads the bus again (it also does so twice a second: faults and the program change it).
@@ -47,4 +49,4 @@ class VirtualMousePanel : public QWidget {
   bool refreshing_ = false;  // control changes made by Refresh are not actions
 };
 
-}  // namespace ui
+}  // namespace ui::qt
