@@ -66,15 +66,9 @@ class HidapiDevice : public hid::Device {
 
   int Write(const uint8_t* data, size_t length) override {
     if (data == nullptr || length == 0) return -1;
+    const std::vector<uint8_t> bytes = OutputReportBytes(data, length, output_length_);
     std::lock_guard lock(mu_);
-    // hidraw sends what it is given; an interface with a longer output report wants it whole.
-    if (output_length_ > static_cast<int>(kReportLength) &&
-        length < static_cast<size_t>(output_length_)) {
-      std::vector<uint8_t> padded(static_cast<size_t>(output_length_), 0);
-      std::copy_n(data, length, padded.begin());
-      return hid_write(handle_, padded.data(), padded.size());
-    }
-    return hid_write(handle_, data, length);
+    return hid_write(handle_, bytes.data(), bytes.size());
   }
 
   int Read(uint8_t* buffer, size_t length, int timeout_ms) override {
@@ -90,6 +84,15 @@ class HidapiDevice : public hid::Device {
 };
 
 }  // namespace
+
+std::vector<uint8_t> OutputReportBytes(const uint8_t* data, size_t length, int output_length) {
+  std::vector<uint8_t> bytes(data, data + length);
+  if (output_length > static_cast<int>(kReportLength) &&
+      length < static_cast<size_t>(output_length)) {
+    bytes.resize(static_cast<size_t>(output_length), 0);
+  }
+  return bytes;
+}
 
 std::vector<hid::DeviceInfo> MergeCollections(
     const std::vector<hid::DeviceInfo>& records,

@@ -1,6 +1,8 @@
 // hid::Bus on hidapi's hidraw backend: the real HID interfaces of this machine.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,5 +34,10 @@ class HidapiBus : public hid::Bus {
 std::vector<hid::DeviceInfo> MergeCollections(
     const std::vector<hid::DeviceInfo>& records,
     const std::map<std::string, ReportDescriptorInfo>& descriptors);
+
+// The bytes hid_write gets for an output report: `data` itself, or, when the interface's output
+// report is longer than 64 bytes and `data` shorter than it, `data` zero-padded to that length
+// (hidraw sends exactly what it is given).
+std::vector<uint8_t> OutputReportBytes(const uint8_t* data, size_t length, int output_length);
 
 }  // namespace device

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <tuple>
@@ -60,6 +61,25 @@ TEST(MergeCollections, OneRecordPerPathAndTopLevelCollection) {
                       {"/dev/hidraw1", 0xFF06, 0x01, 64},   // 63 bytes and the id
                       {"/dev/hidraw2", 0xFF00, 0x01, 0},    // no descriptor: first record only
                       {"/dev/hidraw3", 0x01, 0x00, 65}}));  // a longer screen report
+}
+
+TEST(OutputReportBytes, PaddedOnlyForReportsLongerThan64) {
+  std::vector<uint8_t> frame(64);
+  for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint8_t>(i + 1);
+  struct Case {
+    int output_length;
+    size_t expected_size;
+  };
+  for (const Case& c : {Case{0, 64}, Case{64, 64}, Case{63, 64}, Case{65, 65}, Case{300, 300}}) {
+    const std::vector<uint8_t> bytes =
+        OutputReportBytes(frame.data(), frame.size(), c.output_length);
+    ASSERT_EQ(bytes.size(), c.expected_size) << c.output_length;
+    EXPECT_TRUE(std::equal(frame.begin(), frame.end(), bytes.begin()));
+    EXPECT_EQ(std::count(bytes.begin() + 64, bytes.end(), 0), static_cast<long>(bytes.size() - 64));
+  }
+  // A caller that already sends the full length is left alone.
+  const std::vector<uint8_t> whole(80, 0x5A);
+  EXPECT_EQ(OutputReportBytes(whole.data(), whole.size(), 65), whole);
 }
 
 TEST(HidapiBus, EnumeratesOnlyWhatItMayOpenAndNeverTwice) {
