@@ -25,7 +25,8 @@ int PositionOfItem(int item_id) {
 
 }  // namespace
 
-DeviceMainDlg::DeviceMainDlg(ui::Toolkit& toolkit, DriverComm& comm, platform::AppKey& app_key)
+DeviceMainDlg::DeviceMainDlg(ui::Toolkit& toolkit, DriverComm& comm, platform::AppKey& app_key,
+                             DeviceWorkOptions device_options)
     : toolkit_(toolkit),
       comm_(comm),
       app_key_(app_key),
@@ -33,10 +34,14 @@ DeviceMainDlg::DeviceMainDlg(ui::Toolkit& toolkit, DriverComm& comm, platform::A
       exit_process_([](int code) { std::_Exit(code); }),
       link_(comm, toolkit, device_list_, *this) {
   RegisterFrameControls();
+  device_side_ = std::make_unique<DeviceSide>(*this, std::move(device_options));
   toolkit_.SetListener(this);
 }
 
 DeviceMainDlg::~DeviceMainDlg() {
+  // The worker ends first: its routines call into everything else.
+  device_side_->EndWorker();
+  device_side_.reset();
   link_.StopHotplug();
   RemoveTrayIcon();
   toolkit_.SetListener(nullptr);
@@ -61,12 +66,11 @@ void DeviceMainDlg::OnInitDialog() {
   toolkit_.StartTimer(10);
 }
 
-void DeviceMainDlg::StartDeviceWork() {
-  // The first device read waits in the list for the worker's first turn.
-  task_list_.Append(kTaskFirstRead);
-}
+void DeviceMainDlg::StartDeviceWork() { device_side_->Start(); }
 
-void DeviceMainDlg::StopDeviceWork() {}
+void DeviceMainDlg::StopDeviceWork() {
+  if (!device_side_->Stop()) Trace(4, "Worker did not stop within its time");
+}
 
 void DeviceMainDlg::OnClose() {
   StopDeviceWork();
@@ -218,5 +222,15 @@ int DeviceMainDlg::ReadDeviceType() { return app_key_.ReadInt("DeviceType"); }
 void DeviceMainDlg::WriteDeviceType(int device_type) {
   app_key_.WriteInt("DeviceType", device_type);
 }
+
+void DeviceMainDlg::LoadModelDescription(int device_type) {
+  device_side_->LoadModelDescription(device_type);
+}
+
+void DeviceMainDlg::RunDeviceArrival() { device_side_->RunDeviceArrival(); }
+
+int DeviceMainDlg::CurrentDpiLevel() { return device_side_->CurrentDpiLevel(); }
+
+void DeviceMainDlg::DpiLevelChanged(int level) { device_side_->DpiLevelChanged(level); }
 
 }  // namespace app

@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "app/control_dispatch.h"
+#include "app/device_side.h"
 #include "app/frontend.h"
 #include "app/task_list.h"
 #include "app/task_table.h"
@@ -40,7 +42,8 @@ class DeviceMainDlg : public ui::Listener, public device::DeviceWindowHost {
  public:
   using MessageHandler = std::function<void(int64_t wparam, int64_t lparam)>;
 
-  DeviceMainDlg(ui::Toolkit& toolkit, DriverComm& comm, platform::AppKey& app_key);
+  DeviceMainDlg(ui::Toolkit& toolkit, DriverComm& comm, platform::AppKey& app_key,
+                DeviceWorkOptions device_options = {});
   ~DeviceMainDlg() override;
   DeviceMainDlg(const DeviceMainDlg&) = delete;
   DeviceMainDlg& operator=(const DeviceMainDlg&) = delete;
@@ -67,6 +70,8 @@ class DeviceMainDlg : public ui::Listener, public device::DeviceWindowHost {
   device::DeviceLinkWindow& Link() { return link_; }
   device::DeviceListControl& DeviceList() { return device_list_; }
   platform::AppKey& Settings() { return app_key_; }
+  // The catalogue, the worker and the current profile.
+  DeviceSide& Device() { return *device_side_; }
   // Handles a window message other than the frame's own; a later registration replaces.
   void OnWindowMessage(int message, MessageHandler handler);
 
@@ -86,13 +91,16 @@ class DeviceMainDlg : public ui::Listener, public device::DeviceWindowHost {
   int ReadDeviceType() override;
   void WriteDeviceType(int device_type) override;
   void AppendTask(int code) override { task_list_.Append(code); }
+  void LoadModelDescription(int device_type) override;
+  void RunDeviceArrival() override;
+  int CurrentDpiLevel() override;
+  void DpiLevelChanged(int level) override;
 
  private:
-  // Extension point, called by OnInitDialog right after the tray icon: load the device
-  // catalogue (which registers the connection modes with DriverComm), append task 1 and
-  // start the worker thread.
+  // Called by OnInitDialog after the frame texts: load the device catalogue (which registers
+  // the connection modes with DriverComm), append task 1 and start the worker thread.
   void StartDeviceWork();
-  // Extension point, called first by the close routine: stop the worker (at most 1000 ms).
+  // Called first by the close routine: stop the worker (at most 1000 ms) and hot-plug.
   void StopDeviceWork();
 
   void RegisterFrameControls();
@@ -121,8 +129,10 @@ class DeviceMainDlg : public ui::Listener, public device::DeviceWindowHost {
   bool model_loaded_ = false;
   int selected_item_ = 1;
 
-  // Last: its hot-plug thread stops before the rest goes away.
+  // Its hot-plug thread stops before the rest goes away.
   device::DeviceLinkWindow link_;
+  // Last: the worker in it uses everything above, so it stops first.
+  std::unique_ptr<DeviceSide> device_side_;
 };
 
 }  // namespace app

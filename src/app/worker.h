@@ -38,6 +38,9 @@ class DeviceWorker : public CThreadBasic {
                WorkerHost& host);
   ~DeviceWorker() override;
 
+  // Waits, without a bound, for the thread to end (the owner's destructor).
+  using CThreadBasic::JoinWorker;
+
   // One turn; tests call it directly.
   void Run() override;
 

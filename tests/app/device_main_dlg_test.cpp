@@ -49,7 +49,8 @@ class DeviceMainDlgTest : public ::testing::Test {
   platform::VirtualClock clock_;
   app_test::EmptyBus bus_;
   DriverComm comm_{bus_, clock_};
-  app::DeviceMainDlg dlg_{tk_, comm_, key_};
+  // No worker thread or hot-plug: these tests are about the frame.
+  app::DeviceMainDlg dlg_{tk_, comm_, key_, {dir_.path(), nullptr, nullptr, false, false}};
   std::vector<int> exits_;
 };
 
@@ -136,6 +137,7 @@ TEST_F(DeviceMainDlgTest, SettingsPanelReplacesTabsAndStatusStrip) {
 }
 
 TEST_F(DeviceMainDlgTest, ClosingSettingsPanelBeforeAnyModelReturnsToTheFirstTab) {
+  platform::SetProgramDir(dir_.path());  // no catalogue: no model is loaded
   dlg_.OnInitDialog();
   tk_.Notify(frame::kTabs, ui::kNotifyClicked, 1);
   Click(frame::kSettings);
@@ -167,7 +169,7 @@ TEST_F(DeviceMainDlgTest, CloseButtonFollowsExitMode) {
     if (c.exit_mode) key.WriteInt("exit_mode", std::atoi(c.exit_mode));
     ui::HeadlessToolkit tk;
     tk.SetTrayAvailable(c.tray);
-    app::DeviceMainDlg dlg(tk, comm_, key);
+    app::DeviceMainDlg dlg(tk, comm_, key, {dir.path(), nullptr, nullptr, false, false});
     std::vector<int> exits;
     dlg.SetExitProcess([&exits](int code) { exits.push_back(code); });
     dlg.OnInitDialog();

@@ -57,7 +57,11 @@ class QtWindowTest : public ::testing::Test {
     ui::SetLanguageId(1033);
     toolkit_ = std::make_unique<ui::qt::QtToolkit>();
     window_ = toolkit_->BuildMainWindow("Test Center");
-    dlg_ = std::make_unique<app::DeviceMainDlg>(*toolkit_, comm_, key_);
+    // The window alone: no worker thread or hot-plug behind it.
+    dlg_ = std::make_unique<app::DeviceMainDlg>(
+        *toolkit_, comm_, key_,
+        app::DeviceWorkOptions{std::string(::testing::TempDir()) + "qt_window_data/", nullptr,
+                               nullptr, false, false});
     dlg_->SetExitProcess([this](int code) { exits_.push_back(code); });
     window_->show();
     dlg_->OnInitDialog();

@@ -1,0 +1,124 @@
+#include "app/device_side.h"
+
+#include <string>
+
+#include "app/device_main_dlg.h"
+#include "app/wait_dialog.h"
+#include "log/trace.h"
+#include "platform/paths.h"
+#include "settings/settings_keys.h"
+#include "store/profile_store.h"
+#include "store/profiles.h"
+#include "ui/frame_controls.h"
+
+namespace app {
+
+DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
+    : dlg_(dlg),
+      store_(options.store ? *options.store : ProfileStore::Instance()),
+      user_data_dir_(options.user_data_dir.empty() ? platform::UserDataDir()
+                                                   : options.user_data_dir),
+      start_thread_(options.start_thread),
+      start_hotplug_(options.start_hotplug),
+      own_waiter_(options.waiter ? nullptr : std::make_unique<PosixProcessWaiter>()),
+      waiter_(options.waiter ? options.waiter : own_waiter_.get()),
+      catalogue_(catalogue::CatalogueContext{dlg.Toolkit(), dlg.Comm(), dlg.DeviceList(), store_,
+                                             [&dlg] { return dlg.ReadDeviceType(); },
+                                             user_data_dir_}),
+      task_ctx_(dlg.Link(), dlg.Comm(), dlg.Comm().GetClock()) {
+  RegisterControls();
+  RegisterTasks();
+  worker_ = std::make_unique<DeviceWorker>(dlg.PendingTasks(), dlg.Tasks(), dlg.Comm(),
+                                           dlg.Link(), dlg.Toolkit(), dlg.Comm().GetClock(),
+                                           *this);
+}
+
+DeviceSide::~DeviceSide() { EndWorker(); }
+
+void DeviceSide::EndWorker() {
+  dlg_.Link().StopHotplug();
+  // A turn still running may call back into the window: it must end while all is in place.
+  worker_->JoinWorker();
+}
+
+void DeviceSide::RegisterControls() {
+  ControlDispatch& dispatch = dlg_.Dispatch();
+  dispatch.OnClick(catalogue::kModelSelector, [this](int, int64_t) {
+    const int64_t type = dlg_.Toolkit().GetCurData(catalogue::kModelSelector);
+    if (type > 0) ChangeModel(static_cast<int>(type), true);
+  });
+  // The device list reports the chosen model's device_type.
+  dispatch.OnClick(catalogue::kDeviceList, [this](int, int64_t type) {
+    if (type > 0) ChangeModel(static_cast<int>(type), false);
+  });
+  dispatch.OnClick(profiles::kProfileListControl, [this](int, int64_t) {
+    SwitchProfile(
+        dlg_.Toolkit(), store_, [this](int profile) { SetCurrentProfile(profile); },
+        [this](int code) { dlg_.AppendTask(code); });
+  });
+}
+
+void DeviceSide::RegisterTasks() {
+  task_ctx_.refresh_profile_list = [this] {
+    SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
+  };
+  task_ctx_.lighting_supported = [this] { return catalogue_.HasLighting(); };
+  // The settings read and the pages' refresh come with the mouse settings; until then a read
+  // has nothing to read. Lighting page: no lighting subsystem yet.
+  RegisterDeviceTasks(dlg_.Tasks(), task_ctx_);
+  // Profile application: until the settings writes take it over, task 7 at least ends the
+  // wait dialog the profile switch shows, or the window would wait for ever.
+  dlg_.Tasks().Add(kTaskApplyProfile, TaskRoutine{{}, 100, true});
+}
+
+void DeviceSide::Start() {
+  catalogue_.LoadCatalogue();
+  dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
+  dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());
+  // The first device read waits in the list for the worker's first turn.
+  dlg_.AppendTask(kTaskFirstRead);
+  if (start_thread_) worker_->StartWorker();
+  if (start_hotplug_ && !dlg_.Link().StartHotplug()) {
+    Trace(2, "Hot-plug not available");
+  }
+}
+
+bool DeviceSide::Stop() {
+  const bool stopped = worker_->StopWorker();
+  dlg_.Link().StopHotplug();
+  return stopped;
+}
+
+void DeviceSide::ChangeModel(int device_type, bool with_wait_dialog) {
+  ui::Toolkit& toolkit = dlg_.Toolkit();
+  dlg_.WriteDeviceType(device_type);
+  catalogue_.LoadModel(device_type);
+  // The two choosers show the same model.
+  toolkit.SelectData(catalogue::kModelSelector, device_type);
+  if (with_wait_dialog) {
+    RunTaskWithWaitDialog(toolkit, dlg_.PendingTasks(), kTaskModelReload);
+  } else {
+    AppendModelReload(dlg_.PendingTasks());
+  }
+}
+
+void DeviceSide::LoadModelDescription(int device_type) {
+  // The device list settles the model after every enumeration; the same model keeps its
+  // open database and pages.
+  if (device_type == catalogue_.CurrentType() && !catalogue_.CurrentModelName().empty()) return;
+  catalogue_.LoadModel(device_type);
+  dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
+}
+
+void DeviceSide::RunDeviceArrival() { DeviceInstall(task_ctx_); }
+
+int DeviceSide::CurrentDpiLevel() const { return dpi_level_.load(); }
+
+void DeviceSide::DpiLevelChanged(int level) {
+  dpi_level_.store(level);
+  store_.WriteSetting(CurrentProfile(), settings::kDpiIndex, std::to_string(level));
+}
+
+void DeviceSide::ShowMainWindow() { dlg_.Toolkit().SetWindowState(ui::WindowState::kNormal); }
+
+}  // namespace app

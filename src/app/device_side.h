@@ -1,0 +1,93 @@
+// The main window's device side: the catalogue, the worker with the task routines of every
+// subsystem, the current profile, and the controls that start device work (model selector,
+// device list, profile selector). Owned by DeviceMainDlg, started by its initialisation hook
+// and stopped first by its close routine.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/device_tasks.h"
+#include "app/process_waiter.h"
+#include "app/worker.h"
+#include "catalogue/catalogue.h"
+
+class ProfileStore;
+
+namespace app {
+
+class DeviceMainDlg;
+
+// How the device side runs; the defaults are the program's.
+struct DeviceWorkOptions {
+  std::string user_data_dir;        // empty: platform::UserDataDir()
+  ProfileStore* store = nullptr;    // nullptr: ProfileStore::Instance()
+  ProcessWaiter* waiter = nullptr;  // nullptr: a PosixProcessWaiter
+  bool start_thread = true;         // false: tests turn the worker by hand
+  bool start_hotplug = true;        // false: no libudev monitor
+};
+
+class DeviceSide : public WorkerHost {
+ public:
+  // Registers the controls and task routines with `dlg`; nothing runs before Start.
+  DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options);
+  ~DeviceSide() override;
+  DeviceSide(const DeviceSide&) = delete;
+  DeviceSide& operator=(const DeviceSide&) = delete;
+
+  // Loads the catalogue (registering the connection modes), shows the program's version,
+  // queues the first device read and starts the worker and hot-plug.
+  void Start();
+  // Stops the worker (at most 1000 ms) and hot-plug. True when the worker ended in time.
+  bool Stop();
+  // Waits for the worker thread to end, without a bound, and destroys the worker (the
+  // window's destructor, before anything the worker uses goes away).
+  void EndWorker();
+
+  // --- what DeviceMainDlg's DeviceWindowHost hands on ---
+  void LoadModelDescription(int device_type);
+  void RunDeviceArrival();
+  int CurrentDpiLevel() const;
+  void DpiLevelChanged(int level);
+
+  // --- WorkerHost ---
+  std::atomic<int32_t>& PendingToolProcess() override { return pending_tool_; }
+  void ShowMainWindow() override;
+  ProcessWaiter& Waiter() override { return *waiter_; }
+
+  catalogue::Catalogue& Catalogue() { return catalogue_; }
+  DeviceWorker& Worker() { return *worker_; }
+  DeviceTaskContext& TaskContext() { return task_ctx_; }
+  ProfileStore& Store() { return store_; }
+  // The profile every settings, button and lighting operation works on; 0 before the list
+  // was filled.
+  int CurrentProfile() const { return current_profile_.load(); }
+  void SetCurrentProfile(int profile) { current_profile_.store(profile); }
+
+ private:
+  void RegisterControls();
+  void RegisterTasks();
+  // A model chosen in the selector (with the wait dialog) or in the device list (without).
+  void ChangeModel(int device_type, bool with_wait_dialog);
+
+  DeviceMainDlg& dlg_;
+  ProfileStore& store_;
+  std::string user_data_dir_;
+  bool start_thread_;
+  bool start_hotplug_;
+  std::unique_ptr<ProcessWaiter> own_waiter_;
+  ProcessWaiter* waiter_;
+
+  std::atomic<int32_t> pending_tool_{0};
+  std::atomic<int> current_profile_{0};
+  std::atomic<int> dpi_level_{0};
+
+  catalogue::Catalogue catalogue_;
+  DeviceTaskContext task_ctx_;
+  // Last: it uses everything above, so it stops first.
+  std::unique_ptr<DeviceWorker> worker_;
+};
+
+}  // namespace app
