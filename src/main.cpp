@@ -1,35 +1,35 @@
 // Entry point: the window system, the HID bus, then the start-up sequence in app/.
 #include <memory>
 
+#include "app/device_main_dlg.h"
 #include "app/startup.h"
+#include "device/hidapi_bus.h"
+#include "log/trace.h"
 #include "sim/virtual_bus.h"
 #include "ui/qt/qt_frontend.h"
-
-#if __has_include("device/hidapi_bus.h")
-#include "device/hidapi_bus.h"
-using RealBus = device::HidapiBus;
-#else
-// Stands in until the hidapi bus is part of the build: a machine without mice.
-class EmptyBus : public hid::Bus {
- public:
-  std::vector<hid::DeviceInfo> Enumerate() override { return {}; }
-  std::unique_ptr<hid::Device> Open(const std::string&) override { return nullptr; }
-};
-using RealBus = EmptyBus;
-#endif
+#include "ui/qt/virtual_mouse_panel.h"
 
 int main(int argc, char** argv) {
   const auto simulate = app::FindSimulateOption(argc, argv);
+  const auto sim_log = app::FindSimLogOption(argc, argv);
   ui::qt::QtFrontend frontend(argc, argv);
-  return app::RunApplication(
-      argc, argv, frontend, [&simulate](platform::Clock& clock) -> std::unique_ptr<hid::Bus> {
-        if (!simulate) return std::make_unique<RealBus>();
-        auto bus = std::make_unique<sim::VirtualBus>(clock);
-        const auto model = sim::ModelFromName(simulate->model);
-        const auto attachment = simulate->attachment == "cable"  ? sim::Attachment::kCable
-                                : simulate->attachment == "both" ? sim::Attachment::kBoth
-                                                                 : sim::Attachment::kReceiver;
-        bus->AddMouse(model.value_or(sim::Model::kK7Mouse), attachment);
-        return bus;
-      });
+  sim::VirtualBus* virtual_bus = nullptr;
+  auto make_bus = [&](platform::Clock& clock) -> std::unique_ptr<hid::Bus> {
+    if (!simulate) return std::make_unique<device::HidapiBus>();
+    auto bus = std::make_unique<sim::VirtualBus>(clock);
+    const auto attachment = simulate->attachment == "cable"  ? sim::Attachment::kCable
+                            : simulate->attachment == "both" ? sim::Attachment::kBoth
+                                                             : sim::Attachment::kReceiver;
+    bus->AddMouse(sim::ModelFromName(simulate->model).value_or(sim::Model::kK7Mouse), attachment);
+    if (sim_log && !sim::WriteLog(*bus, *sim_log)) {
+      Trace(4, "Simulation log %s cannot be written", sim_log->c_str());
+    }
+    virtual_bus = bus.get();
+    return bus;
+  };
+  auto on_session = [&](hid::Bus&, app::DeviceMainDlg& dialog) -> std::shared_ptr<void> {
+    if (!virtual_bus) return nullptr;
+    return ui::qt::StartSimulation(*virtual_bus, dialog.Link());
+  };
+  return app::RunApplication(argc, argv, frontend, make_bus, on_session);
 }

@@ -28,9 +28,8 @@ DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
       task_ctx_(dlg.Link(), dlg.Comm(), dlg.Comm().GetClock()) {
   RegisterControls();
   RegisterTasks();
-  worker_ = std::make_unique<DeviceWorker>(dlg.PendingTasks(), dlg.Tasks(), dlg.Comm(),
-                                           dlg.Link(), dlg.Toolkit(), dlg.Comm().GetClock(),
-                                           *this);
+  worker_ = std::make_unique<DeviceWorker>(dlg.PendingTasks(), dlg.Tasks(), dlg.Comm(), dlg.Link(),
+                                           dlg.Toolkit(), dlg.Comm().GetClock(), *this);
 }
 
 DeviceSide::~DeviceSide() { EndWorker(); }

@@ -113,8 +113,22 @@ std::optional<SimulateOption> FindSimulateOption(int argc, char** argv) {
   return std::nullopt;
 }
 
+std::optional<std::string> FindSimLogOption(int argc, char** argv) {
+  static constexpr char kOption[] = "--sim-log";
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i] ? argv[i] : "";
+    if (arg == kOption) {
+      if (i + 1 < argc && argv[i + 1] && *argv[i + 1]) return std::string(argv[i + 1]);
+      return std::nullopt;
+    }
+    const std::string prefix = std::string(kOption) + "=";
+    if (arg.rfind(prefix, 0) == 0 && arg.size() > prefix.size()) return arg.substr(prefix.size());
+  }
+  return std::nullopt;
+}
+
 int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Frontend& frontend,
-                   const BusFactory& make_bus) {
+                   const BusFactory& make_bus, const SessionHook& on_session) {
   // 1. Screen scale.
   const ScreenInfo screen = frontend.PrimaryScreen();
   const int scale = MonitorScale(screen);
@@ -154,7 +168,9 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
     std::unique_ptr<hid::Bus> bus = make_bus(clock);
     DriverComm comm(*bus, clock);
     DeviceMainDlg dialog(toolkit, comm, app_key);
+    std::shared_ptr<void> session = on_session ? on_session(*bus, dialog) : nullptr;
     dialog.Run(frontend);
+    session.reset();
     Trace(2, "Main window ended");
   }
   // 12. Shut-down.

@@ -17,6 +17,8 @@ class Clock;
 
 namespace app {
 
+class DeviceMainDlg;
+
 // --- screen scale ---
 // The scale in percent for an effective DPI: up to 96 → 100, 120 → 125, 144, 168, 192 → the
 // DPI value itself, any other → 100.
@@ -64,11 +66,20 @@ struct SimulateOption {
 // taken as "receiver".
 std::optional<SimulateOption> FindSimulateOption(int argc, char** argv);
 
+// "--sim-log FILE" or "--sim-log=FILE": where the virtual mice's report log goes; nullopt when
+// absent or without a file name.
+std::optional<std::string> FindSimLogOption(int argc, char** argv);
+
 // Makes the HID bus the program works on (the real one or the virtual mice).
 using BusFactory = std::function<std::unique_ptr<hid::Bus>(platform::Clock& clock)>;
+// Called once the main window object exists, before it runs (the simulation's tool window).
+// What it returns is kept until the window has ended and released before the window and the
+// bus go away.
+using SessionHook = std::function<std::shared_ptr<void>(hid::Bus& bus, DeviceMainDlg& dialog)>;
 
 // The whole run. 0 when another copy was already running (it was asked to come to the
 // front), 1 after a normal run.
-int RunApplication(int argc, char** argv, Frontend& frontend, const BusFactory& make_bus);
+int RunApplication(int argc, char** argv, Frontend& frontend, const BusFactory& make_bus,
+                   const SessionHook& on_session = {});
 
 }  // namespace app

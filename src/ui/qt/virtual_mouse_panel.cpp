@@ -4,12 +4,16 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include "device/device_link_window.h"
 
 namespace ui::qt {
 namespace {
@@ -141,6 +145,33 @@ void VirtualMousePanel::Refresh() {
     status_->setText(QStringLiteral("No virtual mouse"));
   }
   refreshing_ = false;
+}
+
+std::shared_ptr<void> StartSimulation(sim::VirtualBus& bus, device::DeviceLinkWindow& link) {
+  // The virtual paths name vendor, product and interface as the machine's interface names
+  // do, so they serve as both.
+  bus.SetPlugListener([&link](const sim::PlugEvent& e) {
+    link.UpdateUSBDevice(
+        device::DeviceChange{e.arrived ? device::kDeviceArrival : device::kDeviceRemoveComplete,
+                             e.info.path, e.info.path});
+  });
+  auto* panel = new VirtualMousePanel(bus);
+  panel->adjustSize();
+  // Bottom right of the screen: over the main window's page area at most, never over its
+  // caption and status strip.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    panel->move(area.right() - panel->width() - 8, area.bottom() - panel->height() - 8);
+  }
+  // Shown once the event loop runs, so it comes up over the main window.
+  QTimer::singleShot(0, panel, [panel] {
+    panel->show();
+    panel->raise();
+  });
+  return std::shared_ptr<void>(panel, [&bus](void* p) {
+    bus.SetPlugListener(nullptr);
+    delete static_cast<VirtualMousePanel*>(p);
+  });
 }
 
 }  // namespace ui::qt

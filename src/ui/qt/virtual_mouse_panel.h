@@ -5,8 +5,13 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 #include "sim/virtual_bus.h"
+
+namespace device {
+class DeviceLinkWindow;
+}
 
 class QCheckBox;
 class QComboBox;
@@ -48,5 +53,10 @@ class VirtualMousePanel : public QWidget {
   QTimer* timer_ = nullptr;
   bool refreshing_ = false;  // control changes made by Refresh are not actions
 };
+
+// --simulate: the virtual mice's plug events reach the window as the machine's would, and the
+// panel is shown beside the main window. Keep the result until the main window has ended;
+// dropping it detaches the events and closes the panel (before the bus goes away).
+std::shared_ptr<void> StartSimulation(sim::VirtualBus& bus, device::DeviceLinkWindow& link);
 
 }  // namespace ui::qt
