@@ -1,0 +1,140 @@
+// Whole-program scenarios: start-up with a virtual mouse, profile switch, unplug and replug,
+// model change, and the close routine.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "e2e_fixture.h"
+
+namespace e2e {
+namespace {
+
+constexpr int kK7Mouse = 101;
+constexpr int kK9Air = 201;
+
+class ProgramTest : public EndToEndTest {};
+
+TEST_F(ProgramTest, StartUpShowsTheMouseBehindItsReceiverWithFiveProfiles) {
+  bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kReceiver);
+  StartProgram();
+  EXPECT_EQ(Title(37), "Software version: v" + dlg_->Device().Catalogue().Links().version);
+  EXPECT_EQ(Queued(), std::vector<int>{app::kTaskFirstRead});
+
+  EXPECT_EQ(RunQueuedTasks(), 1);
+  EXPECT_TRUE(dlg_->Device().TaskContext().first_read_done);
+  EXPECT_EQ(DeviceItem(kK7Mouse).mode, 1);
+  EXPECT_EQ(Title(kConnectionLabel), LanguageText(52));
+  EXPECT_TRUE(tk_.Snapshot(kTabs).visible);
+  EXPECT_EQ(tk_.Snapshot(kTabs).tab_selected, 1);  // the button page
+  EXPECT_EQ(key_.ReadInt("DeviceType"), kK7Mouse);
+  EXPECT_NE(ProfileStore::Instance().Path().find("K7 Mouse_data.db"), std::string::npos);
+
+  const auto profiles = tk_.Snapshot(kProfiles).items;
+  ASSERT_EQ(profiles.size(), 5u);
+  EXPECT_EQ(profiles[0].text, LanguageText(60) + "  1");  // the stored "Profile 1" shown
+  EXPECT_EQ(tk_.GetCurData(kProfiles), 1);
+  EXPECT_EQ(dlg_->Device().CurrentProfile(), 1);
+
+  // The DPI button pressed on the mouse reaches the active profile through the idle poll.
+  bus_.PressDpiButton(0);
+  const int level = bus_.State(0).ActiveLevel();
+  clock_.Advance(device::DeviceLinkWindow::kPollSpacingMs);
+  dlg_->Device().Worker().Run();
+  EXPECT_EQ(Setting("dpi_index"), std::to_string(level));
+}
+
+TEST_F(ProgramTest, ChoosingAnotherProfileAppliesItAndEndsTheWaitDialog) {
+  bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kReceiver);
+  StartProgram();
+  RunQueuedTasks();
+
+  Choose(kProfiles, 2);
+  EXPECT_TRUE(tk_.ModalOpen(ui::ModalKind::kWait));
+  EXPECT_EQ(Queued(), std::vector<int>{app::kTaskApplyProfile});
+  EXPECT_EQ(dlg_->Device().CurrentProfile(), 2);
+  EXPECT_EQ(ProfileStore::Instance().GetActiveProfile(), 2);
+
+  RunQueuedTasks();
+  EXPECT_FALSE(tk_.ModalOpen(ui::ModalKind::kWait));
+  EXPECT_EQ(tk_.ModalEnds(ui::ModalKind::kWait), 1);
+}
+
+TEST_F(ProgramTest, UnplugAndReplugTheReceiver) {
+  const int mouse = bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kReceiver);
+  StartProgram();
+  RunQueuedTasks();
+
+  bus_.Unplug(mouse, sim::Connection::kReceiver);
+  EXPECT_EQ(Queued(), std::vector<int>{app::kTaskRemoval});  // one task for all interfaces
+  RunQueuedTasks();
+  EXPECT_EQ(Title(kConnectionLabel), LanguageText(50));
+  EXPECT_EQ(DeviceItem(kK7Mouse).mode, -1);
+  EXPECT_FALSE(tk_.Snapshot(kTabs).visible);
+  EXPECT_FALSE(dlg_->Link().DevicePresent());
+
+  bus_.Plug(mouse, sim::Connection::kReceiver);
+  EXPECT_EQ(Queued(), std::vector<int>{app::kTaskArrival});
+  RunQueuedTasks();
+  EXPECT_EQ(Title(kConnectionLabel), LanguageText(52));
+  EXPECT_EQ(DeviceItem(kK7Mouse).mode, 1);
+  EXPECT_TRUE(tk_.Snapshot(kTabs).visible);
+  EXPECT_EQ(tk_.Snapshot(kProfiles).items.size(), 5u);
+}
+
+TEST_F(ProgramTest, ModelChangeThroughDeviceListAndSelector) {
+  bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kReceiver);
+  bus_.AddMouse(sim::Model::kK9Air, sim::Attachment::kCable);
+  StartProgram();
+  RunQueuedTasks();
+  ASSERT_EQ(dlg_->Device().Catalogue().CurrentType(), kK7Mouse);
+  ASSERT_TRUE(dlg_->Device().Catalogue().HasLighting());
+
+  // In the device list: the model loads at once and task 4 follows without a wait dialog.
+  dlg_->OnControlNotify(kDeviceList, ui::kNotifyClicked, kK9Air);
+  EXPECT_EQ(key_.ReadInt("DeviceType"), kK9Air);
+  EXPECT_EQ(dlg_->Device().Catalogue().CurrentType(), kK9Air);
+  EXPECT_EQ(tk_.GetCurData(kModelSelector), kK9Air);
+  EXPECT_EQ(Queued(), std::vector<int>{app::kTaskModelReload});
+  EXPECT_EQ(tk_.ModalBegins(ui::ModalKind::kWait), 0);
+  RunQueuedTasks();
+  EXPECT_EQ(Title(kConnectionLabel), LanguageText(51));
+  EXPECT_FALSE(dlg_->Device().Catalogue().HasLighting());
+  EXPECT_NE(ProfileStore::Instance().Path().find("K9 Air_data.db"), std::string::npos);
+  EXPECT_EQ(tk_.Snapshot(kProfiles).items.size(), 5u);
+  EXPECT_EQ(dlg_->Device().CurrentProfile(), 1);
+
+  // In the model selector: the same, under the wait dialog that task 4 ends.
+  Choose(kModelSelector, kK7Mouse);
+  EXPECT_TRUE(tk_.ModalOpen(ui::ModalKind::kWait));
+  EXPECT_EQ(Queued(), std::vector<int>{app::kTaskModelReload});
+  RunQueuedTasks();
+  EXPECT_FALSE(tk_.ModalOpen(ui::ModalKind::kWait));
+  EXPECT_EQ(Title(kConnectionLabel), LanguageText(52));
+  EXPECT_EQ(key_.ReadInt("DeviceType"), kK7Mouse);
+}
+
+TEST_F(ProgramTest, ClosingStopsTheRunningWorkerWithinItsBound) {
+  bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kReceiver);
+  StartProgram(/*worker_thread=*/true);
+  app::DeviceWorker& worker = dlg_->Device().Worker();
+  ASSERT_TRUE(worker.Running());
+  // The thread takes the first read by itself.
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!dlg_->Device().TaskContext().first_read_done &&
+         std::chrono::steady_clock::now() < give_up) {
+    std::this_thread::yield();
+  }
+  ASSERT_TRUE(dlg_->Device().TaskContext().first_read_done);
+
+  const auto before = std::chrono::steady_clock::now();
+  dlg_->OnClose();
+  const auto waited = std::chrono::steady_clock::now() - before;
+  EXPECT_FALSE(worker.Running());
+  EXPECT_TRUE(worker.Done());
+  EXPECT_LT(waited, std::chrono::milliseconds(app::CThreadBasic::kStopWaitMs));
+  EXPECT_TRUE(tk_.WindowClosed());
+}
+
+}  // namespace
+}  // namespace e2e
