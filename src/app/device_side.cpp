@@ -10,8 +10,15 @@
 #include "store/profile_store.h"
 #include "store/profiles.h"
 #include "ui/frame_controls.h"
+#include "ui/language.h"
 
 namespace app {
+namespace {
+
+// What the first tab tells the person while no mouse is connected.
+constexpr int kConnectHintText = 54;
+
+}  // namespace
 
 DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
     : dlg_(dlg),
@@ -74,6 +81,7 @@ void DeviceSide::Start() {
   catalogue_.LoadCatalogue();
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
   dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());
+  dlg_.Toolkit().SetTitle(device::kConnectHint, LanguageText(kConnectHintText));
   // The first device read waits in the list for the worker's first turn.
   dlg_.AppendTask(kTaskFirstRead);
   if (start_thread_) worker_->StartWorker();

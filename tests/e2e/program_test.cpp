@@ -72,6 +72,8 @@ TEST_F(ProgramTest, UnplugAndReplugTheReceiver) {
   EXPECT_EQ(DeviceItem(kK7Mouse).mode, -1);
   EXPECT_FALSE(tk_.Snapshot(kTabs).visible);
   EXPECT_FALSE(dlg_->Link().DevicePresent());
+  EXPECT_TRUE(tk_.Snapshot(device::kConnectHint).visible);
+  EXPECT_EQ(Title(device::kConnectHint), LanguageText(54));
 
   bus_.Plug(mouse, sim::Connection::kReceiver);
   EXPECT_EQ(Queued(), std::vector<int>{app::kTaskArrival});
