@@ -24,6 +24,10 @@ class DeviceLinkWindow;
 namespace settings {
 
 struct SettingsContext {
+  SettingsContext(DriverComm& comm_in, ProfileStore& store_in, ui::Toolkit& toolkit_in,
+                  platform::Clock& clock_in, SettingsState& state_in)
+      : comm(comm_in), store(store_in), toolkit(toolkit_in), clock(clock_in), state(state_in) {}
+
   DriverComm& comm;
   ProfileStore& store;
   ui::Toolkit& toolkit;

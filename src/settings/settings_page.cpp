@@ -107,6 +107,7 @@ void OnDpiLevel(SettingsContext& context, int code, int64_t value) {
   if (value < 0 || value >= tk.GetDPILevelCount(kDpiControl)) return;
   const int level = static_cast<int>(value);
   if (code == kDpiLevelSelected) {
+    tk.SetDPISelected(kDpiControl, level);  // the slider edits the chosen level from now on
     WriteInt(context, kDpiIndex, level);
     context.state.active_level = level;
     tk.SetPos(kDpiSlider,
