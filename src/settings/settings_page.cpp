@@ -167,7 +167,13 @@ void OnReportRate(SettingsContext& context) {
 void OnReportRateReset(SettingsContext& context) {
   if (!Confirmed(context, kRateResetTitle, kRateResetText)) return;
   const int type = context.device_type ? context.device_type() : 0;
-  WriteInt(context, kReportRate, type > kLongRangeTypeAbove ? kRate125Hz : kRate250Hz);
+  const int code = type > kLongRangeTypeAbove ? kRate125Hz : kRate250Hz;
+  // The task sends the code for both links, so both keys and the list follow it; otherwise the
+  // page would go on showing the old rate.
+  WriteInt(context, kReportRate, code);
+  WriteInt(context, kReportRateWireless, code);
+  context.toolkit.SelectData(kReportRateList, code);
+  ShowOption3For(context.toolkit, code);
   AppendWithWait(context, app::kTaskWriteReportRate);
 }
 

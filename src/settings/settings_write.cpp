@@ -36,6 +36,13 @@ bool SendRestore(SettingsContext& context, int section) {
   return Send(context, 0x0F, 0x06, static_cast<uint8_t>(section), std::span<const uint8_t>());
 }
 
+// The stored active level, kept inside the mouse's eight levels: a read of a block without an
+// active level stores 255, and the mouse would take the wrapped nibble for no level at all.
+int StoredActiveLevel(SettingsContext& context) {
+  const int level = ReadInt(context, kDpiIndex);
+  return level < 0 || level >= kMouseLevels ? 0 : level;
+}
+
 bool WriteGuard(SettingsContext& context) {
   return OnlineCheck(context, device::kStatusReceiverOffline);
 }
@@ -57,7 +64,7 @@ void RefreshLighting(SettingsContext& context) {
 
 void WriteDpiLevel(SettingsContext& context) {
   if (!WriteGuard(context)) return;
-  const int level = ReadInt(context, kDpiIndex);
+  const int level = StoredActiveLevel(context);
   const int count = ReadInt(context, kDpiCount);
   const int value = ReadInt(context, DpiValueKey(level));
   const uint32_t colour = static_cast<uint32_t>(ReadInt(context, DpiRgbKey(level)));

@@ -310,7 +310,8 @@ TEST(SettingsWrite, ReportRateResetFollowsTheModel) {
     p.Set("report_rate_wireless", "5");
     p.Notify(s::kReportRateResetButton, ui::kNotifyClicked);
     EXPECT_EQ(p.Get("report_rate"), c.rate) << c.device_type;
-    EXPECT_EQ(p.Get("report_rate_wireless"), "5") << "only the cable key is reset";
+    EXPECT_EQ(p.Get("report_rate_wireless"), c.rate) << "the mouse gets it for both links";
+    EXPECT_EQ(p.tk.GetCurData(s::kReportRateList), std::stoi(c.rate));
     EXPECT_EQ(p.TakeTasks(), std::vector<int>{12});
     EXPECT_EQ(p.tk.ModalBegins(ModalKind::kWait), 1);
     const auto messages = p.tk.Messages();
@@ -332,6 +333,22 @@ TEST(SettingsWrite, CancelledMessageBoxesChangeNothing) {
     EXPECT_EQ(p.Get("report_rate"), "0");
     EXPECT_EQ(p.state.pending_section, 0);
     EXPECT_EQ(p.tk.ModalBegins(ModalKind::kWait), 0);
+  }
+}
+
+// A block read without an active level stores 255; the write still names a real level.
+TEST(SettingsWrite, ActiveLevelOutsideTheMouseGoesAsLevel0) {
+  for (const char* index : {"255", "8", "-1"}) {
+    Rig rig(Model::kK7Mouse);
+    auto& p = rig.p();
+    p.Set("dpi_index", index);
+    p.tasks.Append(11);
+    p.RunTasks();
+    const auto sent = rig.Sent(0x50);
+    ASSERT_EQ(sent.size(), 1u) << index;
+    EXPECT_EQ(sent[0][7], (1 << 4) | 6) << index;
+    EXPECT_EQ(sent[0][8], 7) << "level 0's 400 DPI";
+    EXPECT_EQ(rig.MouseImage()[2], (1 << 4) | 6) << "the mouse took it";
   }
 }
 
