@@ -1,0 +1,62 @@
+// The worker's device routines: the first device read (task 1), device arrival (task 2),
+// device removal (task 3) and the model reload (task 4). Each rebuilds the device list and,
+// with a mouse connected, reads its settings and refreshes the pages.
+#pragma once
+
+#include <atomic>
+#include <functional>
+
+#include "app/task_table.h"
+#include "device/device_link_window.h"
+#include "device/driver_comm.h"
+#include "platform/clock.h"
+
+namespace app {
+
+// What the routines reach. The hooks belong to other subsystems (settings read, pages, profile
+// list, catalogue); the main window fills them before the worker starts. An empty hook does
+// nothing: an empty read_settings counts as a read that succeeded with nothing to read, an
+// empty refresh hook has nothing to refresh, an empty lighting_supported means no lighting.
+struct DeviceTaskContext {
+  DeviceTaskContext(device::DeviceLinkWindow& link_window, DriverComm& driver,
+                    platform::Clock& time)
+      : link(link_window), comm(driver), clock(time) {}
+
+  device::DeviceLinkWindow& link;
+  DriverComm& comm;
+  platform::Clock& clock;
+
+  // Reads the connected mouse's settings into the store (GetMouseData2); false on failure.
+  std::function<bool()> read_settings;
+  // The key page with its key function texts, the performance page and the shown device
+  // version, from the store.
+  std::function<void()> refresh_pages;
+  std::function<void()> refresh_lighting_page;
+  std::function<void()> refresh_profile_list;
+  // Whether the selected model has a lighting page (from its description).
+  std::function<bool()> lighting_supported;
+
+  // Set when task 1 has succeeded; it succeeds at most once per run.
+  std::atomic<bool> first_read_done{false};
+};
+
+inline constexpr int kArrivalDispatchPauseMs = 500;
+inline constexpr int kArrivalSettleMs = 1000;
+inline constexpr int kRemovalDispatchPauseMs = 500;
+inline constexpr int kRemovalSettleMs = 500;
+inline constexpr int kModelReloadPauseMs = 100;
+
+// Task 1. True when the read succeeded now; false when it had already succeeded or failed.
+bool FirstDeviceRead(DeviceTaskContext& ctx);
+// The arrival routine (DeviceInstall): also run directly by the receiver's link notification.
+// Does not touch the first-read flag. True when the settings were read.
+bool DeviceInstall(DeviceTaskContext& ctx);
+// The removal routine, after the dispatch's pause. True when the settings were read.
+bool DeviceRemoval(DeviceTaskContext& ctx);
+// Task 4. True when the settings were read.
+bool ModelReload(DeviceTaskContext& ctx);
+
+// Adds tasks 1 to 4 to `table`. `ctx` must outlive every use of the table.
+void RegisterDeviceTasks(TaskTable& table, DeviceTaskContext& ctx);
+
+}  // namespace app

@@ -1,0 +1,55 @@
+#include "app/worker.h"
+
+namespace app {
+
+DeviceWorker::DeviceWorker(TaskList& tasks, const TaskTable& table, DriverComm& comm,
+                           device::DeviceLinkWindow& link, ui::Toolkit& toolkit,
+                           platform::Clock& clock, WorkerHost& host)
+    : CThreadBasic(clock),
+      tasks_(tasks),
+      table_(table),
+      comm_(comm),
+      link_(link),
+      toolkit_(toolkit),
+      host_(host) {}
+
+DeviceWorker::~DeviceWorker() { JoinWorker(); }
+
+void DeviceWorker::HandBackFromTool() {
+  std::atomic<int32_t>& pending = host_.PendingToolProcess();
+  const int32_t pid = pending.load();
+  if (pid == 0) return;
+  // No time-out: the tool owns the mouse until it ends. Only a stop of the worker (the window
+  // closing) ends the wait early, and then the mouse is not taken back.
+  host_.Waiter().WaitForExit(pid, [this] { return StopRequested(); });
+  if (StopRequested()) return;
+  host_.ShowMainWindow();
+  // Close, enumerate and open again as one step: no exchange may slip in between.
+  comm_.RebuildDeviceList();
+  // Only this id is cleared: a tool started again meanwhile is waited for next turn.
+  int32_t expected = pid;
+  pending.compare_exchange_strong(expected, 0);
+}
+
+void DeviceWorker::Run() {
+  HandBackFromTool();
+  // Linux sleeps are already fine-grained: no timer resolution to raise for the turn.
+  const std::optional<int> code = tasks_.TakeFirst();
+  if (!code) {
+    if (link_.DevicePresent()) link_.PollNotifications();
+    return;
+  }
+  Dispatch(*code);
+}
+
+bool DeviceWorker::Dispatch(int code) {
+  const TaskRoutine* routine = table_.Find(code);
+  if (routine == nullptr) return false;
+  if (routine->run) routine->run();
+  // The dialog closes as soon as the work is done; the pause only paces the mouse.
+  if (routine->closes_wait) toolkit_.EndModal(ui::ModalKind::kWait);
+  if (routine->pause_ms > 0) clock_.SleepMs(routine->pause_ms);
+  return true;
+}
+
+}  // namespace app

@@ -1,0 +1,59 @@
+// The device worker: one turn hands the mouse back after the firmware tool, then either runs
+// the oldest queued task or, with nothing queued and a device present, polls the mouse's
+// status reports. Independent of the main window: it sees the window through WorkerHost.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "app/process_waiter.h"
+#include "app/task_list.h"
+#include "app/task_table.h"
+#include "app/thread_basic.h"
+#include "device/device_link_window.h"
+#include "device/driver_comm.h"
+#include "platform/clock.h"
+#include "ui/toolkit.h"
+
+namespace app {
+
+// What the worker needs of the main window.
+class WorkerHost {
+ public:
+  virtual ~WorkerHost() = default;
+  // The firmware update tool's process id while it owns the mouse, 0 otherwise. Written by the
+  // window thread when it starts the tool; read and cleared by the worker.
+  virtual std::atomic<int32_t>& PendingToolProcess() = 0;
+  // Shows the main window in its normal state (the tool has finished).
+  virtual void ShowMainWindow() = 0;
+  virtual ProcessWaiter& Waiter() = 0;
+};
+
+class DeviceWorker : public CThreadBasic {
+ public:
+  // The table must be complete before StartWorker: the worker reads it without a lock. The
+  // owner declares the worker after everything it references, so it stops first.
+  DeviceWorker(TaskList& tasks, const TaskTable& table, DriverComm& comm,
+               device::DeviceLinkWindow& link, ui::Toolkit& toolkit, platform::Clock& clock,
+               WorkerHost& host);
+  ~DeviceWorker() override;
+
+  // One turn; tests call it directly.
+  void Run() override;
+
+  // Runs one code as a turn would: its routine, the end of the wait dialog if the task closes
+  // it, then the table's pause. A code without a routine is dropped. False when dropped.
+  bool Dispatch(int code);
+
+ private:
+  void HandBackFromTool();
+
+  TaskList& tasks_;
+  const TaskTable& table_;
+  DriverComm& comm_;
+  device::DeviceLinkWindow& link_;
+  ui::Toolkit& toolkit_;
+  WorkerHost& host_;
+};
+
+}  // namespace app

@@ -1,0 +1,520 @@
+// The device worker on the headless toolkit with the virtual mouse and the virtual clock:
+// turns run by hand (and once on the real thread), the task table's pauses and wait-dialog
+// ends, dropped codes, the firmware-tool hand-back, the idle status poll, plug events and the
+// device routines.
+#include "app/worker.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/device_tasks.h"
+#include "app/task_list.h"
+#include "app/task_table.h"
+#include "app/wait_dialog.h"
+#include "device/device_link_window.h"
+#include "sim/virtual_bus.h"
+#include "support/device_test_support.h"
+#include "ui/headless/headless_toolkit.h"
+
+namespace {
+
+using app::DeviceWorker;
+using app::TaskRoutine;
+using ui::ModalKind;
+
+// Counts every EndModal call, also those that find no dialog.
+class CountingToolkit : public ui::HeadlessToolkit {
+ public:
+  void EndModal(ModalKind kind) override {
+    if (kind == ModalKind::kWait) ++wait_end_calls;
+    HeadlessToolkit::EndModal(kind);
+  }
+  std::atomic<int> wait_end_calls{0};
+};
+
+// A waiter that records what it was asked and lets the test act "while the tool runs".
+class ScriptedWaiter : public app::ProcessWaiter {
+ public:
+  bool WaitForExit(int32_t pid, const std::function<bool()>& stop) override {
+    waited.push_back(pid);
+    ++calls;
+    if (block_until_stopped) {
+      while (!stop()) std::this_thread::yield();
+    }
+    if (during_wait) during_wait();
+    return true;
+  }
+  std::vector<int32_t> waited;
+  std::atomic<int> calls{0};
+  bool block_until_stopped = false;
+  std::function<void()> during_wait;
+};
+
+class Host : public app::WorkerHost {
+ public:
+  std::atomic<int32_t>& PendingToolProcess() override { return pid; }
+  void ShowMainWindow() override {
+    ++shows;
+    if (on_show) on_show();
+  }
+  app::ProcessWaiter& Waiter() override { return waiter; }
+
+  std::atomic<int32_t> pid{0};
+  std::atomic<int> shows{0};
+  std::function<void()> on_show;
+  ScriptedWaiter waiter;
+};
+
+// The window's side of the link: plug events append to the real task list.
+class LinkHost : public device::DeviceWindowHost {
+ public:
+  explicit LinkHost(app::TaskList& tasks) : tasks_(tasks) {}
+  int ReadDeviceType() override { return 101; }
+  void AppendTask(int code) override { tasks_.Append(code); }
+
+ private:
+  app::TaskList& tasks_;
+};
+
+std::vector<int> Drain(app::TaskList& tasks) {
+  std::vector<int> codes;
+  while (auto code = tasks.TakeFirst()) codes.push_back(*code);
+  return codes;
+}
+
+class WorkerTest : public ::testing::Test {
+ protected:
+  WorkerTest() {
+    ws_.WriteLanguageTexts({50, 51, 52});
+    for (sim::Model m : sim::AllModels()) {
+      const sim::ModelSpec& s = sim::Spec(m);
+      comm_.RegisterMode(sim::kVendorId, s.cable_pid, s.cable_device_id, s.device_type, 0);
+      comm_.RegisterMode(sim::kVendorId, s.receiver_pid, s.receiver_device_id, s.device_type, 1);
+      list_.AddDevice(s.name, s.device_type, "");
+    }
+    bus_.SetPlugListener([this](const sim::PlugEvent& e) {
+      link_.UpdateUSBDevice(
+          device::DeviceChange{e.arrived ? device::kDeviceArrival : device::kDeviceRemoveComplete,
+                               e.info.path, e.info.path});
+    });
+    ctx_.read_settings = [this] {
+      ++reads_;
+      return read_ok_;
+    };
+    ctx_.refresh_pages = [this] { ++page_refreshes_; };
+    app::RegisterDeviceTasks(table_, ctx_);
+  }
+
+  // A mouse attached before the test's story starts: its plug task is not part of it.
+  int AddMouse(sim::Model model, sim::Attachment attachment) {
+    const int mouse = bus_.AddMouse(model, attachment);
+    Drain(tasks_);
+    return mouse;
+  }
+
+  // A routine that records its code, as the later subsystems' routines will be registered.
+  void AddRecorder(int code, int pause_ms, bool closes_wait) {
+    table_.Add(code, TaskRoutine{[this, code] {
+                                   std::lock_guard lock(ran_mu_);
+                                   ran_.push_back(code);
+                                 },
+                                 pause_ms, closes_wait});
+  }
+  std::vector<int> Ran() {
+    std::lock_guard lock(ran_mu_);
+    return ran_;
+  }
+  bool Traced(const std::string& text) {
+    const auto lines = ws_.TraceLines();
+    return std::find(lines.begin(), lines.end(), devtest::Info(text)) != lines.end();
+  }
+  std::vector<sim::ReceivedReport> Inputs() {
+    std::vector<sim::ReceivedReport> out;
+    for (const auto& r : bus_.Log()) {
+      if (r.kind == sim::ReportKind::kInput) out.push_back(r);
+    }
+    return out;
+  }
+
+  platform::VirtualClock clock_;
+  devtest::Workspace ws_{clock_};
+  sim::VirtualBus bus_{clock_};
+  DriverComm comm_{bus_, clock_};
+  CountingToolkit tk_;
+  device::DeviceListControl list_{tk_};
+  app::TaskList tasks_;
+  LinkHost link_host_{tasks_};
+  device::DeviceLinkWindow link_{comm_, tk_, list_, link_host_};
+  app::TaskTable table_;
+  app::DeviceTaskContext ctx_{link_, comm_, clock_};
+  Host host_;
+  DeviceWorker worker_{tasks_, table_, comm_, link_, tk_, clock_, host_};
+
+  std::mutex ran_mu_;
+  std::vector<int> ran_;
+  int reads_ = 0;
+  int page_refreshes_ = 0;
+  bool read_ok_ = true;
+};
+
+TEST_F(WorkerTest, KeyMapThreeTimesRunsThreeTimesWithPausesAndDialogEnds) {
+  AddRecorder(app::kTaskWriteKeyMap, 100, true);
+  // The window created one dialog; the three tasks each end "the" dialog.
+  tk_.BeginModal(ModalKind::kWait);
+  for (int i = 0; i < 3; ++i) tasks_.Append(app::kTaskWriteKeyMap);
+  for (int i = 0; i < 3; ++i) worker_.Run();
+
+  EXPECT_EQ(Ran(), std::vector<int>(3, app::kTaskWriteKeyMap));
+  EXPECT_EQ(clock_.Sleeps(), std::vector<int>({100, 100, 100}));
+  EXPECT_EQ(tk_.wait_end_calls.load(), 3);
+  EXPECT_EQ(tk_.ModalEnds(ModalKind::kWait), 1);  // only the first found a dialog
+  EXPECT_TRUE(tasks_.Empty());
+}
+
+TEST_F(WorkerTest, EachTaskWithItsOwnDialogEndsIt) {
+  AddRecorder(app::kTaskWriteKeyMap, 100, true);
+  for (int i = 0; i < 3; ++i) {
+    app::RunTaskWithWaitDialog(tk_, tasks_, app::kTaskWriteKeyMap);
+    EXPECT_TRUE(tk_.ModalOpen(ModalKind::kWait));
+    worker_.Run();
+    EXPECT_FALSE(tk_.ModalOpen(ModalKind::kWait));
+  }
+  EXPECT_EQ(tk_.ModalBegins(ModalKind::kWait), 3);
+  EXPECT_EQ(tk_.ModalEnds(ModalKind::kWait), 3);
+}
+
+TEST_F(WorkerTest, CodesWithoutRoutinesAreDroppedSilently) {
+  for (int code : {7, 8, 10, 11, 12, 13, 14, 17, 18, 19, 20, 23, 24, 25, 27, 28}) {
+    AddRecorder(code, 100, true);
+  }
+  for (int code : {5, 6, 9, 15, 16, 21, 22, 26}) {
+    SCOPED_TRACE(code);
+    tk_.BeginModal(ModalKind::kWait);
+    tasks_.Append(code);
+    worker_.Run();
+    EXPECT_TRUE(tasks_.Empty());
+    EXPECT_TRUE(Ran().empty());
+    EXPECT_TRUE(clock_.Sleeps().empty());
+    EXPECT_EQ(tk_.wait_end_calls.load(), 0);
+    EXPECT_TRUE(tk_.ModalOpen(ModalKind::kWait));
+  }
+  EXPECT_TRUE(bus_.Log().empty());
+  EXPECT_EQ(reads_, 0);
+}
+
+TEST_F(WorkerTest, IdleTurnWithoutDeviceDoesNothing) {
+  AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);  // attached, never listed
+  bus_.SetBattery(0, 50, false);                            // a report waiting
+  worker_.Run();
+  worker_.Run();
+  EXPECT_TRUE(clock_.Sleeps().empty());
+  EXPECT_TRUE(bus_.Log().empty());
+  EXPECT_EQ(bus_.PendingInputReports(0, sim::Connection::kCable), 1u);
+  EXPECT_EQ(bus_.OpenDeviceCount(), 0);
+  EXPECT_EQ(host_.shows.load(), 0);
+}
+
+TEST_F(WorkerTest, StatusPollWaitsUntilTheListIsEmpty) {
+  AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
+  link_.UpdateDeviceList();
+  ASSERT_TRUE(link_.DevicePresent());
+  AddRecorder(app::kTaskWriteDpi, 500, false);
+  tasks_.Append(app::kTaskWriteDpi);
+  tasks_.Append(app::kTaskWriteDpi);
+  bus_.SetBattery(0, 64, true);
+
+  for (int turn = 0; turn < 2; ++turn) {
+    clock_.Advance(1000);  // the poll's own spacing never holds it back here
+    worker_.Run();
+    EXPECT_EQ(bus_.PendingInputReports(0, sim::Connection::kCable), 1u);
+    EXPECT_TRUE(Inputs().empty());
+  }
+  EXPECT_EQ(Ran().size(), 2u);
+  EXPECT_EQ(tk_.Snapshot(device::kBatteryControl).battery, -1);
+
+  clock_.Advance(1000);
+  worker_.Run();
+  EXPECT_EQ(bus_.PendingInputReports(0, sim::Connection::kCable), 0u);
+  EXPECT_EQ(tk_.Snapshot(device::kBatteryControl).battery, 64);
+  EXPECT_TRUE(tk_.Snapshot(device::kBatteryControl).charging);
+}
+
+TEST_F(WorkerTest, ToolExitReenumeratesBeforeTheFirstQueuedCode) {
+  AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
+  link_.UpdateDeviceList();
+  // The update launcher closes the devices and hands the mouse to the tool.
+  comm_.CloseDevices();
+  ASSERT_FALSE(comm_.IsOpen());
+  host_.pid = 4242;
+
+  std::vector<std::string> events;
+  host_.waiter.during_wait = [&] { events.push_back("tool running"); };
+  host_.on_show = [&] { events.push_back("shown, open=" + std::to_string(comm_.IsOpen())); };
+  for (int code : {app::kTaskWriteKeyMap, app::kTaskWriteDpi}) {
+    table_.Add(code,
+               TaskRoutine{[&, code] {
+                             events.push_back("task " + std::to_string(code) +
+                                              ", open=" + std::to_string(comm_.IsOpen()) +
+                                              ", mode=" + std::to_string(comm_.GetConnectMode()));
+                           },
+                           0, false});
+  }
+  tasks_.Append(app::kTaskWriteKeyMap);
+  tasks_.Append(app::kTaskWriteDpi);
+
+  worker_.Run();
+  EXPECT_EQ(host_.waiter.waited, std::vector<int32_t>{4242});
+  EXPECT_EQ(events,
+            std::vector<std::string>({"tool running", "shown, open=0", "task 8, open=1, mode=0"}));
+  EXPECT_EQ(host_.pid.load(), 0);
+  EXPECT_EQ(tasks_.Size(), 1u);
+
+  worker_.Run();  // the hand-back is done once
+  EXPECT_EQ(host_.waiter.waited.size(), 1u);
+  EXPECT_EQ(host_.shows.load(), 1);
+}
+
+TEST_F(WorkerTest, ToolStartedAgainDuringTheWaitIsNotForgotten) {
+  host_.pid = 10;
+  host_.waiter.during_wait = [&] {
+    if (host_.waiter.waited.size() == 1) host_.pid = 11;
+  };
+  worker_.Run();
+  EXPECT_EQ(host_.pid.load(), 11);
+  worker_.Run();
+  EXPECT_EQ(host_.waiter.waited, std::vector<int32_t>({10, 11}));
+  EXPECT_EQ(host_.pid.load(), 0);
+}
+
+TEST_F(WorkerTest, PluggingTheReceiverQueuesOneArrivalAndShowsTheConnection) {
+  const int mouse = AddMouse(sim::Model::kK7Mouse, sim::Attachment::kReceiver);
+  bus_.Unplug(mouse, sim::Connection::kReceiver);
+  EXPECT_TRUE(tasks_.Empty());
+
+  bus_.Plug(mouse, sim::Connection::kReceiver);
+  ASSERT_EQ(tasks_.Size(), 1u);
+  worker_.Run();
+  EXPECT_TRUE(tasks_.Empty());
+
+  const auto sleeps = clock_.Sleeps();
+  ASSERT_GE(sleeps.size(), 2u);
+  EXPECT_EQ(sleeps[0], 500);
+  EXPECT_EQ(sleeps[1], 1000);
+  EXPECT_EQ(tk_.GetTitle(device::kConnectionLabel), "T52");
+  EXPECT_TRUE(tk_.IsVisible(device::kPageTabs));
+  EXPECT_TRUE(link_.DeviceConnected());
+  EXPECT_EQ(link_.Mode(), 1);
+  // The arrival read, then the first read it ends with (not done before).
+  EXPECT_EQ(reads_, 2);
+  EXPECT_TRUE(ctx_.first_read_done.load());
+}
+
+TEST_F(WorkerTest, UnpluggingTheCableQueuesRemovalAndFallsBackToTheReceiver) {
+  struct Case {
+    bool read_ok;
+    int refreshes;
+    bool failure_traced;
+  };
+  for (const Case& c : {Case{true, 1, false}, Case{false, 0, true}}) {
+    SCOPED_TRACE(c.read_ok);
+    bus_.ClearLog();
+    const int mouse = AddMouse(sim::Model::kK7Mouse, sim::Attachment::kBoth);
+    link_.UpdateDeviceList();
+    ASSERT_EQ(link_.Mode(), 0);
+    Drain(tasks_);
+    clock_.ClearSleeps();
+    ws_.ClearTrace();
+    reads_ = page_refreshes_ = 0;
+    read_ok_ = c.read_ok;
+
+    bus_.Unplug(mouse, sim::Connection::kCable);
+    ASSERT_EQ(tasks_.Size(), 1u);
+    worker_.Run();
+
+    const auto sleeps = clock_.Sleeps();
+    ASSERT_GE(sleeps.size(), 2u);
+    EXPECT_EQ(sleeps[0], 500);
+    EXPECT_EQ(sleeps[1], 500);
+    EXPECT_EQ(tk_.GetTitle(device::kConnectionLabel), "T52");
+    EXPECT_EQ(reads_, 1);
+    EXPECT_EQ(page_refreshes_, c.refreshes);
+    EXPECT_EQ(Traced("获取鼠标数据异常, 当前模式: 1"), c.failure_traced);
+    bus_.Unplug(mouse, sim::Connection::kReceiver);
+    Drain(tasks_);
+  }
+}
+
+TEST_F(WorkerTest, RemovalOfTheLastDeviceReadsNothing) {
+  const int mouse = AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
+  link_.UpdateDeviceList();
+  Drain(tasks_);
+  bus_.Unplug(mouse, sim::Connection::kCable);
+  ASSERT_EQ(tasks_.Size(), 1u);
+  worker_.Run();
+  EXPECT_EQ(tk_.GetTitle(device::kConnectionLabel), "T50");
+  EXPECT_FALSE(link_.DevicePresent());
+  EXPECT_EQ(reads_, 0);
+}
+
+TEST_F(WorkerTest, FirstReadSucceedsAtMostOnce) {
+  tasks_.Append(app::kTaskFirstRead);
+  worker_.Run();
+  EXPECT_TRUE(Traced("没有检测到设备"));
+  EXPECT_FALSE(ctx_.first_read_done.load());
+  EXPECT_EQ(reads_, 0);
+
+  AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
+  read_ok_ = false;
+  tasks_.Append(app::kTaskFirstRead);
+  worker_.Run();
+  EXPECT_TRUE(Traced("获取鼠标数据异常, 当前模式: 0"));
+  EXPECT_FALSE(ctx_.first_read_done.load());
+  EXPECT_EQ(page_refreshes_, 0);
+
+  read_ok_ = true;
+  tasks_.Append(app::kTaskFirstRead);
+  worker_.Run();
+  EXPECT_TRUE(ctx_.first_read_done.load());
+  EXPECT_EQ(reads_, 2);
+  EXPECT_EQ(page_refreshes_, 1);
+  EXPECT_EQ(tk_.GetTitle(device::kConnectionLabel), "T51");
+
+  bus_.ClearLog();
+  tasks_.Append(app::kTaskFirstRead);
+  worker_.Run();
+  EXPECT_EQ(reads_, 2);
+  EXPECT_EQ(page_refreshes_, 1);
+  EXPECT_TRUE(bus_.Log().empty());  // not even the device list is rebuilt
+}
+
+TEST_F(WorkerTest, LightingPageFollowsTheModel) {
+  AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
+  int lighting_refreshes = 0;
+  bool supported = false;
+  ctx_.refresh_lighting_page = [&] { ++lighting_refreshes; };
+  ctx_.lighting_supported = [&] { return supported; };
+  EXPECT_TRUE(app::FirstDeviceRead(ctx_));
+  EXPECT_EQ(lighting_refreshes, 0);
+  supported = true;
+  EXPECT_TRUE(app::ModelReload(ctx_));
+  EXPECT_EQ(lighting_refreshes, 1);
+}
+
+TEST_F(WorkerTest, ModelReloadWithAndWithoutDialog) {
+  int profile_lists = 0;
+  ctx_.refresh_profile_list = [&] { ++profile_lists; };
+
+  app::RunTaskWithWaitDialog(tk_, tasks_, app::kTaskModelReload);
+  ASSERT_TRUE(tk_.ModalOpen(ModalKind::kWait));
+  worker_.Run();
+  EXPECT_FALSE(tk_.ModalOpen(ModalKind::kWait));
+  EXPECT_TRUE(Traced("设备状态没有连接!"));
+  EXPECT_EQ(clock_.Sleeps().back(), 100);
+  EXPECT_EQ(profile_lists, 1);
+  EXPECT_EQ(reads_, 0);
+
+  AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
+  app::AppendModelReload(tasks_);
+  EXPECT_EQ(tk_.ModalBegins(ModalKind::kWait), 1);
+  worker_.Run();
+  EXPECT_EQ(reads_, 1);
+  EXPECT_EQ(page_refreshes_, 1);
+  EXPECT_EQ(tk_.GetTitle(device::kConnectionLabel), "T51");
+}
+
+TEST(WaitDialogCodes, OnlyTheLongWritesCloseTheDialog) {
+  for (int code = 0; code <= 30; ++code) {
+    const bool expected = code == 4 || code == 7 || code == 8 || code == 12 || code == 18;
+    EXPECT_EQ(app::TaskClosesWaitDialog(code), expected) << code;
+  }
+}
+
+// --- the real thread ---
+
+bool SpinUntil(const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::yield();
+  }
+  return true;
+}
+
+TEST_F(WorkerTest, ThreadRunsABurstOfTasksInOrderAndStopsInTime) {
+  AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
+  link_.UpdateDeviceList();
+  ASSERT_TRUE(link_.DevicePresent());
+  const std::vector<int> codes = {app::kTaskWriteKeyMap, app::kTaskWriteDpi,
+                                  app::kTaskWriteReportRate, app::kTaskLighting};
+  for (int code : codes) {
+    // Every task talks to the mouse, so it contends with the idle poll for the channel.
+    table_.Add(code, TaskRoutine{[this, code] {
+                                   CommandFrame frame = device::MakeCommandFrame(0x02, 0x4F, 0x80);
+                                   const int result = comm_.GetFeatureReportRetry(frame);
+                                   std::lock_guard lock(ran_mu_);
+                                   ran_.push_back(result == 0 ? code : -code);
+                                 },
+                                 100, code == app::kTaskWriteKeyMap});
+  }
+  std::vector<int> expected;
+  for (int i = 0; i < 200; ++i) expected.push_back(codes[static_cast<size_t>(i * 7 % 4)]);
+
+  worker_.StartWorker();
+  ASSERT_TRUE(worker_.Running());
+  EXPECT_EQ(worker_.Period(), 30);
+  std::thread producer([&] {
+    for (int code : expected) {
+      tasks_.Append(code);
+      std::this_thread::yield();
+    }
+  });
+  producer.join();
+  ASSERT_TRUE(SpinUntil([&] { return Ran().size() >= expected.size(); }));
+
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_TRUE(worker_.StopWorker());
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(1000));
+  EXPECT_TRUE(worker_.Done());
+  EXPECT_FALSE(worker_.Running());
+  EXPECT_EQ(Ran(), expected);
+  EXPECT_TRUE(tasks_.Empty());
+  const auto sleeps = clock_.Sleeps();
+  EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), 100), 200);
+}
+
+TEST_F(WorkerTest, IdleThreadOnlySleepsItsPeriod) {
+  worker_.StartWorker();
+  ASSERT_TRUE(SpinUntil([&] { return clock_.Sleeps().size() >= 20; }));
+  EXPECT_TRUE(worker_.StopWorker());
+  const auto sleeps = clock_.Sleeps();
+  EXPECT_TRUE(std::all_of(sleeps.begin(), sleeps.end(), [](int ms) { return ms == 30; }));
+  EXPECT_TRUE(bus_.Log().empty());
+}
+
+TEST_F(WorkerTest, StopEndsAWaitForTheToolWithoutTakingTheMouseBack) {
+  host_.pid = 77;
+  host_.waiter.block_until_stopped = true;
+  worker_.StartWorker();
+  ASSERT_TRUE(SpinUntil([&] { return host_.waiter.calls.load() > 0; }));
+  EXPECT_TRUE(worker_.StopWorker());
+  EXPECT_EQ(host_.shows.load(), 0);
+  EXPECT_EQ(host_.pid.load(), 77);
+  EXPECT_FALSE(comm_.IsOpen());
+
+  // A later start waits for the tool again.
+  host_.waiter.block_until_stopped = false;
+  worker_.StartWorker();
+  ASSERT_TRUE(SpinUntil([&] { return host_.pid.load() == 0; }));
+  EXPECT_TRUE(worker_.StopWorker());
+  EXPECT_EQ(host_.shows.load(), 1);
+  EXPECT_TRUE(comm_.IsOpen());
+}
+
+}  // namespace
