@@ -17,7 +17,6 @@
 #include "app/task_table.h"
 #include "device/device_link_window.h"
 #include "device/device_list_control.h"
-#include "device/device_test_support.h"
 #include "device/driver_comm.h"
 #include "settings/settings_context.h"
 #include "settings/settings_keys.h"
@@ -27,6 +26,7 @@
 #include "sim/virtual_bus.h"
 #include "store/profile_store.h"
 #include "store/profiles.h"
+#include "support/device_test_support.h"
 #include "ui/headless/headless_toolkit.h"
 
 namespace settings_test {
