@@ -68,6 +68,12 @@ struct TabItem {
   bool visible = true;
 };
 
+// One entry of a pop-up menu.
+struct MenuItem {
+  int command = 0;
+  std::string text;
+};
+
 class Toolkit {
  public:
   virtual ~Toolkit() = default;
@@ -132,7 +138,9 @@ class Toolkit {
   virtual void SetMouseSelected(int id, int key_value) = 0;
   virtual void SetTabItems(int id, const std::vector<TabItem>& items) = 0;
   virtual void SetTabItemVisible(int id, int item_id, bool visible) = 0;
-  virtual void SelectTab(int id, int position) = 0;  // position counts from 0
+  // Selects the tab at `position` (counted from 0) as a click would: the listener then gets
+  // (id, 2, position) through the window thread's queue, after what is already queued.
+  virtual void SelectTab(int id, int position) = 0;
 
   // --- dialogs, all modal over the main window ---
   // CUIMessageBox: styles 0 and 4; returns 1 or 2.
@@ -144,6 +152,8 @@ class Toolkit {
   virtual std::string PickFolder(const std::string& title) = 0;
   // MousePaletteDlg: nullopt when cancelled.
   virtual std::optional<uint32_t> PickColor(uint32_t initial) = 0;
+  // A pop-up menu at the cursor; the chosen entry's command, 0 when dismissed.
+  virtual int ShowPopupMenu(const std::vector<MenuItem>& items) = 0;
 
   // A task's modal dialog. BeginModal destroys any still registered dialog of that kind and
   // registers a new one; RunModal runs it until EndModal (returns at once if EndModal came

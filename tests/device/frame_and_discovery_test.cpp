@@ -154,6 +154,31 @@ TEST(IdentityPass, CableDeviceIdText) {
             lines.end());
 }
 
+// A known id that the catalogue lists only under another product id (here the receiver's)
+// must not turn the cable's interfaces into type 0 and lose the model.
+TEST(IdentityPass, IdListedForAnotherProductKeepsTheModel) {
+  platform::VirtualClock clock;
+  devtest::Workspace ws(clock);
+  FakeBus bus;
+  std::array<uint8_t, 20> block{};
+  const uint8_t head[] = {0x01, 0x01, 0x7A, 0x5D, 0x3A, 0x10, 0x01, 0x01};
+  std::memcpy(block.data(), head, sizeof head);
+  bus.Add(Interface("/dev/hidraw1", 0x7A5D, 0x3A01, 0xFF00, 1), InfoAnswer(block));
+  bus.Add(Interface("/dev/hidraw2", 0x7A5D, 0x3A01, 0x0001, 0));
+  DriverComm comm(bus, clock);
+  comm.RegisterMode(0x7A5D, 0x3A01, "", 101, 0);
+  comm.RegisterMode(0x7A5D, 0x3A10, "7A5D3A100101", 101, 1);
+  comm.EnumerateDevice();
+  std::vector<DeviceEntry> entries;
+  comm.CollectEntries(entries);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].dev_id_text, "7A5D3A100101");
+  for (const DeviceEntry& e : entries) EXPECT_EQ(e.device_type, 101);
+  EXPECT_EQ(entries[0].online, 1);
+  comm.SetSelectedType(101);
+  EXPECT_EQ(comm.GetConnectMode(), 0);
+}
+
 TEST(IdentityPass, AllZeroBlockIsReadTwiceAndLeavesTheEntry) {
   platform::VirtualClock clock;
   devtest::Workspace ws(clock);

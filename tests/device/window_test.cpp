@@ -172,6 +172,19 @@ TEST_F(WindowTest, RememberedModelAbsentTheListChoosesAndItIsStored) {
   EXPECT_EQ(items[1].version, "115");
 }
 
+// With no model in the list the control has nothing to choose: the remembered model is kept
+// rather than overwritten with 0.
+TEST_F(WindowTest, EmptyModelListKeepsTheRememberedModel) {
+  ui::HeadlessToolkit tk;
+  device::DeviceListControl empty(tk);
+  DeviceLinkWindow win(comm_, tk, empty, host_);
+  AddCable();
+  win.UpdateDeviceList();
+  EXPECT_EQ(host_.written, std::vector<int>{101});
+  EXPECT_EQ(comm_.SelectedType(), 101);
+  EXPECT_EQ(comm_.GetConnectMode(), 0);
+}
+
 TEST_F(WindowTest, ReceiverModelIsTakenFromTheDeviceId) {
   // One receiver serves both models; the id behind it says K7 Pro.
   host_.remembered = 102;
@@ -332,8 +345,15 @@ TEST_F(NotificationTest, TwoPollsWithin200MsReadOnce) {
 
 TEST_F(NotificationTest, LinkLostAndRegained) {
   ASSERT_TRUE(win_.DeviceConnected());
-  Poll({0x09, 0xFA, 0x02, 0x00});
+  bus_.QueueInput(notify_receiver_, {0x09, 0xFA, 0x02, 0x00});
+  bus_.QueueInput(notify_receiver_, {0x09, 0xFA, 0x05, 0x30});  // stale, dropped by the flush
+  clock_.Advance(DeviceLinkWindow::kPollSpacingMs);
+  win_.PollNotifications();
   EXPECT_FALSE(win_.DeviceConnected());
+  // The poll's read, then the flush's one read of the receiver's second interface.
+  EXPECT_EQ(bus_.PendingInputs(notify_receiver_), 0u);
+  EXPECT_EQ(bus_.ReadTimeouts(notify_receiver_), (std::vector<int>{10, 10}));
+  EXPECT_EQ(tk_.Snapshot(device::kBatteryControl).battery, -1);
   EXPECT_EQ(tk_.GetTitle(device::kConnectionLabel), "T50");
   EXPECT_FALSE(tk_.IsVisible(device::kPageTabs));
   EXPECT_TRUE(tk_.IsVisible(device::kConnectHint));

@@ -320,6 +320,21 @@ TEST_F(StoreTest, SaveKeyAssignmentReplacesOrRemoves) {
   EXPECT_EQ(read.key_id, other);
 }
 
+// Inserting after a refused delete would leave two rows for one button.
+TEST_F(StoreTest, SaveKeyAssignmentInsertsNothingWhenTheOldRowCannotGo) {
+  const int id = store().SaveKeyAssignment(Key(1, 5, 10, 0, "old"));
+  ASSERT_NE(id, 0);
+  ASSERT_TRUE(ExecuteOn(DbFile(),
+                        "CREATE TRIGGER keep BEFORE DELETE ON t_key_macro_data "
+                        "BEGIN SELECT RAISE(ABORT, 'kept'); END"));
+  EXPECT_EQ(store().SaveKeyAssignment(Key(1, 5, 11, 0, "new")), 0);
+  EXPECT_EQ(Count("SELECT count(*) FROM t_key_macro_data WHERE profile = 1 AND key_code = 5"), 1);
+  KeyAssignmentRecord read;
+  ASSERT_TRUE(store().GetKeyAssignment(1, 5, read));
+  EXPECT_EQ(read.key_id, id);
+  EXPECT_EQ(read.macro_desc, "old");
+}
+
 TEST_F(StoreTest, KeyDescriptionsListsAndProfileReset) {
   for (int key = 1; key <= 3; ++key) ASSERT_NE(store().SaveKeyAssignment(Key(1, key, key, 0)), 0);
   ASSERT_NE(store().SaveKeyAssignment(Key(2, 1, 9, 0)), 0);

@@ -49,7 +49,11 @@ int HeadlessToolkit::PumpMessages() {
       listener = listener_;
     }
     // Delivered without the lock: handlers call back into the toolkit.
-    if (listener) listener->OnMessage(p.message, p.wparam, p.lparam);
+    if (listener && p.notification) {
+      listener->OnControlNotify(p.message, static_cast<int>(p.wparam), p.lparam);
+    } else if (listener) {
+      listener->OnMessage(p.message, p.wparam, p.lparam);
+    }
     ++delivered;
   }
   return delivered;
@@ -353,6 +357,26 @@ void HeadlessToolkit::SetTabItemVisible(int id, int item_id, bool visible) {
 void HeadlessToolkit::SelectTab(int id, int position) {
   Lock lock(mu_);
   At(id).tab_selected = position;
+  posted_.push_back({id, kNotifyClicked, position, true});
+}
+
+void HeadlessToolkit::QueueMenuAnswer(int command) {
+  Lock lock(mu_);
+  menu_answers_.push_back(command);
+}
+
+std::vector<std::vector<MenuItem>> HeadlessToolkit::Menus() {
+  Lock lock(mu_);
+  return menus_;
+}
+
+int HeadlessToolkit::ShowPopupMenu(const std::vector<MenuItem>& items) {
+  Lock lock(mu_);
+  menus_.push_back(items);
+  if (menu_answers_.empty()) return 0;
+  const int command = menu_answers_.front();
+  menu_answers_.pop_front();
+  return command;
 }
 
 int HeadlessToolkit::ShowMessage(const std::string& message, const std::string& title, int style) {

@@ -49,9 +49,12 @@ class HeadlessToolkit : public Toolkit {
     int style = 0;
     int result = 0;
   };
+  // A posted message, or (notification) a control notification queued by SelectTab:
+  // message = control number, wparam = code, lparam = value.
   struct Posted {
     int message;
     int64_t wparam, lparam;
+    bool notification = false;
   };
 
   // --- test side ---
@@ -62,7 +65,11 @@ class HeadlessToolkit : public Toolkit {
   std::vector<MessageRecord> Messages();
   void QueueFileAnswer(const std::string& path);  // open, save and folder pickers
   void QueueColorAnswer(std::optional<uint32_t> colour);
-  // Delivers queued posted messages to the listener; returns how many.
+  // The command the next pop-up menus choose (default 0: dismissed); menus shown so far.
+  void QueueMenuAnswer(int command);
+  std::vector<std::vector<MenuItem>> Menus();
+  // Delivers queued posted messages (and queued notifications) to the listener; returns how
+  // many.
   int PumpMessages();
   std::vector<Posted> PendingMessages();
   // Modal bookkeeping: how often each kind was begun and ended, and whether one is open.
@@ -129,6 +136,7 @@ class HeadlessToolkit : public Toolkit {
                            const std::string& filter) override;
   std::string PickFolder(const std::string& title) override;
   std::optional<uint32_t> PickColor(uint32_t initial) override;
+  int ShowPopupMenu(const std::vector<MenuItem>& items) override;
   void BeginModal(ModalKind kind) override;
   void RunModal(ModalKind kind) override;
   void EndModal(ModalKind kind) override;
@@ -158,6 +166,8 @@ class HeadlessToolkit : public Toolkit {
   std::vector<MessageRecord> messages_;
   std::deque<std::string> file_answers_;
   std::deque<std::optional<uint32_t>> colour_answers_;
+  std::deque<int> menu_answers_;
+  std::vector<std::vector<MenuItem>> menus_;
   std::deque<Posted> posted_;
   std::map<ModalKind, Modal> modals_;
   std::map<int, std::string> tray_;

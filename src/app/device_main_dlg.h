@@ -1,0 +1,128 @@
+// The main window's logic, free of any window system: the frame (caption buttons, tab row,
+// settings panel, tray icon, close behaviour), the dispatch of control notifications and
+// window messages, and the objects the window owns for the device side (task list, task
+// table, device list, device link). Subsystems register their controls in Dispatch(), their
+// task routines in Tasks() and their window messages with OnWindowMessage().
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "app/control_dispatch.h"
+#include "app/frontend.h"
+#include "app/task_list.h"
+#include "app/task_table.h"
+#include "device/device_link_window.h"
+#include "device/device_list_control.h"
+#include "device/driver_comm.h"
+#include "platform/app_key.h"
+#include "ui/toolkit.h"
+
+namespace app {
+
+// Window messages of the frame.
+inline constexpr int WM_CLOSE = 0x0010;    // closed through the window system
+inline constexpr int WM_COMMAND = 0x0111;  // wparam: menu command
+inline constexpr int WM_TRAY_NOTIFY = 1690;
+inline constexpr int WM_EXTERNAL_EXIT = 1691;  // from an installer; wparam 610 ends the program
+inline constexpr int kExternalExitCode = 610;
+inline constexpr int kMenuExit = 100;
+inline constexpr int kTrayIconId = 109;
+// Tray mouse messages (lparam of WM_TRAY_NOTIFY).
+inline constexpr int kTrayLeftDown = 513;
+inline constexpr int kTrayLeftDoubleClick = 515;
+inline constexpr int kTrayRightUp = 517;
+
+class DeviceMainDlg : public ui::Listener, public device::DeviceWindowHost {
+ public:
+  using MessageHandler = std::function<void(int64_t wparam, int64_t lparam)>;
+
+  DeviceMainDlg(ui::Toolkit& toolkit, DriverComm& comm, platform::AppKey& app_key);
+  ~DeviceMainDlg() override;
+  DeviceMainDlg(const DeviceMainDlg&) = delete;
+  DeviceMainDlg& operator=(const DeviceMainDlg&) = delete;
+
+  // Creates the window through the frontend and runs it until it ends.
+  void Run(Frontend& frontend);
+  // The initialisation hook: tray icon, frame texts, first tab, device work, timer.
+  void OnInitDialog();
+  // The close routine (closing through the window system): stops the device work, removes
+  // the tray icon and ends the window's run.
+  void OnClose();
+
+  // ui::Listener (window thread).
+  void OnControlNotify(int number, int code, int64_t value) override;
+  void OnMessage(int message, int64_t wparam, int64_t lparam) override;
+  void OnTimer() override {}
+
+  // --- what subsystems register with and use ---
+  ControlDispatch& Dispatch() { return dispatch_; }
+  TaskTable& Tasks() { return task_table_; }
+  TaskList& PendingTasks() { return task_list_; }
+  ui::Toolkit& Toolkit() { return toolkit_; }
+  DriverComm& Comm() { return comm_; }
+  device::DeviceLinkWindow& Link() { return link_; }
+  device::DeviceListControl& DeviceList() { return device_list_; }
+  platform::AppKey& Settings() { return app_key_; }
+  // Handles a window message other than the frame's own; a later registration replaces.
+  void OnWindowMessage(int message, MessageHandler handler);
+
+  // A model is loaded (its pages can be shown); set by the catalogue side.
+  void SetModelLoaded(bool loaded) { model_loaded_ = loaded; }
+  bool ModelLoaded() const { return model_loaded_; }
+  // The tab item id last selected (1 = the first tab).
+  int SelectedItemId() const { return selected_item_; }
+  bool SettingsPanelShown() const { return settings_shown_; }
+  bool TrayIconShown() const { return tray_shown_; }
+  // How the exit commands end the process (tests replace it); the default ends it at once.
+  void SetExitProcess(std::function<void(int)> exit_process) {
+    exit_process_ = std::move(exit_process);
+  }
+
+  // --- device::DeviceWindowHost ---
+  int ReadDeviceType() override;
+  void WriteDeviceType(int device_type) override;
+  void AppendTask(int code) override { task_list_.Append(code); }
+
+ private:
+  // Extension point, called by OnInitDialog right after the tray icon: load the device
+  // catalogue (which registers the connection modes with DriverComm), append task 1 and
+  // start the worker thread.
+  void StartDeviceWork();
+  // Extension point, called first by the close routine: stop the worker (at most 1000 ms).
+  void StopDeviceWork();
+
+  void RegisterFrameControls();
+  void ApplyFrameTexts();
+  void CloseButton();
+  void ToggleMaximize();
+  void SelectTabPosition(int position);
+  void OpenSettingsPanel();
+  void CloseSettingsPanel();
+  void TrayNotify(int64_t mouse_message);
+  void RemoveTrayIcon();
+  void ExitProcess();
+
+  ui::Toolkit& toolkit_;
+  DriverComm& comm_;
+  platform::AppKey& app_key_;
+  ControlDispatch dispatch_;
+  TaskTable task_table_;
+  TaskList task_list_;
+  std::map<int, MessageHandler> message_handlers_;
+  device::DeviceListControl device_list_;
+  std::function<void(int)> exit_process_;
+
+  std::atomic<bool> tray_shown_{false};
+  bool settings_shown_ = false;
+  bool model_loaded_ = false;
+  int selected_item_ = 1;
+
+  // Last: its hot-plug thread stops before the rest goes away.
+  device::DeviceLinkWindow link_;
+};
+
+}  // namespace app

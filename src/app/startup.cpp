@@ -1,0 +1,165 @@
+#include "app/startup.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/device_main_dlg.h"
+#include "device/driver_comm.h"
+#include "log/trace.h"
+#include "platform/app_key.h"
+#include "platform/clock.h"
+#include "platform/paths.h"
+#include "platform/single_instance.h"
+#include "ui/language.h"
+#include "ui/manager.h"
+#include "xml/xml_document.h"
+
+namespace app {
+
+int MonitorScaleForDpi(int dpi) {
+  if (dpi <= 96) return 100;
+  if (dpi == 120) return 125;
+  if (dpi == 144 || dpi == 168 || dpi == 192) return dpi;
+  return 100;
+}
+
+int MonitorScale(const ScreenInfo& screen) {
+  if (!screen.has_monitor) return 100;
+  return MonitorScaleForDpi(screen.dpi);
+}
+
+bool NeedsDpiAwareness(int width, int height, int monitor_scale) {
+  return width < 1400 || height < 800 || (width == 1920 && height == 1080 && monitor_scale > 125);
+}
+
+uint32_t ParseThemeColor(const std::string& text) {
+  const std::string digits = text.empty() ? text : text.substr(1);
+  if (digits.size() < 2 || digits.size() > 6) return 0xFF000000u;
+  uint32_t rgb[3] = {0, 0, 0};
+  for (size_t i = 0, component = 0; i < digits.size(); i += 2, ++component) {
+    const std::string pair = digits.substr(i, 2);
+    rgb[component] = static_cast<uint32_t>(std::strtoul(pair.c_str(), nullptr, 16));
+  }
+  return 0xFF000000u | rgb[0] << 16 | rgb[1] << 8 | rgb[2];
+}
+
+std::optional<SoftwareConfig> ReadSoftwareConfig(const std::string& path) {
+  XmlDocument doc;
+  if (!doc.LoadFile(path)) return std::nullopt;
+  if (!doc.FindElement("config") || !doc.EnterElement() || !doc.FindElement("software")) {
+    return std::nullopt;
+  }
+  SoftwareConfig config;
+  if (doc.HasAttribute("caption")) config.caption = doc.GetAttribute("caption");
+  if (doc.HasAttribute("themecolor")) {
+    config.theme_colour = ParseThemeColor(doc.GetAttribute("themecolor"));
+  }
+  return config;
+}
+
+void ReadConfiguration() {
+  const auto config = ReadSoftwareConfig(platform::ProgramDir() + "config.xml");
+  if (!config) return;
+  if (config->caption) ui::Manager::SetDeviceName(*config->caption);
+  if (config->theme_colour) ui::Manager::SetSelectColor(*config->theme_colour);
+}
+
+int LanguageIdForLocale(const std::string& locale) {
+  std::string l;
+  for (char c : locale) l.push_back(c == '-' ? '_' : static_cast<char>(std::tolower(c)));
+  if (l == "zh" || l.rfind("zh.", 0) == 0 || l.rfind("zh@", 0) == 0) return 2052;
+  for (const char* simplified : {"zh_cn", "zh_sg", "zh_hans"}) {
+    if (l.rfind(simplified, 0) == 0) return 2052;
+  }
+  return 1033;
+}
+
+std::string UserUiLocale() {
+  if (const char* language = std::getenv("LANGUAGE"); language && *language) {
+    const std::string list = language;
+    return list.substr(0, list.find(':'));
+  }
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    if (const char* value = std::getenv(name); value && *value) return value;
+  }
+  return "C";
+}
+
+void PrepareDataFolders(const std::string& user_data_dir) {
+  platform::EnsureDirectory(user_data_dir + "db");
+  platform::DeleteTree(user_data_dir + "edit");
+  platform::EnsureDirectory(user_data_dir + "edit");
+}
+
+std::optional<SimulateOption> FindSimulateOption(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i] ? argv[i] : "";
+    if (arg != "--simulate" && arg.rfind("--simulate=", 0) != 0) continue;
+    SimulateOption option;
+    if (arg.size() > std::strlen("--simulate=")) {
+      const std::string value = arg.substr(std::strlen("--simulate="));
+      const size_t colon = value.rfind(':');
+      if (colon == std::string::npos) {
+        option.model = value;
+      } else {
+        option.model = value.substr(0, colon);
+        const std::string how = value.substr(colon + 1);
+        if (how == "cable" || how == "both") option.attachment = how;
+      }
+      if (option.model.empty()) option.model = "K7 Mouse";
+    }
+    return option;
+  }
+  return std::nullopt;
+}
+
+int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Frontend& frontend,
+                   const BusFactory& make_bus) {
+  // 1. Screen scale.
+  const ScreenInfo screen = frontend.PrimaryScreen();
+  const int scale = MonitorScale(screen);
+  const bool dpi_aware = NeedsDpiAwareness(screen.width, screen.height, scale);
+  if (dpi_aware) frontend.SetProcessDpiAware();
+  // 2. Caption and theme colour.
+  ReadConfiguration();
+  const std::string caption = ui::Manager::GetDeviceName();
+  // 3. Trace log.
+  mouselog::OpenLog();
+  Trace(2, "Start %s, screen %dx%d at %d dpi, scale %d, dpi aware %d", caption.c_str(),
+        screen.width, screen.height, screen.dpi, scale, dpi_aware ? 1 : 0);
+  // 4. One copy only: a later one brings the first to the front and leaves.
+  ui::Toolkit& toolkit = frontend.Toolkit();
+  platform::SingleInstance instance(caption);
+  if (!instance.Acquire([&toolkit] { toolkit.RaiseWindow(); })) {
+    if (instance.AskFirstToRaise()) Trace(2, "SetForegroundWindow");
+    mouselog::CloseLog();
+    return 0;
+  }
+  // 7. Language.
+  platform::AppKey app_key = platform::AppKey::ForCaption(caption);
+  int language = platform::ReadLanguageId(app_key);
+  if (language == 0) {
+    language = LanguageIdForLocale(UserUiLocale());
+    platform::WriteLanguageId(app_key, language);
+  }
+  ui::SetLanguageId(language);
+  // 9. Data folders.
+  const std::string user_data = platform::UserDataDir();
+  PrepareDataFolders(user_data);
+  Trace(2, "Language %d, data folder %s", language, user_data.c_str());
+
+  // 11. The main window, with the device link behind it.
+  {
+    platform::Clock& clock = platform::SystemClock();
+    std::unique_ptr<hid::Bus> bus = make_bus(clock);
+    DriverComm comm(*bus, clock);
+    DeviceMainDlg dialog(toolkit, comm, app_key);
+    dialog.Run(frontend);
+    Trace(2, "Main window ended");
+  }
+  // 12. Shut-down.
+  mouselog::CloseLog();
+  return 1;
+}
+
+}  // namespace app

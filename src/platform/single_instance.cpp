@@ -1,0 +1,136 @@
+#include "platform/single_instance.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+namespace platform {
+namespace {
+
+constexpr char kRaise[] = "raise\n";
+
+// The caption as a file name: anything but letters, digits, '-', '_' and '.' becomes '_'.
+std::string FileNameOf(const std::string& caption) {
+  std::string name;
+  for (unsigned char c : caption) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '_' || c == '.';
+    name.push_back(plain ? static_cast<char>(c) : '_');
+  }
+  // Different captions that map to the same text still get their own names.
+  return name + "-" + std::to_string(std::hash<std::string>{}(caption) % 100000000);
+}
+
+bool FillAddress(const std::string& path, sockaddr_un* address) {
+  std::memset(address, 0, sizeof(*address));
+  address->sun_family = AF_UNIX;
+  if (path.size() >= sizeof(address->sun_path)) return false;
+  std::memcpy(address->sun_path, path.c_str(), path.size() + 1);
+  return true;
+}
+
+}  // namespace
+
+SingleInstance::SingleInstance(const std::string& caption, const std::string& runtime_dir) {
+  std::string dir = runtime_dir;
+  if (dir.empty()) {
+    const char* env = std::getenv("XDG_RUNTIME_DIR");
+    dir = env && *env ? env : "/tmp";
+  }
+  if (dir.back() != '/') dir.push_back('/');
+  const std::string base = dir + FileNameOf(caption);
+  lock_path_ = base + ".lock";
+  socket_path_ = base + ".sock";
+  sockaddr_un probe;
+  if (!FillAddress(socket_path_, &probe)) {
+    // A deep runtime folder: socket paths are limited to 107 bytes.
+    socket_path_ = "/tmp/" + FileNameOf(caption).substr(0, 60) + ".sock";
+  }
+}
+
+SingleInstance::~SingleInstance() {
+  if (listener_.joinable()) {
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = write(stop_fd_[1], &byte, 1);
+    listener_.join();
+  }
+  if (listen_fd_ >= 0) {
+    close(listen_fd_);
+    unlink(socket_path_.c_str());
+  }
+  for (int fd : stop_fd_) {
+    if (fd >= 0) close(fd);
+  }
+  if (lock_fd_ >= 0) close(lock_fd_);  // releases the lock
+}
+
+bool SingleInstance::Acquire(std::function<void()> on_raise) {
+  if (lock_fd_ >= 0) return true;
+  const int fd = open(lock_path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return true;  // no lock possible: run rather than refuse to start
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    return false;
+  }
+  lock_fd_ = fd;
+  on_raise_ = std::move(on_raise);
+
+  // The socket left by a copy that crashed is stale: we hold the lock now.
+  unlink(socket_path_.c_str());
+  sockaddr_un address;
+  if (!FillAddress(socket_path_, &address)) return true;
+  listen_fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (listen_fd_ < 0) return true;
+  if (bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+      listen(listen_fd_, 4) != 0 || pipe2(stop_fd_, O_CLOEXEC) != 0) {
+    close(listen_fd_);
+    listen_fd_ = -1;
+    return true;
+  }
+  listener_ = std::thread([this] { Listen(); });
+  return true;
+}
+
+void SingleInstance::Listen() {
+  for (;;) {
+    pollfd fds[2] = {{listen_fd_, POLLIN, 0}, {stop_fd_[0], POLLIN, 0}};
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    if (fds[1].revents) return;
+    if (!(fds[0].revents & POLLIN)) continue;
+    const int client = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (client < 0) continue;
+    // A copy that connects but never writes must not hold up the listener.
+    pollfd in = {client, POLLIN, 0};
+    char buffer[16] = {};
+    if (poll(&in, 1, 2000) > 0 && read(client, buffer, sizeof(buffer) - 1) > 0 &&
+        std::strncmp(buffer, kRaise, sizeof(kRaise) - 1) == 0 && on_raise_) {
+      on_raise_();
+    }
+    close(client);
+  }
+}
+
+bool SingleInstance::AskFirstToRaise() {
+  sockaddr_un address;
+  if (!FillAddress(socket_path_, &address)) return false;
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  bool delivered = false;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0) {
+    delivered = write(fd, kRaise, sizeof(kRaise) - 1) == static_cast<ssize_t>(sizeof(kRaise) - 1);
+  }
+  close(fd);
+  return delivered;
+}
+
+}  // namespace platform

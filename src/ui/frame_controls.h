@@ -1,0 +1,67 @@
+// Control numbers of the main window's frame and the tab table, shared by the window logic
+// (app::DeviceMainDlg) and the Qt window that builds the controls.
+#pragma once
+
+#include <array>
+
+namespace ui::frame {
+
+inline constexpr int kBackground = 30;
+inline constexpr int kCaptionStrip = 31;
+inline constexpr int kCaptionArea = 32;
+inline constexpr int kLogo = 34;
+inline constexpr int kCaptionText = 36;  // the product caption
+inline constexpr int kCaptionText2 = 37;
+inline constexpr int kCaptionText3 = 38;
+inline constexpr int kClose = 39;
+inline constexpr int kMinimize = 40;
+inline constexpr int kMaximize = 41;
+inline constexpr int kSettings = 42;
+inline constexpr int kBattery = 44;
+inline constexpr int kConnection = 45;
+inline constexpr int kImport = 46;
+inline constexpr int kExport = 47;
+inline constexpr int kTabs = 48;
+inline constexpr int kProfiles = 64;
+inline constexpr int kSettingsPanel = 245;
+inline constexpr int kSettingsReturn = 246;
+// The first tab's model area (picture 57, area 58, hint 59) sits in layout 56 inside layout 49.
+inline constexpr int kHomeModelArea = 56;
+
+// The status strip: hidden while the settings panel is open.
+inline constexpr std::array<int, 5> kStatusStrip = {kBattery, kConnection, kImport, kExport,
+                                                    kProfiles};
+// Frame controls hidden on the first tab (no model page is shown there).
+inline constexpr std::array<int, 4> kModelControls = {kBattery, kImport, kExport, kProfiles};
+
+// Tab item ids.
+inline constexpr int kItemHome = 1;
+inline constexpr int kItemButtons = 2;
+inline constexpr int kItemDpi = 3;
+inline constexpr int kItemMacro = 4;
+inline constexpr int kItemLighting = 5;
+inline constexpr int kItemPerformance = 6;
+inline constexpr int kItemScreen = 7;
+
+struct TabEntry {
+  const char* image;  // in the skin folder
+  int item_id;
+  int title_text;  // language text
+  int layout;      // the page layout the tab shows
+};
+
+// The tab row in its order; position = index.
+inline constexpr std::array<TabEntry, 7> kTabTable = {{
+    {"icon/tab_home.png", kItemHome, 65, 49},
+    {"icon/tab_key.png", kItemButtons, 66, 50},
+    {"icon/tab_dpi.png", kItemDpi, 67, 51},
+    {"icon/tab_light.png", kItemLighting, 69, 53},
+    {"icon/tab_tft.png", kItemScreen, 71, 55},
+    {"icon/tab_macro.png", kItemMacro, 68, 52},
+    {"icon/tab_set.png", kItemPerformance, 70, 54},
+}};
+
+// Every page layout: the seven tab pages (49 to 55), then the settings panel.
+inline constexpr std::array<int, 8> kPageLayouts = {49, 50, 51, 52, 53, 54, 55, kSettingsPanel};
+
+}  // namespace ui::frame

@@ -1,0 +1,147 @@
+#include "ui/qt/dialogs.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "ui/language.h"
+#include "ui/manager.h"
+#include "ui/qt/custom_control.h"
+#include "ui/toolkit.h"
+
+namespace ui::qt {
+namespace {
+
+void CentreOver(QWidget* dialog, QWidget* owner) {
+  if (owner && owner->isVisible()) {
+    const QPoint centre = owner->mapToGlobal(owner->rect().center());
+    dialog->move(centre - QPoint(dialog->width() / 2, dialog->height() / 2));
+  }
+}
+
+QColor Accent() { return QColor::fromRgba(Manager::GetSelectColor()); }
+
+}  // namespace
+
+MessageBox::MessageBox(QWidget* owner, const QString& title, const QString& message, int style)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      style_(style) {
+  setObjectName("MessageBox");
+  setWindowTitle("MessageBox");
+  setFixedSize(kWidth, kHeight);
+  setModal(true);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(24, 18, 24, 20);
+  auto* title_label = new QLabel(title, this);
+  title_label->setObjectName("MessageTitle");
+  title_label->setProperty("controlId", 31);
+  auto* text = new QLabel(message, this);
+  text->setObjectName("MessageText");
+  text->setProperty("controlId", 32);
+  text->setAlignment(Qt::AlignCenter);
+  text->setWordWrap(true);
+  layout->addWidget(title_label);
+  layout->addWidget(text, 1);
+
+  auto* buttons = new QHBoxLayout();
+  buttons->addStretch(1);
+  auto add_button = [&](int control, const QString& label, int result, bool primary) {
+    auto* b = new QPushButton(label, this);
+    b->setObjectName(primary ? "PrimaryButton" : "SecondaryButton");
+    b->setProperty("controlId", control);
+    b->setMinimumSize(110, 34);
+    connect(b, &QPushButton::clicked, this, [this, result] { done(result); });
+    buttons->addWidget(b);
+    return b;
+  };
+  if (style == kStyleOk) {
+    add_button(33, Q(LanguageText(25)), kResultOk, true)->setDefault(true);
+  } else if (style == kStyleOkCancel) {
+    add_button(33, Q(LanguageText(28)), kResultOk, true)->setDefault(true);
+    add_button(34, Q(LanguageText(29)), kResultCancel, false);
+  }
+  buttons->addStretch(1);
+  layout->addLayout(buttons);
+}
+
+int MessageBox::Run() {
+  QWidget* owner = parentWidget();
+  adjustSize();
+  setFixedSize(kWidth, kHeight);
+  if (owner && owner->isVisible()) {
+    CentreOver(this, owner);
+  } else if (screen()) {
+    move(screen()->availableGeometry().center() - QPoint(kWidth / 2, kHeight / 2));
+  }
+  const int result = exec();
+  return result == kResultCancel ? kResultCancel : kResultOk;
+}
+
+void MessageBox::reject() { done(style_ == kStyleOk ? kResultOk : kResultCancel); }
+
+WaitDialog::WaitDialog(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), spin_(new QTimer(this)) {
+  setObjectName("WaitDlg");
+  setAttribute(Qt::WA_TranslucentBackground);
+  setFixedSize(102, 102);
+  setModal(true);
+  connect(spin_, &QTimer::timeout, this, [this] {
+    angle_ = (angle_ + 30) % 360;
+    update();
+  });
+}
+
+void WaitDialog::showEvent(QShowEvent* event) {
+  CentreOver(this, parentWidget());
+  spin_->start(80);
+  QDialog::showEvent(event);
+}
+
+void WaitDialog::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(24, 26, 31, 235));
+  p.drawRoundedRect(rect().adjusted(1, 1, -1, -1), 14, 14);
+  const QPointF centre = QRectF(rect()).center();
+  const QColor accent = Accent();
+  for (int i = 0; i < 12; ++i) {
+    QColor dot = accent;
+    dot.setAlphaF(0.15 + 0.85 * ((12 - i) % 12) / 12.0);
+    p.save();
+    p.translate(centre);
+    p.rotate(angle_ - i * 30);
+    p.setBrush(dot);
+    p.drawRoundedRect(QRectF(-3, -34, 6, 14), 3, 3);
+    p.restore();
+  }
+}
+
+ProgressDialog::ProgressDialog(QWidget* owner, bool with_bar)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), bar_(new QProgressBar(this)) {
+  setObjectName("ProgressDlg");
+  setModal(true);
+  setFixedSize(with_bar ? 360 : 102, with_bar ? 120 : 102);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(24, 24, 24, 24);
+  bar_->setRange(0, 100);
+  bar_->setValue(0);
+  bar_->setVisible(with_bar);
+  if (!with_bar) bar_->setRange(0, 0);  // indeterminate
+  layout->addWidget(bar_);
+}
+
+void ProgressDialog::SetProgress(int percent) { bar_->setValue(percent); }
+
+void ProgressDialog::showEvent(QShowEvent* event) {
+  CentreOver(this, parentWidget());
+  QDialog::showEvent(event);
+}
+
+}  // namespace ui::qt

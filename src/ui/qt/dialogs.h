@@ -1,0 +1,67 @@
+// The toolkit's own dialogs: the message box (CUIMessageBox), the busy indicator a device task
+// keeps open (WaitDlg) and the progress dialog of the screen upload.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QProgressBar;
+class QTimer;
+
+namespace ui::qt {
+
+// 430 x 230, centred over its owner and kept on top. Style 0: one button (text 25) ending
+// with 1; style 4: buttons 33 (text 28, result 1) and 34 (text 29, result 2); other styles
+// show no button. Escape answers 2 (1 for style 0, whose only answer is 1).
+class MessageBox : public QDialog {
+  Q_OBJECT
+
+ public:
+  MessageBox(QWidget* owner, const QString& title, const QString& message, int style);
+  int Run();
+
+  static constexpr int kWidth = 430;
+  static constexpr int kHeight = 230;
+
+ protected:
+  void reject() override;
+
+ private:
+  int style_;
+};
+
+// A 102 x 102 frameless busy indicator centred over the owner.
+class WaitDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit WaitDialog(QWidget* owner);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void reject() override {}  // only the task ends it
+
+ private:
+  QTimer* spin_;
+  int angle_ = 0;
+};
+
+// Busy indicator with a progress bar (with_bar) for the screen upload.
+class ProgressDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  ProgressDialog(QWidget* owner, bool with_bar);
+  void SetProgress(int percent);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void reject() override {}
+
+ private:
+  QProgressBar* bar_;
+};
+
+}  // namespace ui::qt

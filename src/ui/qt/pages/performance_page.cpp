@@ -1,0 +1,8 @@
+#include "ui/qt/pages/page_builder.h"
+
+namespace ui::qt {
+
+// Page layout 54.
+void BuildPerformancePage(PageBuilder& page) { page.Layout()->addStretch(1); }
+
+}  // namespace ui::qt

@@ -1,1 +1,0 @@
-// The Qt layer grows here.

@@ -1,0 +1,76 @@
+#include "ui/qt/style.h"
+
+namespace ui::qt {
+
+QString StyleSheet(const QColor& accent, const QString& skin_dir) {
+  QString sheet = R"(
+QWidget { color: #E2E5EC; font-size: 14px; }
+QWidget#MainBackground { background: #16181D; }
+QWidget#CaptionStrip { background: #111317; border-bottom: 1px solid #23262D; }
+QLabel#CaptionText { font-size: 16px; font-weight: 600; color: #F3F4F7; }
+QLabel#CaptionSubText { color: #848A98; font-size: 12px; }
+QWidget#StatusStrip { background: #16181D; }
+QWidget#TabStrip { background: #16181D; border-bottom: 1px solid #23262D; }
+QWidget#PageArea { background: #16181D; }
+QWidget#Page { background: transparent; }
+QLabel#ConnectionLabel { background: #1F2228; border: 1px solid #2B2F37; border-radius: 13px;
+  padding: 3px 14px; color: #C9CDD6; }
+QLabel#PageTitle { font-size: 20px; font-weight: 600; color: #F3F4F7; }
+QLabel#Muted { color: #848A98; }
+QFrame#Card { background: #1C1F25; border: 1px solid #262A32; border-radius: 12px; }
+QLabel#CardTitle { font-size: 15px; font-weight: 600; color: #F3F4F7; }
+QPushButton { background: #23262E; border: 1px solid #2F333C; border-radius: 8px;
+  padding: 7px 18px; color: #E2E5EC; }
+QPushButton:hover { background: #2A2E37; border-color: ACCENT; }
+QPushButton:pressed { background: #1D2026; }
+QPushButton:disabled { color: #5C616C; border-color: #262A31; }
+QPushButton:checked { background: ACCENT_SOFT; border-color: ACCENT; color: #FFFFFF; }
+QPushButton#PrimaryButton { background: ACCENT; border: 1px solid ACCENT; color: #FFFFFF;
+  font-weight: 600; }
+QPushButton#PrimaryButton:hover { background: ACCENT_LIGHT; }
+QComboBox { background: #1F2228; border: 1px solid #2F333C; border-radius: 8px;
+  padding: 5px 12px; min-height: 22px; }
+QComboBox:hover { border-color: ACCENT; }
+QComboBox::drop-down { border: none; width: 26px; }
+QComboBox::down-arrow { image: url(SKIN/combo_arrow.svg); width: 12px; height: 8px; }
+QComboBox QAbstractItemView { background: #1F2228; border: 1px solid #2F333C;
+  selection-background-color: ACCENT; outline: none; padding: 4px; }
+QLineEdit, QSpinBox, QPlainTextEdit { background: #111317; border: 1px solid #2F333C;
+  border-radius: 7px; padding: 5px 8px; selection-background-color: ACCENT; }
+QLineEdit:focus, QSpinBox:focus, QPlainTextEdit:focus { border-color: ACCENT; }
+QCheckBox, QRadioButton { spacing: 8px; }
+QCheckBox::indicator, QRadioButton::indicator { width: 16px; height: 16px;
+  border: 1px solid #4A4F5A; background: #111317; }
+QCheckBox::indicator { border-radius: 4px; }
+QRadioButton::indicator { border-radius: 8px; }
+QCheckBox::indicator:checked, QRadioButton::indicator:checked { background: ACCENT;
+  border-color: ACCENT; }
+QSlider::groove:horizontal { height: 4px; background: #2B2F37; border-radius: 2px; }
+QSlider::sub-page:horizontal { background: ACCENT; border-radius: 2px; }
+QSlider::handle:horizontal { background: #FFFFFF; width: 14px; height: 14px;
+  margin: -5px 0; border-radius: 7px; }
+QProgressBar { background: #111317; border: 1px solid #2B2F37; border-radius: 6px;
+  text-align: center; min-height: 12px; }
+QProgressBar::chunk { background: ACCENT; border-radius: 5px; }
+QToolTip { background: #23262E; color: #E2E5EC; border: 1px solid #363A44; padding: 4px; }
+QMenu { background: #1F2228; border: 1px solid #2F333C; padding: 4px; }
+QMenu::item { padding: 6px 22px; border-radius: 5px; }
+QMenu::item:selected { background: ACCENT; }
+QDialog#MessageBox { background: #1C1F25; border: 1px solid #2F333C; border-radius: 10px; }
+QLabel#MessageTitle { font-size: 16px; font-weight: 600; }
+QLabel#MessageText { font-size: 15px; color: #C9CDD6; }
+QDialog#ProgressDlg { background: #1C1F25; border: 1px solid #2F333C; }
+QScrollBar:vertical { background: transparent; width: 8px; }
+QScrollBar::handle:vertical { background: #363A44; border-radius: 4px; min-height: 24px; }
+QScrollBar::add-line, QScrollBar::sub-line { height: 0; }
+)";
+  sheet.replace(
+      "ACCENT_SOFT",
+      QString("rgba(%1,%2,%3,70)").arg(accent.red()).arg(accent.green()).arg(accent.blue()));
+  sheet.replace("ACCENT_LIGHT", accent.lighter(115).name());
+  sheet.replace("ACCENT", accent.name());
+  sheet.replace("SKIN", skin_dir);
+  return sheet;
+}
+
+}  // namespace ui::qt

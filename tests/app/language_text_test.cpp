@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include "app_fixture.h"
+#include "platform/paths.h"
+#include "platform/utf8.h"
+#include "ui/language.h"
+
+namespace {
+
+// The language files beside a program of its own: English as UTF-16 LE with BOM and CR LF,
+// Chinese as UTF-8 with BOM.
+class LanguageTextTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string english = "[LAN]\r\n25=OK\r\n60 = \"Profile\"\r\n[KB.DIALOG]\r\n2=Frame delay\r\n";
+    std::string long_text;
+    for (int i = 0; i < 300; ++i) long_text += "字";
+    const std::u16string units = platform::Utf8ToUtf16(english + "[LAN]\r\n99=" + long_text);
+    std::string utf16 = "\xFF\xFE";
+    for (char16_t u : units) {
+      utf16.push_back(static_cast<char>(u & 0xFF));
+      utf16.push_back(static_cast<char>(u >> 8));
+    }
+    app_test::WriteFile(dir_.path() + "language/1033.lan", utf16);
+    app_test::WriteFile(dir_.path() + "language/2052.lan", "\xEF\xBB\xBF[LAN]\n25=确定\n");
+    platform::SetProgramDir(dir_.path());
+  }
+  void TearDown() override {
+    platform::SetProgramDir(saved_dir_);
+    ui::SetLanguageId(saved_id_);
+  }
+
+  app_test::TempDir dir_;
+  std::string saved_dir_ = platform::ProgramDir();
+  int saved_id_ = ui::LanguageId();
+};
+
+TEST_F(LanguageTextTest, LooksUpTheFileOfTheCurrentLanguage) {
+  ui::SetLanguageId(1033);
+  EXPECT_EQ(LanguageText(25), "OK");
+  EXPECT_EQ(LanguageText(60), "Profile");
+  EXPECT_EQ(LanguageText("KB.DIALOG", 2), "Frame delay");
+  EXPECT_EQ(LanguageText(2), "");   // other section
+  EXPECT_EQ(LanguageText(26), "");  // no such key
+  ui::SetLanguageId(2052);          // read anew, nothing cached
+  EXPECT_EQ(LanguageText(25), "确定");
+  ui::SetLanguageId(1031);  // no file: empty texts, no fallback
+  EXPECT_EQ(LanguageText(25), "");
+}
+
+TEST_F(LanguageTextTest, LongTextIsCutAt259Characters) {
+  ui::SetLanguageId(1033);
+  const std::string text = LanguageText(99);
+  EXPECT_EQ(platform::Utf8Length(text), 259u);
+  EXPECT_EQ(text.size(), 259u * 3);
+}
+
+}  // namespace

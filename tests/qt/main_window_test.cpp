@@ -1,0 +1,200 @@
+// The Qt window under the offscreen platform: every frame control exists, clicks reach the
+// window logic, worker-thread calls arrive in order, dialogs answer as the logic expects.
+#include "ui/qt/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "app/device_main_dlg.h"
+#include "device/hid.h"
+#include "platform/app_key.h"
+#include "platform/clock.h"
+#include "platform/paths.h"
+#include "qt_app.h"
+#include "ui/frame_controls.h"
+#include "ui/language.h"
+#include "ui/qt/qt_toolkit.h"
+
+namespace {
+
+namespace frame = ui::frame;
+
+class EmptyBus : public hid::Bus {
+ public:
+  std::vector<hid::DeviceInfo> Enumerate() override { return {}; }
+  std::unique_ptr<hid::Device> Open(const std::string&) override { return nullptr; }
+};
+
+// Runs the window thread's event loop until `done` or five seconds have passed.
+bool SpinUntil(const std::function<bool()>& done) {
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (done()) loop.quit();
+  });
+  QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+  poll.start(5);
+  if (!done()) loop.exec();
+  return done();
+}
+
+class QtWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    qt_test::EnsureQtApp();
+    platform::SetProgramDir(MOUSE_DATA_DIR);
+    ui::SetLanguageId(1033);
+    toolkit_ = std::make_unique<ui::qt::QtToolkit>();
+    window_ = toolkit_->BuildMainWindow("Test Center");
+    dlg_ = std::make_unique<app::DeviceMainDlg>(*toolkit_, comm_, key_);
+    dlg_->SetExitProcess([this](int code) { exits_.push_back(code); });
+    window_->show();
+    dlg_->OnInitDialog();
+  }
+  void TearDown() override {
+    dlg_.reset();
+    toolkit_.reset();
+    platform::SetProgramDir(saved_program_dir_);
+  }
+  QWidget* Control(int id) { return toolkit_->Control(id); }
+
+  std::string saved_program_dir_ = platform::ProgramDir();
+  platform::AppKey key_{std::string(::testing::TempDir()) + "qt_window_key"};
+  platform::VirtualClock clock_;
+  EmptyBus bus_;
+  DriverComm comm_{bus_, clock_};
+  std::unique_ptr<ui::qt::QtToolkit> toolkit_;
+  ui::qt::MainWindow* window_ = nullptr;
+  std::unique_ptr<app::DeviceMainDlg> dlg_;
+  std::vector<int> exits_;
+};
+
+TEST_F(QtWindowTest, FrameControlsExist) {
+  EXPECT_EQ(window_->size(), QSize(1280, 780));
+  EXPECT_EQ(window_->windowTitle(), "Test Center");
+  EXPECT_TRUE(window_->windowFlags() & Qt::FramelessWindowHint);
+  for (int id :
+       {39, 40, 41, 42, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 64, 245, 246}) {
+    EXPECT_TRUE(toolkit_->HasControl(id)) << id;
+  }
+  for (int id : {39, 40, 41, 42}) {
+    EXPECT_NE(qobject_cast<QAbstractButton*>(Control(id)), nullptr) << id;
+  }
+  EXPECT_FALSE(toolkit_->HasControl(999));
+  for (int layout : frame::kPageLayouts) EXPECT_NE(window_->Page(layout), nullptr) << layout;
+}
+
+TEST_F(QtWindowTest, ClicksReachTheWindowLogic) {
+  qobject_cast<QAbstractButton*>(Control(frame::kSettings))->click();
+  EXPECT_TRUE(dlg_->SettingsPanelShown());
+  EXPECT_FALSE(Control(frame::kSettingsPanel)->isHidden());
+  EXPECT_TRUE(Control(49)->isHidden());
+  qobject_cast<QAbstractButton*>(Control(frame::kSettingsReturn))->click();
+  EXPECT_FALSE(dlg_->SettingsPanelShown());
+  EXPECT_FALSE(Control(49)->isHidden());
+
+  // A tab chosen through the toolkit arrives as the row's notification.
+  dlg_->SetModelLoaded(true);
+  toolkit_->SelectTab(frame::kTabs, 2);
+  EXPECT_TRUE(SpinUntil([&] { return dlg_->SelectedItemId() == frame::kItemDpi; }));
+  EXPECT_FALSE(Control(51)->isHidden());
+  EXPECT_FALSE(Control(frame::kTabs)->isHidden());
+
+  qobject_cast<QAbstractButton*>(Control(frame::kClose))->click();
+  EXPECT_EQ(exits_, std::vector<int>{0});
+}
+
+TEST_F(QtWindowTest, WorkerCallsArriveInOrder) {
+  QLabel* label = qobject_cast<QLabel*>(Control(frame::kCaptionText2));
+  ASSERT_NE(label, nullptr);
+  std::string read_back;
+  std::atomic<bool> finished{false};
+  std::thread worker([&] {
+    for (int i = 0; i < 50; ++i) toolkit_->SetTitle(frame::kCaptionText2, std::to_string(i));
+    toolkit_->AddItem(frame::kProfiles, "Profile 1", 11);
+    toolkit_->AddItem(frame::kProfiles, "Profile 2", 12);
+    toolkit_->SelectData(frame::kProfiles, 12);
+    read_back = toolkit_->GetTitle(frame::kCaptionText2) + "/" +
+                std::to_string(toolkit_->GetCurData(frame::kProfiles));
+    finished = true;
+  });
+  EXPECT_TRUE(SpinUntil([&] { return finished.load(); }));
+  worker.join();
+  EXPECT_EQ(read_back, "49/12");
+  EXPECT_EQ(label->text(), "49");
+  EXPECT_EQ(qobject_cast<QComboBox*>(Control(frame::kProfiles))->currentText(), "Profile 2");
+}
+
+TEST_F(QtWindowTest, WorkerGettersGiveUpOnceTheWindowHasEnded) {
+  toolkit_->CloseWindow();  // on the window thread: takes effect at once
+  // Nobody runs the window thread's queue now; the worker must not wait for it.
+  std::string title = "unset";
+  std::thread worker([&] { title = toolkit_->GetTitle(frame::kCaptionText); });
+  worker.join();
+  EXPECT_EQ(title, "");
+}
+
+TEST_F(QtWindowTest, ModalEndedBeforeItsRunReturnsAtOnce) {
+  toolkit_->BeginModal(ui::ModalKind::kWait);
+  std::thread worker([&] { toolkit_->EndModal(ui::ModalKind::kWait); });
+  worker.join();
+  bool returned = false;
+  // Should RunModal block, this ends it so the test fails instead of hanging.
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [&] {
+    if (!returned) toolkit_->EndModal(ui::ModalKind::kWait);
+  });
+  guard.start(3000);
+  const auto started = std::chrono::steady_clock::now();
+  toolkit_->RunModal(ui::ModalKind::kWait);
+  returned = true;
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(QtWindowTest, MessageBoxButtonsAndResults) {
+  struct Case {
+    int style;
+    const char* press;  // object name of the button pressed, nullptr: Escape
+    int result;
+    std::vector<std::string> labels;
+  };
+  const Case cases[] = {
+      {ui::kStyleOk, "PrimaryButton", 1, {"OK"}},
+      {ui::kStyleOkCancel, "PrimaryButton", 1, {"OK", "Cancel"}},
+      {ui::kStyleOkCancel, "SecondaryButton", 2, {"OK", "Cancel"}},
+      {ui::kStyleOkCancel, nullptr, 2, {"OK", "Cancel"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> labels;
+    QSize size;
+    QTimer::singleShot(0, [&] {
+      QDialog* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      size = box->size();
+      for (auto* b : box->findChildren<QPushButton*>()) labels.push_back(b->text().toStdString());
+      if (!c.press) {
+        box->reject();
+        return;
+      }
+      box->findChild<QPushButton*>(c.press)->click();
+    });
+    EXPECT_EQ(toolkit_->ShowMessage("Text", "Title", c.style), c.result) << c.style;
+    EXPECT_EQ(labels, c.labels);
+    EXPECT_EQ(size, QSize(430, 230));
+  }
+}
+
+}  // namespace
