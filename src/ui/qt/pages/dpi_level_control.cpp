@@ -5,22 +5,24 @@
 #include <QPainterPath>
 #include <algorithm>
 
+#include "settings/settings_model.h"
+#include "ui/manager.h"
+
 namespace ui::qt {
 
 namespace {
 
-constexpr int kCardWidth = 76;
-constexpr int kCardHeight = 92;
+constexpr int kCardWidth = 84;
+constexpr int kCardHeight = 96;
 constexpr int kGap = 10;
 constexpr int kChip = 18;
 
-const QColor kCard(0x24, 0x28, 0x31);
-const QColor kCardHover(0x2c, 0x31, 0x3c);
-const QColor kAccent(0xe0, 0x46, 0x3a);
-const QColor kText(0xf0, 0xf2, 0xf5);
-const QColor kMuted(0x8a, 0x91, 0x9e);
+const QColor kCard(0x23, 0x26, 0x2E);
+const QColor kCardHover(0x2A, 0x2E, 0x37);
+const QColor kText(0xF3, 0xF4, 0xF7);
+const QColor kMuted(0x84, 0x8A, 0x98);
 
-QColor ToQColor(uint32_t packed) {
+QColor Unpack(uint32_t packed) {
   return QColor(packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF);
 }
 
@@ -29,46 +31,13 @@ QColor ToQColor(uint32_t packed) {
 DpiLevelControl::DpiLevelControl(QWidget* parent) : QWidget(parent) {
   setMouseTracking(true);
   setCursor(Qt::PointingHandCursor);
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
+
+int DpiLevelControl::LevelCount() const { return std::clamp(State().dpi_count, 0, kMaxLevels); }
 
 QSize DpiLevelControl::sizeHint() const {
   return {kMaxLevels * kCardWidth + (kMaxLevels - 1) * kGap, kCardHeight};
-}
-
-void DpiLevelControl::SetLevelCount(int count) {
-  count = std::clamp(count, 0, kMaxLevels);
-  for (size_t i = 0; i < levels_.size(); ++i) store_[i] = levels_[i];
-  levels_.assign(store_.begin(), store_.begin() + count);
-  if (selected_ >= count) selected_ = std::max(0, count - 1);
-  updateGeometry();
-  update();
-}
-
-void DpiLevelControl::SetValue(int level, int dpi) {
-  if (level < 0 || level >= LevelCount()) return;
-  levels_[static_cast<size_t>(level)].dpi = dpi;
-  update();
-}
-
-int DpiLevelControl::Value(int level) const {
-  if (level < 0 || level >= LevelCount()) return 0;
-  return levels_[static_cast<size_t>(level)].dpi;
-}
-
-void DpiLevelControl::SetColour(int level, uint32_t colour) {
-  if (level < 0 || level >= LevelCount()) return;
-  levels_[static_cast<size_t>(level)].colour = colour & 0xFFFFFF;
-  update();
-}
-
-uint32_t DpiLevelControl::Colour(int level) const {
-  if (level < 0 || level >= LevelCount()) return 0;
-  return levels_[static_cast<size_t>(level)].colour;
-}
-
-void DpiLevelControl::SetSelected(int level) {
-  selected_ = level;
-  update();
 }
 
 QRect DpiLevelControl::CardRect(int level) const {
@@ -77,7 +46,7 @@ QRect DpiLevelControl::CardRect(int level) const {
 
 QRect DpiLevelControl::ChipRect(int level) const {
   const QRect card = CardRect(level);
-  return {card.center().x() - kChip / 2, card.top() + 12, kChip, kChip};
+  return {card.center().x() - kChip / 2, card.top() + 14, kChip, kChip};
 }
 
 int DpiLevelControl::HitCard(QPoint at) const {
@@ -90,39 +59,43 @@ int DpiLevelControl::HitCard(QPoint at) const {
 void DpiLevelControl::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
+  const QColor accent = QColor::fromRgba(Manager::GetSelectColor());
   QFont number = font();
-  number.setPointSizeF(number.pointSizeF() * 1.35);
+  number.setPixelSize(20);
   number.setBold(true);
   QFont small = font();
-  small.setPointSizeF(small.pointSizeF() * 0.8);
+  small.setPixelSize(11);
+  const ControlState& s = State();
 
   for (int i = 0; i < LevelCount(); ++i) {
-    const Level& level = levels_[static_cast<size_t>(i)];
+    const auto value = s.dpi_values.find(i);
+    const auto colour = s.dpi_colours.find(i);
+    const int dpi = value == s.dpi_values.end() ? 0 : value->second;
+    const QColor chip_colour = Unpack(colour == s.dpi_colours.end() ? 0 : colour->second);
+    const bool selected = i == s.dpi_selected;
     const QRectF card = QRectF(CardRect(i)).adjusted(1, 1, -1, -1);
-    const bool selected = i == selected_;
+
     QPainterPath shape;
-    shape.addRoundedRect(card, 8, 8);
+    shape.addRoundedRect(card, 10, 10);
     p.fillPath(shape, i == hover_ && !selected ? kCardHover : kCard);
     if (selected) {
-      p.setPen(QPen(kAccent, 2));
+      p.setPen(QPen(accent, 2));
       p.drawPath(shape);
-      // The level's own colour as a bar under the card's edge.
-      p.fillRect(QRectF(card.left() + 14, card.bottom() - 5, card.width() - 28, 3),
-                 ToQColor(level.colour));
+      // The level's own colour as a glow line along the bottom.
+      p.fillRect(QRectF(card.left() + 16, card.bottom() - 6, card.width() - 32, 3), chip_colour);
     }
-    // Colour chip with a ring that says "click me".
     const QRectF chip = ChipRect(i);
-    p.setPen(QPen(QColor(255, 255, 255, i == hover_ ? 200 : 90), 1.5));
-    p.setBrush(ToQColor(level.colour));
+    p.setPen(QPen(QColor(255, 255, 255, i == hover_ ? 210 : 80), 1.5));
+    p.setBrush(chip_colour);
     p.drawEllipse(chip);
 
-    p.setPen(selected ? kText : kText.darker(115));
+    p.setPen(selected ? kText : kText.darker(125));
     p.setFont(number);
-    p.drawText(QRectF(card.left(), chip.bottom() + 8, card.width(), 26), Qt::AlignCenter,
-               QString::number(level.dpi));
-    p.setPen(kMuted);
+    p.drawText(QRectF(card.left(), chip.bottom() + 8, card.width(), 28), Qt::AlignCenter,
+               QString::number(dpi));
+    p.setPen(selected ? accent.lighter(130) : kMuted);
     p.setFont(small);
-    p.drawText(QRectF(card.left(), chip.bottom() + 32, card.width(), 16), Qt::AlignCenter,
+    p.drawText(QRectF(card.left(), chip.bottom() + 36, card.width(), 16), Qt::AlignCenter,
                QStringLiteral("DPI %1").arg(i + 1));
   }
 }
@@ -133,12 +106,13 @@ void DpiLevelControl::mousePressEvent(QMouseEvent* event) {
   const int level = HitCard(at);
   if (level < 0) return;
   // The chip's click area is a little larger than the chip itself.
-  if (ChipRect(level).adjusted(-4, -4, 4, 4).contains(at)) {
-    Q_EMIT ColourClicked(level);
+  if (ChipRect(level).adjusted(-5, -5, 5, 5).contains(at)) {
+    Notify(settings::kDpiColourClicked, level);
     return;
   }
-  SetSelected(level);
-  Q_EMIT LevelSelected(level);
+  State().dpi_selected = level;  // getters see the choice before the notification
+  update();
+  Notify(settings::kDpiLevelSelected, level);
 }
 
 void DpiLevelControl::mouseMoveEvent(QMouseEvent* event) {
