@@ -80,6 +80,7 @@ void DpiLevelControl::paintEvent(QPaintEvent*) {
     p.fillPath(shape, i == hover_ && !selected ? kCardHover : kCard);
     if (selected) {
       p.setPen(QPen(accent, 2));
+      p.setBrush(Qt::NoBrush);
       p.drawPath(shape);
       // The level's own colour as a glow line along the bottom.
       p.fillRect(QRectF(card.left() + 16, card.bottom() - 6, card.width() - 32, 3), chip_colour);

@@ -42,6 +42,9 @@ void BuildMouseSettings(PageBuilder& page) {
     grid->addWidget(box, static_cast<int>(i) / 2, static_cast<int>(i) % 2);
   }
 
+  top->setStretch(0, 1);
+  top->setStretch(1, 1);
+
   QHBoxLayout* middle = page.Row();
   QFrame* esports = page.Card(T(504), middle);
   QHBoxLayout* esports_row = page.Row(esports->layout());
@@ -66,7 +69,8 @@ void BuildMouseSettings(PageBuilder& page) {
   debounce_row->addStretch(1);
 
   QFrame* sleep = page.Card(T(502), middle);
-  page.Combo(s::kSleepSelector, sleep->layout())->setMinimumWidth(120);
+  page.Combo(s::kSleepSelector, sleep->layout())->setMinimumWidth(140);
+  for (int i = 0; i < 3; ++i) middle->setStretch(i, 1);
 
   QHBoxLayout* bottom = page.Row();
   bottom->addStretch(1);
