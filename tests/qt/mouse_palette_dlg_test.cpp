@@ -8,6 +8,8 @@
 #include <QSpinBox>
 #include <QToolButton>
 
+#include "qt_app.h"
+
 namespace {
 
 using ui::qt::MousePaletteDlg;
@@ -18,15 +20,8 @@ void Press(QWidget* w, QPoint at) {
   QApplication::sendEvent(w, &press);
 }
 
-void EnsureApp() {
-  static int argc = 1;
-  static char name[] = "qt_tests";
-  static char* argv[] = {name, nullptr};
-  if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-}
-
 TEST(MousePaletteDlg, FieldsShowTheStartColourAndCombineIntoIt) {
-  EnsureApp();
+  qt_test::EnsureQtApp();
   MousePaletteDlg dlg(0x563412);
   const auto boxes = dlg.findChildren<QSpinBox*>();
   ASSERT_EQ(boxes.size(), 3);
@@ -43,7 +38,7 @@ TEST(MousePaletteDlg, FieldsShowTheStartColourAndCombineIntoIt) {
 }
 
 TEST(MousePaletteDlg, PresetsInOrder) {
-  EnsureApp();
+  qt_test::EnsureQtApp();
   MousePaletteDlg dlg(0);
   const auto presets = dlg.findChildren<QToolButton*>();
   ASSERT_EQ(presets.size(), 7);
@@ -54,7 +49,7 @@ TEST(MousePaletteDlg, PresetsInOrder) {
 }
 
 TEST(MousePaletteDlg, TheWheelPicksHueAtTheRim) {
-  EnsureApp();
+  qt_test::EnsureQtApp();
   MousePaletteDlg dlg(0);
   dlg.show();
   auto* wheel = dlg.findChild<ui::qt::ColourWheel*>();
