@@ -258,4 +258,19 @@ TEST(SettingsRead, FailedLastPageSkipsItsGroupOnly) {
   EXPECT_EQ(rig.Get("button_respondtime"), "8") << "nothing is stored";
 }
 
+TEST(SettingsRead, FailedLastKeyPageDecodesNoButtons) {
+  ScriptedMouse mouse;
+  mouse.failing = {{0x08, 0x03}};
+  ScriptedRig rig(mouse);
+  int decoded = 0;
+  rig.ctx.decode_button_code = [&](int, uint8_t, uint8_t, uint8_t, uint8_t) { ++decoded; };
+  rig.state.key_pages.fill(0xEE);
+
+  EXPECT_TRUE(settings::ReadKeyTable(rig.ctx));
+
+  EXPECT_EQ(decoded, 0);
+  EXPECT_EQ(rig.state.key_pages[0], 0) << "the pages that answered are kept";
+  EXPECT_EQ(rig.state.key_pages[35], 0xEE) << "the failed page keeps what it held";
+}
+
 }  // namespace
