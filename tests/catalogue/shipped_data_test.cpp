@@ -1,0 +1,174 @@
+// The catalogue that ships in data/: every model loads with the buttons, defaults, texts and
+// pictures the product needs, and its identities are the ones the mice report.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "device/device_list_control.h"
+#include "device/driver_comm.h"
+#include "platform/clock.h"
+#include "platform/ini_file.h"
+#include "platform/paths.h"
+#include "sim/virtual_bus.h"
+#include "store/profile_store.h"
+#include "ui/headless/headless_toolkit.h"
+#include "ui/language.h"
+#include "ui/manager.h"
+#include "xml/xml_document.h"
+
+namespace {
+
+const std::string kData = std::string(MOUSE_DATA_DIR) + "/";
+
+class ShippedCatalogueTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetProgramDir(kData);
+    ui::SetLanguageId(1033);
+  }
+  void TearDown() override {
+    ProfileStore::Instance().Close();
+    std::error_code ec;
+    std::filesystem::remove_all(user_dir_, ec);
+  }
+  std::string SkinFile(const std::string& relative) const {
+    return kData + "skins/" + ui::Manager::GetTheme() + "/" + relative;
+  }
+
+  static std::string MakeUserDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "shipped_XXXXXX").string();
+    return std::string(mkdtemp(pattern.data())) + "/";
+  }
+
+  const std::string user_dir_ = MakeUserDir();
+  platform::VirtualClock clock_;
+  sim::VirtualBus bus_{clock_};
+  DriverComm comm_{bus_, clock_};
+  ui::HeadlessToolkit toolkit_;
+  device::DeviceListControl device_list_{toolkit_};
+  catalogue::Catalogue cat_{
+      {toolkit_, comm_, device_list_, ProfileStore::Instance(), [] { return 0; }, user_dir_}};
+};
+
+struct Default {
+  int func_type, func_value, func_desc;
+};
+
+TEST_F(ShippedCatalogueTest, EveryModelLoadsWithItsButtonsPagesAndDefaults) {
+  // The default functions agree with the mouse's built-in key table; buttons 6 and 7 (the
+  // right-hand side buttons) are forward and back.
+  const std::map<int, Default> defaults = {
+      {0, {1, 1, 150}}, {1, {1, 2, 151}}, {2, {1, 3, 152}}, {3, {1, 6, 154}},
+      {4, {1, 5, 153}}, {5, {5, 4, 195}}, {6, {1, 5, 153}}, {7, {1, 6, 154}},
+  };
+  struct Expected {
+    const char* name;
+    int type;
+    size_t buttons;
+    bool lighting, screen, side;
+  };
+  const Expected expected[] = {
+      {"K7 Mouse", 101, 8, true, true, true},
+      {"K7 Pro", 102, 6, true, true, false},
+      {"K9 Air", 201, 6, false, false, false},
+  };
+  catalogue::Catalogue& cat = cat_;
+  cat.LoadCatalogue();
+  const auto models = cat.Models();
+  ASSERT_EQ(models.size(), std::size(expected));
+  EXPECT_TRUE(toolkit_.IsVisible(catalogue::kModelSelector));
+  for (size_t i = 0; i < models.size(); ++i) {
+    const Expected& e = expected[i];
+    EXPECT_EQ(models[i].name, e.name);
+    EXPECT_EQ(models[i].device_type, e.type);
+    EXPECT_TRUE(std::filesystem::exists(SkinFile(models[i].picture))) << models[i].picture;
+
+    ASSERT_TRUE(cat.LoadModel(e.type)) << e.name;
+    EXPECT_EQ(cat.HasLighting(), e.lighting) << e.name;
+    EXPECT_EQ(cat.HasScreen(), e.screen) << e.name;
+    EXPECT_EQ(cat.HasSideKeys(), e.side) << e.name;
+    const std::string picture = toolkit_.Snapshot(catalogue::kLayoutPicture).image;
+    EXPECT_TRUE(std::filesystem::exists(SkinFile(picture))) << picture;
+
+    const auto buttons = cat.Buttons();
+    ASSERT_EQ(buttons.size(), e.buttons) << e.name;
+    for (size_t k = 0; k < buttons.size(); ++k) {
+      const auto& b = buttons[k];
+      const Default& d = defaults.at(static_cast<int>(k));
+      EXPECT_EQ(b.key_value, static_cast<int>(k)) << e.name;
+      EXPECT_EQ(b.func_type, d.func_type) << e.name << " button " << k;
+      EXPECT_EQ(b.func_value, d.func_value) << e.name << " button " << k;
+      EXPECT_EQ(b.func_desc, LanguageText(d.func_desc)) << e.name << " button " << k;
+      EXPECT_FALSE(b.name.empty()) << e.name << " button " << k;
+    }
+    // Hot spots lie on the picture, and no two buttons share one.
+    const auto items = cat.MouseItems();
+    for (size_t a = 0; a < items.size(); ++a) {
+      for (int v : {items[a].x, items[a].label_x, items[a].line_x}) EXPECT_TRUE(v > 0 && v < 640);
+      for (int v : {items[a].y, items[a].label_y, items[a].line_y}) EXPECT_TRUE(v > 0 && v < 480);
+      for (size_t b = a + 1; b < items.size(); ++b) {
+        EXPECT_FALSE(items[a].x == items[b].x && items[a].y == items[b].y) << e.name;
+      }
+    }
+  }
+}
+
+TEST_F(ShippedCatalogueTest, EveryTextAndPictureTheModelFilesNameExists) {
+  for (const char* name : {"K7 Mouse", "K7 Pro", "K9 Air"}) {
+    XmlDocument doc;
+    ASSERT_TRUE(doc.LoadFile(kData + "device/" + name + ".xml")) << name;
+    ASSERT_TRUE(doc.FindElement("mouse"));
+    doc.EnterElement();
+    ASSERT_TRUE(doc.FindElement("image_file")) << name;
+    const std::string picture = doc.GetAttribute("img");
+    XmlDocument svg;
+    EXPECT_TRUE(svg.LoadFile(SkinFile(picture)) && svg.FindElement("svg")) << picture;
+    ASSERT_TRUE(doc.FindElement("mouse_key")) << name;
+    doc.EnterElement();
+    int keys = 0;
+    while (doc.FindElement("key")) {
+      ++keys;
+      for (const char* attribute : {"name", "func_desc"}) {
+        const std::string number = doc.GetAttribute(attribute);
+        for (const char* language : {"1033", "2052"}) {
+          const std::string file = kData + "language/" + language + ".lan";
+          EXPECT_FALSE(platform::ReadIniString(file, "LAN", number).empty())
+              << name << " " << attribute << " " << number << " in " << language;
+        }
+      }
+    }
+    EXPECT_GT(keys, 0) << name;
+  }
+}
+
+TEST_F(ShippedCatalogueTest, EveryAttachmentOfEveryModelIsRecognised) {
+  // Each model on its own, by cable and through its receiver: enumeration and the identity
+  // pass find it under its own type.
+  for (sim::Model model : sim::AllModels()) {
+    for (sim::Attachment attachment : {sim::Attachment::kCable, sim::Attachment::kReceiver}) {
+      sim::VirtualBus bus(clock_);
+      DriverComm comm(bus, clock_);
+      catalogue::Catalogue cat(
+          {toolkit_, comm, device_list_, ProfileStore::Instance(), [] { return 0; }, user_dir_});
+      cat.LoadCatalogue();
+      bus.AddMouse(model, attachment);
+      comm.RebuildDeviceList();
+      std::vector<DeviceEntry> entries;
+      comm.SetSelectedType(0);
+      ASSERT_TRUE(comm.CollectEntries(entries));
+      const int type = sim::Spec(model).device_type;
+      bool found = false;
+      for (const DeviceEntry& entry : entries) {
+        if (entry.device_type == type && entry.online == 1) found = true;
+      }
+      EXPECT_TRUE(found) << sim::Spec(model).name << " attachment " << static_cast<int>(attachment);
+    }
+  }
+}
+
+}  // namespace
