@@ -72,6 +72,15 @@ void ColourWheel::paintEvent(QPaintEvent*) {
   }
 }
 
+void ColourWheel::ShowColour(const QColor& colour) {
+  const double r = std::min(width(), height()) / 2.0;
+  const double hue = std::max(0.0, static_cast<double>(colour.hsvHueF()));
+  const double angle = hue * 2 * std::numbers::pi;
+  const double d = colour.hsvSaturationF() * r;
+  marker_ = QPointF(r + d * std::cos(angle), r - d * std::sin(angle));
+  update();
+}
+
 void ColourWheel::mousePressEvent(QMouseEvent* event) { PickAt(event->position()); }
 
 void ColourWheel::mouseMoveEvent(QMouseEvent* event) {
@@ -106,6 +115,7 @@ MousePaletteDlg::MousePaletteDlg(uint32_t initial, QWidget* parent) : QDialog(pa
 
   auto* wheel = new ColourWheel(this);
   wheel->setFixedSize(132, 132);
+  wheel_ = wheel;
 
   auto* presets = new QHBoxLayout;
   presets->setSpacing(6);
@@ -161,7 +171,11 @@ MousePaletteDlg::MousePaletteDlg(uint32_t initial, QWidget* parent) : QDialog(pa
   layout->addWidget(wheel);
   layout->addLayout(right, 1);
 
-  connect(wheel, &ColourWheel::Picked, this, [this](QColor c) { SetColour(Pack(c)); });
+  connect(wheel, &ColourWheel::Picked, this, [this](QColor c) {
+    const QPointF marker = wheel_->Marker();
+    SetColour(Pack(c));
+    wheel_->SetMarker(marker);  // keep the point picked, not the one the rounding gives
+  });
   SetColour(initial);
 }
 
@@ -173,6 +187,7 @@ void MousePaletteDlg::SetColour(uint32_t colour) {
   blue_->setValue((colour_ >> 16) & 0xFF);
   updating_ = false;
   preview_->setStyleSheet(Swatch(ToQColor(colour_), false));
+  wheel_->ShowColour(ToQColor(colour_));
 }
 
 void MousePaletteDlg::FromFields() {

@@ -20,6 +20,13 @@ class ColourWheel : public QWidget {
  public:
   explicit ColourWheel(QWidget* parent = nullptr);
   QSize sizeHint() const override { return {132, 132}; }
+  // Moves the marker to where `colour`'s hue and saturation sit (no signal).
+  void ShowColour(const QColor& colour);
+  QPointF Marker() const { return marker_; }
+  void SetMarker(QPointF at) {
+    marker_ = at;
+    update();
+  }
 
  Q_SIGNALS:
   void Picked(QColor colour);
@@ -60,6 +67,7 @@ class MousePaletteDlg : public QDialog {
   QSpinBox* green_ = nullptr;
   QSpinBox* blue_ = nullptr;
   QFrame* preview_ = nullptr;
+  ColourWheel* wheel_ = nullptr;
 };
 
 }  // namespace ui::qt
