@@ -1,6 +1,12 @@
 // What the settings reads, writes and page handlers work with. The main window fills it once:
 // the shared objects by reference, its own state through small functions, and hooks for the
 // parts other subsystems own (buttons, macros, lighting). An empty hook is skipped.
+//
+// Wiring in the main window, besides RegisterSettingsTasks / RegisterSettingsPages and
+// InitSettingsPages once the pages exist: the worker's settings read is GetMouseData2 followed
+// by RefreshSettingsPage; the device link's DpiLevelChanged is ShowMouseDpiLevel and its
+// CurrentDpiLevel is SettingsState::active_level; the button and lighting resets set
+// SettingsState::pending_section before queuing task 17.
 #pragma once
 
 #include <cstdint>
