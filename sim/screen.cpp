@@ -1,7 +1,8 @@
 #include "sim/screen.h"
 
+#include <zlib.h>
+
 #include <algorithm>
-#include <array>
 #include <fstream>
 
 #include "sim/firmware.h"
@@ -11,6 +12,13 @@ namespace sim {
 void ScreenReceiver::Bad(std::string why) {
   ++state_.bad_reports;
   state_.last_error = std::move(why);
+}
+
+void ScreenReceiver::PowerLost() {
+  state_.uploading = false;
+  state_.incoming.clear();
+  state_.received.clear();
+  state_.pieces_received = 0;
 }
 
 void ScreenReceiver::Handle(const uint8_t* r, size_t length) {
@@ -88,21 +96,6 @@ void ScreenReceiver::Handle(const uint8_t* r, size_t length) {
 
 namespace {
 
-uint32_t Crc32(const uint8_t* data, size_t n, uint32_t crc = 0) {
-  static const std::array<uint32_t, 256> table = [] {
-    std::array<uint32_t, 256> t{};
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[i] = c;
-    }
-    return t;
-  }();
-  crc = ~crc;
-  for (size_t i = 0; i < n; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
-}
-
 void PutBe32(std::vector<uint8_t>& out, uint32_t v) {
   for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(v >> s));
 }
@@ -112,7 +105,8 @@ void Chunk(std::vector<uint8_t>& out, const char type[4], const std::vector<uint
   const size_t start = out.size();
   out.insert(out.end(), type, type + 4);
   out.insert(out.end(), body.begin(), body.end());
-  PutBe32(out, Crc32(out.data() + start, out.size() - start));
+  PutBe32(out, static_cast<uint32_t>(
+                   crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
 }
 
 }  // namespace
@@ -133,26 +127,13 @@ bool WriteRgb565Png(const std::string& path, const uint8_t* pixels, int width, i
       raw.push_back(static_cast<uint8_t>((b << 3) | (b >> 2)));
     }
   }
-  // A zlib stream of stored deflate blocks: no compressor needed, any PNG reader takes it.
-  std::vector<uint8_t> z{0x78, 0x01};
-  uint32_t a = 1, b = 0;
-  for (uint8_t byte : raw) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
+  uLongf packed_size = compressBound(static_cast<uLong>(raw.size()));
+  std::vector<uint8_t> packed(packed_size);
+  if (compress2(packed.data(), &packed_size, raw.data(), static_cast<uLong>(raw.size()),
+                Z_BEST_SPEED) != Z_OK) {
+    return false;
   }
-  for (size_t at = 0; at < raw.size() || at == 0;) {
-    const size_t n = std::min<size_t>(65535, raw.size() - at);
-    const bool last = at + n == raw.size();
-    z.push_back(last ? 1 : 0);
-    z.push_back(static_cast<uint8_t>(n & 0xFF));
-    z.push_back(static_cast<uint8_t>(n >> 8));
-    z.push_back(static_cast<uint8_t>(~n & 0xFF));
-    z.push_back(static_cast<uint8_t>((~n >> 8) & 0xFF));
-    z.insert(z.end(), raw.begin() + at, raw.begin() + at + n);
-    at += n;
-    if (last) break;
-  }
-  PutBe32(z, (b << 16) | a);
+  packed.resize(packed_size);
 
   std::vector<uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   std::vector<uint8_t> header;
@@ -160,7 +141,7 @@ bool WriteRgb565Png(const std::string& path, const uint8_t* pixels, int width, i
   PutBe32(header, static_cast<uint32_t>(height));
   header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB, no interlace
   Chunk(png, "IHDR", header);
-  Chunk(png, "IDAT", z);
+  Chunk(png, "IDAT", packed);
   Chunk(png, "IEND", {});
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   if (!file) return false;

@@ -52,6 +52,8 @@ class ScreenReceiver {
   // One output report as written by the host (report id first, 64 bytes or more).
   void Handle(const uint8_t* report, size_t length);
   const ScreenState& state() const { return state_; }
+  // The receiver lost power: an upload under way is gone; what the screen showed stays.
+  void PowerLost();
 
  private:
   void Bad(std::string why);

@@ -134,11 +134,15 @@ struct VirtualBus::Core {
   }
 
   std::string LogName(int mouse, Connection c, Interface i) const {
-    char buf[48];
-    std::snprintf(buf, sizeof(buf), "%04X:%04X", kVendorId, ProductId(mice[mouse]->state.model, c));
-    std::string name = buf;
-    if (mouse > 0) name += "#" + std::to_string(mouse);
-    return name + "/" + InterfaceName(i);
+    char buf[64];
+    if (mouse > 0) {
+      std::snprintf(buf, sizeof(buf), "%04X:%04X#%d/%s", kVendorId,
+                    ProductId(mice[mouse]->state.model, c), mouse, InterfaceName(i));
+    } else {
+      std::snprintf(buf, sizeof(buf), "%04X:%04X/%s", kVendorId,
+                    ProductId(mice[mouse]->state.model, c), InterfaceName(i));
+    }
+    return buf;
   }
 
   hid::DeviceInfo Info(int mouse, Connection c, Interface i) const {
@@ -193,6 +197,7 @@ struct VirtualBus::Core {
     AttachmentState& a = m->At(c);
     a.plugged = plugged;
     a.ResetLink();
+    if (a.screen) a.screen->PowerLost();
     if (plugged) ++a.generation;
     for (Interface i : InterfacesOf(m->state.model, c)) {
       events.push_back({plugged, Info(mouse, c, i)});
@@ -675,6 +680,21 @@ bool VirtualBus::SetLogFile(const std::string& path) {
   if (path.empty()) return true;
   core_->log_file.open(path, std::ios::out | std::ios::trunc);
   return core_->log_file.is_open();
+}
+
+bool VirtualBus::StartLogFile(const std::string& path) {
+  std::lock_guard lock(core_->mu);
+  core_->log_file.close();
+  core_->log_file.clear();
+  core_->log_file.open(path, std::ios::out | std::ios::trunc);
+  if (!core_->log_file.is_open()) return false;
+  for (const ReceivedReport& r : core_->log) core_->log_file << FormatReport(r) << '\n';
+  core_->log_file.flush();
+  return static_cast<bool>(core_->log_file);
+}
+
+bool WriteLog(VirtualBus& bus, const std::string& path) {
+  return !path.empty() && bus.StartLogFile(path);
 }
 
 }  // namespace sim

@@ -134,11 +134,20 @@ class VirtualBus : public hid::Bus {
   // Appends every later report to `path` as a line, flushed at once. False when the file
   // cannot be opened; an empty path stops writing.
   bool SetLogFile(const std::string& path);
+  // Like SetLogFile, but writes the log kept so far first (under the same lock, so no report
+  // is lost or written twice).
+  bool StartLogFile(const std::string& path);
 
   struct Core;
 
  private:
   std::shared_ptr<Core> core_;
 };
+
+// What `--sim-log FILE` writes: the bus's log so far as text, one report a line
+// "<ms> <interface> <kind> <hex bytes>", and every later report appended as it happens (the
+// file is flushed at each line, so it survives a crash). False when the file cannot be
+// written.
+bool WriteLog(VirtualBus& bus, const std::string& path);
 
 }  // namespace sim

@@ -8,6 +8,7 @@
 
 namespace xmlcharset {
 
+constexpr int kUtf7 = 65000;
 constexpr int kUtf8 = 65001;
 constexpr int kUtf16Le = 1200;
 constexpr int kUtf16Be = 1201;

@@ -1,6 +1,7 @@
 #include "xml/xml_document.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -16,6 +17,8 @@ namespace {
 constexpr std::uintmax_t kMaxFileSize = 256u * 1024 * 1024;
 // The declared encoding and the HTML meta charset are looked for in this many leading bytes.
 constexpr std::size_t kHeadSize = 1024;
+constexpr int kIso2022Kr = 50225;
+constexpr int kEbcdicUs = 37;
 // Bytes that are neither valid UTF-8 nor declared are taken in the code page of the
 // program's home market (the Windows ANSI code page of its users).
 constexpr int kFallbackCodePage = 936;
@@ -179,6 +182,35 @@ bool IsUnicodeCodePage(int cp) {
          cp == xmlcharset::kUtf32Be || cp == xmlcharset::kUtf32;
 }
 
+// The encoding name of an EBCDIC declaration read through code page 37. Letters, digits and
+// "-._" are the same in every EBCDIC page but the double quote is not (the Turkish pages move
+// it), so whatever single character stands where the quote belongs is skipped.
+std::string_view EbcdicDeclaredName(std::string_view head) {
+  const std::size_t end = head.find("?>");
+  std::size_t at = head.substr(0, end).find("encoding");
+  if (at == std::string_view::npos) return {};
+  at += 8;
+  while (at < head.size() && (head[at] == ' ' || head[at] == '=')) ++at;
+  // One character, however many UTF-8 bytes it took.
+  if (at < head.size()) ++at;
+  while (at < head.size() && (static_cast<unsigned char>(head[at]) & 0xC0) == 0x80) ++at;
+  std::size_t stop = at;
+  while (stop < head.size() &&
+         (std::isalnum(static_cast<unsigned char>(head[stop])) || head[stop] == '-' ||
+          head[stop] == '.' || head[stop] == '_' || head[stop] == ':')) {
+    ++stop;
+  }
+  return head.substr(at, stop - at);
+}
+
+// UTF-7 (what iconv writes, at least) spells '<' "+ADw": a document that begins so after
+// blanks is UTF-7, and its declaration cannot be read as 8-bit text. Without this, a file
+// declared UTF-7 would not load again once saved.
+bool StartsAsUtf7(std::string_view s) {
+  const std::size_t first = s.find_first_not_of(" \t\r\n");
+  return first != std::string_view::npos && s.substr(first, 4) == "+ADw";
+}
+
 bool StartsWith(std::string_view s, std::string_view prefix) {
   return s.substr(0, prefix.size()) == prefix;
 }
@@ -278,6 +310,23 @@ bool XmlDocument::LoadFile(const std::filesystem::path& path) {
     code_page = xmlcharset::kUtf32Le;
   } else if (StartsWith(bytes, std::string_view("\0\0\0<\0\0\0?", 8))) {
     code_page = xmlcharset::kUtf32Be;
+  } else if (StartsAsUtf7(bytes)) {
+    code_page = xmlcharset::kUtf7;
+  } else if (StartsWith(bytes, "\x1B$)C")) {
+    // ISO-2022-KR announces itself before the first character.
+    code_page = kIso2022Kr;
+  } else if (StartsWith(bytes, "\x4C\x6F\xA7\x94")) {
+    // "<?xm" in EBCDIC: the declaration reads the same in every EBCDIC page, so read it
+    // through the common one to learn which page the file uses.
+    code_page = kEbcdicUs;
+    std::string head;
+    if (xmlcharset::ToUtf8(bytes.substr(0, kHeadSize), kEbcdicUs, &head)) {
+      const int declared = xmlcharset::CodePageForName(EbcdicDeclaredName(head));
+      if (declared != 0 && !IsUnicodeCodePage(declared) &&
+          xmlcharset::IconvNameForCodePage(declared) != nullptr) {
+        code_page = declared;
+      }
+    }
   } else if (StartsWith(bytes, std::string_view("<\0?\0", 4))) {
     code_page = xmlcharset::kUtf16Le;
   } else if (StartsWith(bytes, std::string_view("\0<\0?", 4))) {
@@ -483,6 +532,7 @@ bool XmlDocument::AddElement(std::string_view name) {
   added.length = added.start_tag_len = name.size() + 3;
   added.name_len = name.size();
   added.parent = parent;
+  last_start_ = std::max(last_start_, element_pos);
   elements_.push_back(added);
   const std::size_t e = elements_.size() - 1;
   if (current_ != 0) {
@@ -576,6 +626,7 @@ void XmlDocument::Link(std::size_t parent, std::size_t child) {
 
 void XmlDocument::Parse() {
   elements_.assign(1, Element{});
+  last_start_ = 0;
   elements_[0].length = text_.size();
   ResetPos();
   const std::string_view text = text_;
@@ -691,6 +742,7 @@ void XmlDocument::Parse() {
       el.start = lt;
       el.start_tag_len = scan.end - lt;
       el.name_len = name_end - lt - 1;
+      last_start_ = std::max(last_start_, lt);
       elements_.push_back(el);
       const std::size_t e = elements_.size() - 1;
       Link(parent, e);
@@ -720,8 +772,15 @@ void XmlDocument::Edit(std::size_t pos, std::size_t old_len, std::string_view re
   text_.replace(pos, old_len, replacement);
   // Unsigned wrap-around makes a shrinking edit work with the same additions.
   const std::size_t delta = replacement.size() - old_len;
-  for (std::size_t e = 1; e < elements_.size(); ++e) {
-    if (elements_[e].start >= pos) elements_[e].start += delta;
+  // Writers add at the end of the document, behind every element: no start moves then, and
+  // building a document stays linear instead of walking the whole index at every edit.
+  if (pos <= last_start_) {
+    std::size_t last = 0;
+    for (std::size_t e = 1; e < elements_.size(); ++e) {
+      if (elements_[e].start >= pos) elements_[e].start += delta;
+      last = std::max(last, elements_[e].start);
+    }
+    last_start_ = last;
   }
   if (in_start_tag) elements_[owner].start_tag_len += delta;
   for (std::size_t a = owner;; a = elements_[a].parent) {

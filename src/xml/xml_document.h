@@ -122,6 +122,7 @@ class XmlDocument {
 
   std::string text_;
   std::vector<Element> elements_;
+  std::size_t last_start_ = 0;  // the largest element start: edits behind it move no element
   bool well_formed_ = false;
   FileEncoding file_encoding_ = FileEncoding::kNoMark;
   // Cursor.

@@ -6,8 +6,11 @@
 
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
+
+#include "xml/xml_charset.h"
 
 namespace {
 
@@ -383,6 +386,28 @@ TEST(XmlDocumentTest, EditsKeepTheIndexConsistent) {
   EXPECT_EQ(Walk(doc), Walk(fresh));
 }
 
+// Edits behind every element skip the index walk; an edit that moves elements must leave the
+// bookkeeping for that shortcut right, or a later insert in front of a moved element misses it.
+TEST(XmlDocumentTest, InsertInFrontOfAMovedElementMovesIt) {
+  XmlDocument doc;
+  ASSERT_TRUE(doc.SetText("<r><a/><b n='2'/></r>"));
+  ASSERT_TRUE(doc.FindElement("r"));
+  ASSERT_TRUE(doc.EnterElement());
+  ASSERT_TRUE(doc.FindElement("a"));
+  ASSERT_TRUE(doc.SetAttribute("n", std::string(100, 'x')));  // moves b
+  ASSERT_TRUE(doc.AddElement("m"));                           // lands where b now starts
+  ASSERT_TRUE(doc.SetAttribute("n", "1"));
+  ASSERT_TRUE(doc.FindElement("b"));
+  EXPECT_EQ(doc.GetAttribute("n"), "2");
+  ASSERT_TRUE(doc.SetAttribute("n", "y"));  // shrinks b's value, behind everything else
+  ASSERT_TRUE(doc.AddElement("c"));         // at the end again
+  ASSERT_TRUE(doc.SetAttribute("n", "3"));
+  XmlDocument fresh;
+  ASSERT_TRUE(fresh.SetText(doc.GetText()));
+  EXPECT_EQ(Walk(doc), "r(a[" + std::string(100, 'x') + "]()m[1]()b[y]()c[3]()))");
+  EXPECT_EQ(Walk(doc), Walk(fresh));
+}
+
 TEST(XmlDocumentTest, DeepNestingDoesNotExhaustTheStack) {
   constexpr int kDepth = 100000;
   std::string text;
@@ -441,6 +466,11 @@ std::vector<EncodingCase> EncodingCases() {
       {"html meta charset", meta.substr(0, 6) + "<r name=\"\xCA\xF3\"/>" + meta.substr(6),
        E::kNoMark, meta.substr(0, 6) + "<r name=\"鼠\"/>" + meta.substr(6)},
       {"nul characters", std::string("<r\0 name=\"a\0b\"/>", 16), E::kNoMark, "<r name=\"ab\"/>"},
+      // UTF-7 writes even '<' in base64, so the declaration is not readable as 8-bit text.
+      {"utf7 declared",
+       "+ADw?xml version+AD0AIg-1.0+ACI encoding+AD0AIg-UTF-7+ACI?+AD4\r\n"
+       "+ADw-r name+AD0AIp8gaAc +AOkAIgA+\r\n+ADw-a/+AD4\r\n+ADw-/r+AD4\r\n",
+       E::kNoMark, "<?xml version=\"1.0\" encoding=\"UTF-7\"?>\r\n" + body},
   };
 }
 
@@ -461,6 +491,36 @@ TEST(XmlDocumentTest, LoadFileDecodesEveryEncodingAndSaveKeepsIt) {
       ASSERT_TRUE(doc.SaveFile(dir / "out.xml"));
       EXPECT_EQ(ReadBytes(dir / "out.xml"), c.bytes);
     }
+  }
+}
+
+// Whatever encoding a document declares, a file SaveFile wrote loads back to the same text:
+// also the encodings whose declaration cannot be read as ASCII (UTF-7, EBCDIC) or that start
+// with an escape (ISO-2022-KR). Pages that cannot hold the text refuse to save instead.
+TEST(XmlDocumentTest, EveryDeclaredEncodingSavesAndLoadsBack) {
+  TempDir dir;
+  std::set<int> saved;
+  // The table's names, and the UTF-32 family, which is recognised outside the table.
+  std::vector<std::string> names = {"UTF-32", "utf-32le", "UTF-32BE"};
+  for (std::size_t i = 0; i < xmlcharset::NameCount(); ++i) {
+    names.emplace_back(xmlcharset::NameAt(i, nullptr));
+  }
+  for (const std::string& name : names) {
+    const int code_page = xmlcharset::CodePageForName(name);
+    SCOPED_TRACE(name);
+    const std::string text = "<?xml version=\"1.0\" encoding=\"" + name +
+                             "\"?>\r\n<r a=\"x &amp; y\">\r\n<b c='1'/>\r\n</r>\r\n";
+    XmlDocument doc;
+    ASSERT_TRUE(doc.SetText(text));
+    if (!doc.SaveFile(dir / "rt.xml")) continue;
+    saved.insert(code_page);
+    XmlDocument again;
+    EXPECT_TRUE(again.LoadFile(dir / "rt.xml"));
+    EXPECT_EQ(again.GetText(), text);
+  }
+  for (int must :
+       {65000, 50225, 37, 500, 1140, 20273, 1026, 936, 54936, 1200, 28591, 65005, 12001}) {
+    EXPECT_TRUE(saved.count(must)) << must;
   }
 }
 

@@ -1,0 +1,146 @@
+#include "ui/qt/virtual_mouse_panel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace ui::qt {
+namespace {
+
+constexpr int kRefreshMs = 500;
+
+QString ModelName(sim::Model model) { return QString::fromUtf8(sim::Spec(model).name); }
+
+}  // namespace
+
+VirtualMousePanel::VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent)
+    : QWidget(parent, Qt::Tool), bus_(bus) {
+  setWindowTitle(QStringLiteral("Virtual mouse"));
+  setObjectName(QStringLiteral("VirtualMousePanel"));
+
+  mouse_ = new QComboBox(this);
+  mouse_->setObjectName(QStringLiteral("mouse"));
+  cable_ = new QCheckBox(QStringLiteral("Cable plugged in"), this);
+  cable_->setObjectName(QStringLiteral("cable"));
+  receiver_ = new QCheckBox(QStringLiteral("Receiver plugged in"), this);
+  receiver_->setObjectName(QStringLiteral("receiver"));
+  switched_on_ = new QCheckBox(QStringLiteral("Mouse switched on"), this);
+  switched_on_->setObjectName(QStringLiteral("switched_on"));
+  dpi_button_ = new QPushButton(QStringLiteral("Press DPI button"), this);
+  dpi_button_->setObjectName(QStringLiteral("dpi_button"));
+  battery_ = new QSpinBox(this);
+  battery_->setObjectName(QStringLiteral("battery"));
+  battery_->setRange(0, 100);
+  battery_->setSuffix(QStringLiteral(" %"));
+  charging_ = new QCheckBox(QStringLiteral("Charging"), this);
+  charging_->setObjectName(QStringLiteral("charging"));
+  send_battery_ = new QPushButton(QStringLiteral("Report battery"), this);
+  send_battery_->setObjectName(QStringLiteral("send_battery"));
+  status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("status"));
+
+  auto* battery_row = new QHBoxLayout;
+  battery_row->addWidget(battery_);
+  battery_row->addWidget(charging_);
+  battery_row->addWidget(send_battery_);
+  auto* form = new QFormLayout;
+  form->addRow(QStringLiteral("Mouse"), mouse_);
+  form->addRow(QStringLiteral("Battery"), battery_row);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(cable_);
+  layout->addWidget(receiver_);
+  layout->addWidget(switched_on_);
+  layout->addWidget(dpi_button_);
+  layout->addWidget(status_);
+
+  for (int i = 0; i < bus_.MouseCount(); ++i) {
+    mouse_->addItem(QStringLiteral("%1: %2").arg(i).arg(ModelName(bus_.MouseModel(i))), i);
+  }
+
+  connect(mouse_, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
+  connect(cable_, &QCheckBox::toggled, this,
+          [this](bool on) { SetPlugged(sim::Connection::kCable, on); });
+  connect(receiver_, &QCheckBox::toggled, this,
+          [this](bool on) { SetPlugged(sim::Connection::kReceiver, on); });
+  connect(switched_on_, &QCheckBox::toggled, this, [this](bool on) {
+    if (refreshing_ || SelectedMouse() < 0) return;
+    bus_.SetWirelessLink(SelectedMouse(), on);
+    Refresh();
+  });
+  connect(dpi_button_, &QPushButton::clicked, this, [this] {
+    if (SelectedMouse() < 0) return;
+    bus_.PressDpiButton(SelectedMouse());
+    Refresh();
+  });
+  connect(send_battery_, &QPushButton::clicked, this, [this] { SendBattery(); });
+
+  timer_ = new QTimer(this);
+  connect(timer_, &QTimer::timeout, this, [this] { Refresh(); });
+  timer_->start(kRefreshMs);
+  // The bus may go before the panel once the program's event loop has ended.
+  connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, timer_, &QTimer::stop);
+  Refresh();
+  // The battery fields start from the mouse and are then the person's to edit.
+  if (SelectedMouse() >= 0) {
+    const sim::MouseState state = bus_.State(SelectedMouse());
+    battery_->setValue(state.battery);
+    charging_->setChecked(state.charging);
+  }
+}
+
+int VirtualMousePanel::SelectedMouse() const {
+  return mouse_->currentIndex() < 0 ? -1 : mouse_->currentData().toInt();
+}
+
+void VirtualMousePanel::SetPlugged(sim::Connection connection, bool plugged) {
+  if (refreshing_ || SelectedMouse() < 0) return;
+  if (plugged) {
+    bus_.Plug(SelectedMouse(), connection);
+  } else {
+    bus_.Unplug(SelectedMouse(), connection);
+  }
+  Refresh();
+}
+
+void VirtualMousePanel::SendBattery() {
+  if (SelectedMouse() < 0) return;
+  bus_.SetBattery(SelectedMouse(), battery_->value(), charging_->isChecked());
+  Refresh();
+}
+
+void VirtualMousePanel::Refresh() {
+  const int mouse = SelectedMouse();
+  refreshing_ = true;
+  const bool any = mouse >= 0;
+  const bool has_cable = any && bus_.HasAttachment(mouse, sim::Connection::kCable);
+  const bool has_receiver = any && bus_.HasAttachment(mouse, sim::Connection::kReceiver);
+  cable_->setEnabled(has_cable);
+  cable_->setChecked(has_cable && bus_.IsPlugged(mouse, sim::Connection::kCable));
+  receiver_->setEnabled(has_receiver);
+  receiver_->setChecked(has_receiver && bus_.IsPlugged(mouse, sim::Connection::kReceiver));
+  switched_on_->setEnabled(has_receiver);
+  switched_on_->setChecked(any && bus_.WirelessLink(mouse));
+  dpi_button_->setEnabled(any);
+  send_battery_->setEnabled(any);
+  if (any) {
+    const sim::MouseState state = bus_.State(mouse);
+    status_->setText(QStringLiteral("DPI level %1 of %2, battery %3 percent%4")
+                         .arg(state.ActiveLevel() + 1)
+                         .arg(state.LevelCount())
+                         .arg(state.battery)
+                         .arg(state.charging ? QStringLiteral(", charging") : QString()));
+  } else {
+    status_->setText(QStringLiteral("No virtual mouse"));
+  }
+  refreshing_ = false;
+}
+
+}  // namespace ui::qt

@@ -1,0 +1,52 @@
+// The "Virtual mouse" tool window of --simulate: does to the virtual mice what a person does to
+// real ones (plug and unplug, switch the mouse off and on, press the DPI button, change the
+// battery), so hot-plug and the status reports can be tried without hardware. A developer's
+// tool, not a page of the product: its texts are fixed English.
+#pragma once
+
+#include <QWidget>
+
+#include "sim/virtual_bus.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class QTimer;
+
+namespace ui::qt {
+
+class VirtualMousePanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `bus` must outlive the panel's use: every action and the refresh timer (stopped when the
+  // application's event loop quits). The panel is a tool window of `parent` (or on its own).
+  // Start-up shows it in --simulate mode: `(new VirtualMousePanel(*bus))->show();`
+  explicit VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent = nullptr);
+
+  // Reads the bus again (it also does so twice a second: faults and the program change it).
+  void Refresh();
+
+  int SelectedMouse() const;
+
+ private:
+  void SetPlugged(sim::Connection connection, bool plugged);
+  void SendBattery();
+
+  sim::VirtualBus& bus_;
+  QComboBox* mouse_ = nullptr;
+  QCheckBox* cable_ = nullptr;
+  QCheckBox* receiver_ = nullptr;
+  QCheckBox* switched_on_ = nullptr;
+  QPushButton* dpi_button_ = nullptr;
+  QSpinBox* battery_ = nullptr;
+  QCheckBox* charging_ = nullptr;
+  QPushButton* send_battery_ = nullptr;
+  QLabel* status_ = nullptr;
+  QTimer* timer_ = nullptr;
+  bool refreshing_ = false;  // control changes made by Refresh are not actions
+};
+
+}  // namespace ui::qt

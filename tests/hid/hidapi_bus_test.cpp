@@ -1,0 +1,117 @@
+// HidapiBus: hidapi's records folded to one per path and top-level collection, and the bus on
+// this machine (no HID device, or none we may open, in the build containers).
+#include "device/hidapi_bus.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <tuple>
+
+namespace device {
+namespace {
+
+hid::DeviceInfo Record(const std::string& path, uint16_t page, uint16_t usage) {
+  hid::DeviceInfo info;
+  info.path = path;
+  info.vendor_id = 0x7A5D;
+  info.product_id = 0x3A10;
+  info.release = 0x0104;
+  info.usage_page = page;
+  info.usage = usage;
+  info.interface_number = 2;
+  return info;
+}
+
+ReportDescriptorInfo Describe(const std::vector<uint8_t>& bytes) {
+  return ParseReportDescriptor(bytes.data(), bytes.size());
+}
+
+TEST(MergeCollections, OneRecordPerPathAndTopLevelCollection) {
+  // hidapi 0.13 lists the mouse's nested Pointer collection (1:1) under the same path, and
+  // the vendor collection after it.
+  const std::vector<uint8_t> mouse_and_screen = {
+      0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x85, 0x01, 0x09, 0x01, 0xA1, 0x00,
+      0x05, 0x09, 0x19, 0x01, 0x29, 0x03, 0x15, 0x00, 0x25, 0x01, 0x95, 0x03,
+      0x75, 0x01, 0x81, 0x02, 0x95, 0x01, 0x75, 0x05, 0x81, 0x01, 0xC0, 0xC0,  // mouse, id 1
+      0x06, 0x06, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x09, 0x75, 0x08, 0x95,
+      0x3F, 0x09, 0x01, 0x91, 0x02, 0xC0};  // screen, output id 9 of 63 bytes
+  const std::vector<hid::DeviceInfo> records = {
+      Record("/dev/hidraw1", 0x01, 0x02),   Record("/dev/hidraw1", 0x01, 0x01),
+      Record("/dev/hidraw1", 0xFF06, 0x01), Record("/dev/hidraw2", 0xFF00, 0x01),
+      Record("/dev/hidraw2", 0xFF00, 0x02), Record("/dev/hidraw3", 0x01, 0x00)};
+  const std::map<std::string, ReportDescriptorInfo> descriptors = {
+      {"/dev/hidraw1", Describe(mouse_and_screen)},
+      {"/dev/hidraw3", Describe({0x05, 0x01, 0x09, 0x00, 0xA1, 0x01, 0x85, 0x09, 0x75, 0x08, 0x95,
+                                 0x40, 0x91, 0x02, 0xC0})}};
+
+  const std::vector<hid::DeviceInfo> merged = MergeCollections(records, descriptors);
+  using Row = std::tuple<std::string, int, int, int>;
+  std::vector<Row> rows;
+  for (const hid::DeviceInfo& i : merged) {
+    rows.emplace_back(i.path, i.usage_page, i.usage, i.output_report_length);
+    EXPECT_EQ(i.product_id, 0x3A10);
+    EXPECT_EQ(i.release, 0x0104);
+    EXPECT_EQ(i.interface_number, 2);
+  }
+  EXPECT_EQ(rows, (std::vector<Row>{
+                      {"/dev/hidraw1", 0x01, 0x02, 0},      // the report is the screen's
+                      {"/dev/hidraw1", 0xFF06, 0x01, 64},   // 63 bytes and the id
+                      {"/dev/hidraw2", 0xFF00, 0x01, 0},    // no descriptor: first record only
+                      {"/dev/hidraw3", 0x01, 0x00, 65}}));  // a longer screen report
+}
+
+TEST(OutputReportBytes, PaddedOnlyForReportsLongerThan64) {
+  std::vector<uint8_t> frame(64);
+  for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint8_t>(i + 1);
+  struct Case {
+    int output_length;
+    size_t expected_size;
+  };
+  for (const Case& c : {Case{0, 64}, Case{64, 64}, Case{63, 64}, Case{65, 65}, Case{300, 300}}) {
+    const std::vector<uint8_t> bytes =
+        OutputReportBytes(frame.data(), frame.size(), c.output_length);
+    ASSERT_EQ(bytes.size(), c.expected_size) << c.output_length;
+    EXPECT_TRUE(std::equal(frame.begin(), frame.end(), bytes.begin()));
+    EXPECT_EQ(std::count(bytes.begin() + 64, bytes.end(), 0), static_cast<long>(bytes.size() - 64));
+  }
+  // A caller that already sends the full length is left alone.
+  const std::vector<uint8_t> whole(80, 0x5A);
+  EXPECT_EQ(OutputReportBytes(whole.data(), whole.size(), 65), whole);
+}
+
+TEST(HidapiBus, EnumeratesOnlyWhatItMayOpenAndNeverTwice) {
+  HidapiBus bus;
+  const std::vector<hid::DeviceInfo> list = bus.Enumerate();
+  bool any_node = false;
+  std::error_code ec;
+  if (std::filesystem::exists("/sys/class/hidraw", ec)) {
+    for (const auto& entry : std::filesystem::directory_iterator("/sys/class/hidraw", ec)) {
+      const std::string node = "/dev/" + entry.path().filename().string();
+      any_node = any_node || access(node.c_str(), R_OK | W_OK) == 0;
+    }
+  }
+  if (!any_node) {
+    EXPECT_TRUE(list.empty());
+  }
+  std::set<std::tuple<std::string, int, int>> seen;
+  for (const hid::DeviceInfo& i : list) {
+    EXPECT_EQ(access(i.path.c_str(), R_OK | W_OK), 0) << i.path;
+    EXPECT_TRUE(seen.emplace(i.path, i.usage_page, i.usage).second) << i.path;
+  }
+  // A second bus in the same process shares hidapi's one start-up.
+  HidapiBus other;
+  EXPECT_EQ(other.Enumerate().size(), list.size());
+}
+
+TEST(HidapiBus, OpeningWhatIsNotThereGivesNothing) {
+  HidapiBus bus;
+  for (const char* path : {"", "/dev/hidraw999", "/nonexistent", "sim:VID_7A5D&PID_3A10&MI_02#0"}) {
+    EXPECT_EQ(bus.Open(path), nullptr) << path;
+  }
+}
+
+}  // namespace
+}  // namespace device
