@@ -4,7 +4,6 @@
 #include <QAbstractSlider>
 #include <QApplication>
 #include <QButtonGroup>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QCursor>
 #include <QDialog>
@@ -32,6 +31,7 @@
 #include "ui/manager.h"
 #include "ui/qt/dialogs.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/pages/mouse_palette_dlg.h"
 
 namespace ui::qt {
 namespace {
@@ -52,11 +52,6 @@ class FocusWatcher : public QObject {
   QtToolkit* toolkit_;
   int id_;
 };
-
-uint32_t PackColour(const QColor& c) {
-  return static_cast<uint32_t>(c.red()) | static_cast<uint32_t>(c.green()) << 8 |
-         static_cast<uint32_t>(c.blue()) << 16;
-}
 
 QColor UnpackColour(uint32_t packed) {
   return QColor(packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF);
@@ -708,10 +703,7 @@ std::string QtToolkit::PickFolder(const std::string& title) {
 
 std::optional<uint32_t> QtToolkit::PickColor(uint32_t initial) {
   return Call([this, initial]() -> std::optional<uint32_t> {
-    const QColor chosen =
-        QColorDialog::getColor(UnpackColour(initial), window_, Q(LanguageText(27)));
-    if (!chosen.isValid()) return std::nullopt;
-    return PackColour(chosen);
+    return MousePaletteDlg::Pick(initial, window_);
   });
 }
 

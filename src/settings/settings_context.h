@@ -1,0 +1,90 @@
+// What the settings reads, writes and page handlers work with. The main window fills it once:
+// the shared objects by reference, its own state through small functions, and hooks for the
+// parts other subsystems own (buttons, macros, lighting). An empty hook is skipped.
+//
+// Wiring in the main window, besides RegisterSettingsTasks / RegisterSettingsPages and
+// InitSettingsPages once the pages exist: the worker's settings read is GetMouseData2 followed
+// by RefreshSettingsPage; the device link's DpiLevelChanged is ShowMouseDpiLevel and its
+// CurrentDpiLevel is SettingsState::active_level; the button and lighting resets set
+// SettingsState::pending_section before queuing task 17.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "settings/settings_model.h"
+
+class DriverComm;
+class ProfileStore;
+namespace platform {
+class Clock;
+}
+namespace ui {
+class Toolkit;
+}
+namespace device {
+class DeviceLinkWindow;
+}
+
+namespace settings {
+
+struct SettingsContext {
+  SettingsContext(DriverComm& comm_in, ProfileStore& store_in, ui::Toolkit& toolkit_in,
+                  platform::Clock& clock_in, SettingsState& state_in)
+      : comm(comm_in), store(store_in), toolkit(toolkit_in), clock(clock_in), state(state_in) {}
+
+  DriverComm& comm;
+  ProfileStore& store;
+  ui::Toolkit& toolkit;
+  platform::Clock& clock;
+  SettingsState& state;
+
+  // The window's connection mode: 0 cable, 1 through the receiver.
+  std::function<int()> connection_mode;
+  // The writers' guard: through the receiver, an offline mouse posts WM_DEVICE_STATUS with
+  // the reason and the caller gives up (false). Empty: every check passes.
+  std::function<bool(int reason)> guard_wireless;
+  // Appends a task code to the main window's task list (any thread).
+  std::function<void(int code)> append_task;
+  // The current profile number for ReadSetting / WriteSetting, and its setter (used after the
+  // profile list is refreshed by a factory restore).
+  std::function<int()> current_profile;
+  std::function<void(int profile)> set_current_profile;
+  // The selected model's device_type from the catalogue.
+  std::function<int()> device_type;
+  // Whether the model has a lighting page.
+  std::function<bool()> lighting_in_use;
+
+  // --- owned by other subsystems ---
+  // Decodes button n's four key-table bytes into the profile's button rows. Empty: the raw
+  // key table is still read and kept, but no button rows are stored.
+  std::function<void(int n, uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3)> decode_button_code;
+  // Profile application: collect and upload the profile's macros (waiting its own 100 ms when
+  // it uploads), then build and send the key table. Both run inside ApplyProfile's online
+  // checks.
+  std::function<void()> upload_profile_macros;
+  std::function<void()> send_profile_key_table;
+  // Page refreshes of the button page, the macro list and the lighting page.
+  std::function<void()> refresh_button_page;
+  std::function<void()> refresh_macro_list;
+  std::function<void()> refresh_lighting_page;
+};
+
+// Connects the mode and the guard to the device link's window side.
+void BindDeviceLink(SettingsContext& context, device::DeviceLinkWindow& link);
+
+// --- small helpers shared by the pages, reads and writes ---
+// A setting of the current profile as text (empty when missing) or as a number (0 when
+// missing or not a number).
+std::string ReadText(SettingsContext& context, const std::string& key);
+int ReadInt(SettingsContext& context, const std::string& key);
+void WriteText(SettingsContext& context, const std::string& key, const std::string& value);
+void WriteInt(SettingsContext& context, const std::string& key, int value);
+int ConnectionMode(SettingsContext& context);
+// The online check before an exchange through the receiver: false (and WM_DEVICE_STATUS with
+// `reason` posted) when the mouse is not reachable.
+bool OnlineCheck(SettingsContext& context, int reason);
+void AppendTask(SettingsContext& context, int code);
+
+}  // namespace settings

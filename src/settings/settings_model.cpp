@@ -1,0 +1,99 @@
+#include "settings/settings_model.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#include "ui/language.h"
+
+namespace settings {
+
+namespace {
+
+constexpr std::array<ReportRateItem, 7> kRateItems{{
+    {"125Hz", kRate125Hz},
+    {"250Hz", kRate250Hz},
+    {"500Hz", kRate500Hz},
+    {"1000Hz", kRate1000Hz},
+    {"2000Hz", kRate2000Hz},
+    {"4000Hz", kRate4000Hz},
+    {"8000Hz", kRate8000Hz},
+}};
+
+constexpr std::array<SleepItem, 9> kSleepItems{{
+    {0, nullptr, 546},
+    {1, "30%s", 544},
+    {2, "1%s", 545},
+    {4, "2%s", 545},
+    {6, "3%s", 545},
+    {10, "5%s", 545},
+    {20, "10%s", 545},
+    {60, "30%s", 545},
+    {120, "60%s", 545},
+}};
+
+}  // namespace
+
+std::span<const ReportRateItem> ReportRateItems() { return kRateItems; }
+
+int HighestSliderDpi(SensorType type) {
+  return type == kSensorWideRange ? kWideSliderDpi : kDefaultHighestDpi;
+}
+
+int DpiSliderSteps(SensorType type, bool read_at_connection) {
+  if (type != kSensorWideRange) return kDefaultHighestDpi / kLowestDpi;
+  return read_at_connection ? 612 : 600;
+}
+
+uint16_t EncodeDpi(SensorType type, int dpi) {
+  const int v = std::clamp(dpi, kLowestDpi, kHighestSentDpi);
+  if (type == kSensorWideRange && v > kWideSliderDpi) return static_cast<uint16_t>(v);
+  return static_cast<uint16_t>(v / kLowestDpi - 1);
+}
+
+int DecodeDpi(SensorType type, uint16_t code) {
+  const int value = (static_cast<int>(code) + 1) * kLowestDpi;
+  if (type == kSensorWideRange && value > kWideSliderDpi) return code;
+  return value;
+}
+
+int DpiToSliderPosition(SensorType type, int dpi) {
+  if (type == kSensorWideRange && dpi > kWideSliderDpi) {
+    return (dpi - kWideSliderDpi) / 1000 + kWideSliderDpi / kLowestDpi;
+  }
+  return dpi / kLowestDpi;
+}
+
+int SliderPositionToDpi(SensorType type, int position) {
+  const int dpi = position * kLowestDpi;
+  if (type == kSensorWideRange) return std::min(dpi, kWideSliderDpi);
+  return dpi;
+}
+
+std::span<const SleepItem> SleepItems() { return kSleepItems; }
+
+std::string SleepItemText(const SleepItem& item) {
+  const std::string unit = LanguageText(item.text);
+  if (item.number == nullptr) return unit;
+  // The number formats hold exactly one %s and come from the table above.
+  std::string format = item.number;
+  const size_t at = format.find("%s");
+  return format.replace(at, 2, unit);
+}
+
+uint8_t PerformanceByte(int sensor_flag, int esports_mode) {
+  return static_cast<uint8_t>((sensor_flag & kSensorOptionMask) | ((esports_mode & 0x03) << 6));
+}
+
+int StoredInt(const std::string& text) {
+  errno = 0;
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (end == text.c_str()) return 0;
+  if (errno == ERANGE || value > INT_MAX || value < INT_MIN) return value < 0 ? INT_MIN : INT_MAX;
+  return static_cast<int>(value);
+}
+
+}  // namespace settings

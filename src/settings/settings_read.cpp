@@ -1,0 +1,167 @@
+#include "settings/settings_read.h"
+
+#include <algorithm>
+#include <array>
+
+#include "device/device_link_window.h"
+#include "device/driver_comm.h"
+#include "log/trace.h"
+#include "platform/clock.h"
+#include "settings/settings_keys.h"
+#include "store/profiles.h"
+#include "ui/toolkit.h"
+
+namespace settings {
+
+namespace {
+
+constexpr uint8_t kPageRead = 0x4F;
+constexpr uint8_t kInfoCommand = 0x02;
+constexpr uint8_t kInfoFirstPage = 0x80;
+constexpr uint8_t kKeyFirstCommand = 0x05;
+constexpr uint8_t kSettingsFirstCommand = 0x0A;
+constexpr uint8_t kSettingsFirstPage = 0x40;
+constexpr int kPageBytes = 10;
+constexpr int kInfoPages = 4;
+constexpr int kKeyPages = 4;
+constexpr int kSettingsPages = 6;
+constexpr int kInfoPagePauseMs = 30;
+
+// One page of ten bytes into `out`; on failure `out` keeps what it held.
+bool ReadPage(SettingsContext& context, uint8_t command, uint8_t page, uint8_t* out) {
+  CommandFrame frame = device::MakeCommandFrame(command, kPageRead, page);
+  if (context.comm.GetFeatureReportRetry(frame) != device::kSuccess) return false;
+  std::copy_n(frame.begin() + 6, kPageBytes, out);
+  return true;
+}
+
+bool OnlineOrNotice(SettingsContext& context) {
+  return OnlineCheck(context, device::kStatusOfflineSilent);
+}
+
+void DeviceInfoStep(SettingsContext& context, const uint8_t* d, const char* who) {
+  SettingsState& s = context.state;
+  const bool charge = (d[10] & 0x80) != 0;
+  const int battery = d[10] & 0x7F;
+  s.charge_flag = charge;
+  s.battery_value = battery;
+  s.link_state = d[9];
+  s.report_max = d[12];
+  s.level_limit = d[14] * 256 + d[15];
+  context.toolkit.SetBattery(kBatteryControl, battery, charge);
+  Trace(2, "%s 当前电量信息: battery_value: %d, charge_flag: %d", who, battery, charge ? 1 : 0);
+  Trace(2, "%s report_max: %d", who, d[12]);
+}
+
+void KeyTableStep(SettingsContext& context) {
+  auto& pages = context.state.key_pages;
+  bool last_ok = false;
+  for (int i = 0; i < kKeyPages; ++i) {
+    last_ok = ReadPage(context, static_cast<uint8_t>(kKeyFirstCommand + i), static_cast<uint8_t>(i),
+                       pages.data() + i * kPageBytes);
+  }
+  if (!last_ok || !context.decode_button_code) return;
+  for (int n = 0; n < 8; ++n) {
+    context.decode_button_code(n, pages[4 * n], pages[4 * n + 1], pages[4 * n + 2],
+                               pages[4 * n + 3]);
+  }
+}
+
+void SettingsStep(SettingsContext& context, bool read_at_connection) {
+  SettingsImage& s = context.state.image;
+  bool last_ok = false;
+  for (int i = 0; i < kSettingsPages; ++i) {
+    last_ok = ReadPage(context, static_cast<uint8_t>(kSettingsFirstCommand + i),
+                       static_cast<uint8_t>(kSettingsFirstPage + i), s.data() + i * kPageBytes);
+  }
+  if (!last_ok) return;
+
+  const SensorType type = s[image::kSensorType];
+  context.state.sensor_type = type;
+  ui::Toolkit& tk = context.toolkit;
+  tk.SetRange(kDpiSlider, 1, DpiSliderSteps(type, read_at_connection));
+  tk.SetTitle(kDpiSliderMinLabel, std::to_string(kLowestDpi));
+  tk.SetTitle(kDpiSliderMaxLabel, std::to_string(HighestSliderDpi(type)));
+
+  const int wireless = std::min(s[image::kReportRates] & 0x07, kHighestRateCode);
+  const int cable = std::min(s[image::kReportRates] >> 4, kHighestRateCode);
+  WriteInt(context, kReportRateWireless, wireless);
+  WriteInt(context, kReportRate, cable);
+
+  // A high nibble of 0 wraps to 255, as the mouse's own arithmetic does.
+  const int active = static_cast<uint8_t>((s[image::kLevels] >> 4) - 1);
+  context.state.active_level = active;
+  WriteInt(context, kDpiIndex, active);
+  const int count = s[image::kLevels] & 0x0F;
+  WriteInt(context, kDpiFlag, count);
+  WriteInt(context, kDpiCount, count);
+
+  WriteInt(context, kLiftoffHeight, s[image::kLiftoff]);
+  WriteInt(context, kButtonRespondTime, s[image::kDebounce]);
+  WriteInt(context, kSensorFlag, s[image::kPerformance]);
+  WriteInt(context, kEsportsFlag, s[image::kPerformance] >> 6);
+  WriteInt(context, kSleepLight, s[image::kSleep]);
+
+  for (int k = 0; k < kMouseLevels; ++k) {
+    const size_t at = image::DpiOffset(k);
+    const uint16_t code = static_cast<uint16_t>(s[at] | s[at + 1] << 8);
+    WriteInt(context, DpiValueKey(k), DecodeDpi(type, code));
+  }
+  for (int k = 0; k < kMouseLevels; ++k) {
+    const size_t at = image::ColourOffset(k);
+    WriteInt(context, DpiRgbKey(k), static_cast<int>(PackColour(s[at], s[at + 1], s[at + 2])));
+  }
+}
+
+}  // namespace
+
+bool GetMouseData2(SettingsContext& context) {
+  // GetCommandEntry lets the channel choose its device when none is cached yet.
+  if (const std::optional<DeviceEntry> entry = context.comm.GetCommandEntry()) {
+    DeviceInfoStep(context, entry->info.data(), "GetMouseData2");
+  }
+  if (!OnlineOrNotice(context)) return false;
+  KeyTableStep(context);
+  if (!OnlineOrNotice(context)) return false;
+  SettingsStep(context, true);
+  return true;
+}
+
+bool GetMouseData(SettingsContext& context) {
+  if (!OnlineOrNotice(context)) return false;
+  const int profile = RefreshProfileList(context.toolkit, context.store);
+  if (profile > 0 && context.set_current_profile) context.set_current_profile(profile);
+
+  std::array<uint8_t, kDeviceInfoPagesSize> info{};
+  bool last_ok = false;
+  for (int i = 0; i < kInfoPages; ++i) {
+    context.clock.SleepMs(kInfoPagePauseMs);
+    last_ok = ReadPage(context, kInfoCommand, static_cast<uint8_t>(kInfoFirstPage + i),
+                       info.data() + i * kPageBytes);
+    if (last_ok) {
+      Trace(2, "获取设备信息 成功, %02d-%02d-%02d-%02d-%02d-%02d-%02d-%02d", info[0], info[1],
+            info[2], info[3], info[4], info[5], info[6], info[7]);
+    } else {
+      Trace(4, "获取设备信息错误, 命令 81");
+    }
+  }
+  if (last_ok) DeviceInfoStep(context, info.data(), "GetMouseData");
+
+  if (!OnlineOrNotice(context)) return false;
+  KeyTableStep(context);
+  if (!OnlineOrNotice(context)) return false;
+  SettingsStep(context, false);
+  return true;
+}
+
+bool ReadKeyTable(SettingsContext& context) {
+  KeyTableStep(context);
+  return true;
+}
+
+bool ReadSettingsImage(SettingsContext& context) {
+  SettingsStep(context, false);
+  return true;
+}
+
+}  // namespace settings
