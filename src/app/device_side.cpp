@@ -6,7 +6,9 @@
 #include "app/wait_dialog.h"
 #include "log/trace.h"
 #include "platform/paths.h"
-#include "settings/settings_keys.h"
+#include "settings/settings_page.h"
+#include "settings/settings_read.h"
+#include "settings/settings_write.h"
 #include "store/profile_store.h"
 #include "store/profiles.h"
 #include "ui/frame_controls.h"
@@ -32,6 +34,7 @@ DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
       catalogue_(catalogue::CatalogueContext{dlg.Toolkit(), dlg.Comm(), dlg.DeviceList(), store_,
                                              [&dlg] { return dlg.ReadDeviceType(); },
                                              user_data_dir_}),
+      settings_ctx_(dlg.Comm(), store_, dlg.Toolkit(), dlg.Comm().GetClock(), settings_state_),
       task_ctx_(dlg.Link(), dlg.Comm(), dlg.Comm().GetClock()) {
   RegisterControls();
   RegisterTasks();
@@ -65,19 +68,35 @@ void DeviceSide::RegisterControls() {
 }
 
 void DeviceSide::RegisterTasks() {
+  // The mouse settings: reads, writes and the DPI and performance pages.
+  settings::SettingsContext& s = settings_ctx_;
+  settings::BindDeviceLink(s, dlg_.Link());
+  s.append_task = [this](int code) { dlg_.AppendTask(code); };
+  s.current_profile = [this] { return CurrentProfile(); };
+  s.set_current_profile = [this](int profile) { SetCurrentProfile(profile); };
+  s.device_type = [this] { return catalogue_.CurrentType(); };
+  s.lighting_in_use = [this] { return catalogue_.HasLighting(); };
+  // Left empty until their subsystems exist:
+  // buttons: decode_button_code, send_profile_key_table, refresh_button_page;
+  // macros: upload_profile_macros, refresh_macro_list;
+  // lighting: refresh_lighting_page.
+  settings::RegisterSettingsTasks(dlg_.Tasks(), s);
+  settings::RegisterSettingsPages(dlg_.Dispatch(), s);
+
+  // The device routines (tasks 1 to 4).
+  task_ctx_.read_settings = [this] { return settings::GetMouseData2(settings_ctx_); };
+  // The performance and DPI pages; the key page comes with the buttons subsystem.
+  task_ctx_.refresh_pages = [this] { settings::RefreshSettingsPage(settings_ctx_); };
   task_ctx_.refresh_profile_list = [this] {
     SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
   };
   task_ctx_.lighting_supported = [this] { return catalogue_.HasLighting(); };
-  // The settings read and the pages' refresh come with the mouse settings; until then a read
-  // has nothing to read. Lighting page: no lighting subsystem yet.
+  // refresh_lighting_page stays empty until the lighting subsystem exists.
   RegisterDeviceTasks(dlg_.Tasks(), task_ctx_);
-  // Profile application: until the settings writes take it over, task 7 at least ends the
-  // wait dialog the profile switch shows, or the window would wait for ever.
-  dlg_.Tasks().Add(kTaskApplyProfile, TaskRoutine{{}, 100, true});
 }
 
 void DeviceSide::Start() {
+  settings::InitSettingsPages(settings_ctx_);
   catalogue_.LoadCatalogue();
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
   dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());
@@ -119,12 +138,9 @@ void DeviceSide::LoadModelDescription(int device_type) {
 
 void DeviceSide::RunDeviceArrival() { DeviceInstall(task_ctx_); }
 
-int DeviceSide::CurrentDpiLevel() const { return dpi_level_.load(); }
+int DeviceSide::CurrentDpiLevel() const { return settings_state_.active_level.load(); }
 
-void DeviceSide::DpiLevelChanged(int level) {
-  dpi_level_.store(level);
-  store_.WriteSetting(CurrentProfile(), settings::kDpiIndex, std::to_string(level));
-}
+void DeviceSide::DpiLevelChanged(int level) { settings::ShowMouseDpiLevel(settings_ctx_, level); }
 
 void DeviceSide::ShowMainWindow() { dlg_.Toolkit().SetWindowState(ui::WindowState::kNormal); }
 

@@ -13,6 +13,8 @@
 #include "app/process_waiter.h"
 #include "app/worker.h"
 #include "catalogue/catalogue.h"
+#include "settings/settings_context.h"
+#include "settings/settings_model.h"
 
 class ProfileStore;
 
@@ -60,6 +62,7 @@ class DeviceSide : public WorkerHost {
   catalogue::Catalogue& Catalogue() { return catalogue_; }
   DeviceWorker& Worker() { return *worker_; }
   DeviceTaskContext& TaskContext() { return task_ctx_; }
+  settings::SettingsContext& Settings() { return settings_ctx_; }
   ProfileStore& Store() { return store_; }
   // The profile every settings, button and lighting operation works on; 0 before the list
   // was filled.
@@ -82,9 +85,10 @@ class DeviceSide : public WorkerHost {
 
   std::atomic<int32_t> pending_tool_{0};
   std::atomic<int> current_profile_{0};
-  std::atomic<int> dpi_level_{0};
 
   catalogue::Catalogue catalogue_;
+  settings::SettingsState settings_state_;
+  settings::SettingsContext settings_ctx_;
   DeviceTaskContext task_ctx_;
   // Last: it uses everything above, so it stops first.
   std::unique_ptr<DeviceWorker> worker_;

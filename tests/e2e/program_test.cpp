@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "e2e_fixture.h"
+#include "settings/settings_model.h"
 
 namespace e2e {
 namespace {
@@ -36,18 +37,32 @@ TEST_F(ProgramTest, StartUpShowsTheMouseBehindItsReceiverWithFiveProfiles) {
   EXPECT_EQ(tk_.GetCurData(kProfiles), 1);
   EXPECT_EQ(dlg_->Device().CurrentProfile(), 1);
 
+  // The DPI page shows the mouse's own levels, read into the active profile.
+  const int dpi_control = settings::kDpiControl;
+  ASSERT_EQ(tk_.GetDPILevelCount(dpi_control), 6);
+  const std::vector<int> shipped = {400, 800, 1600, 3200, 6400, 26000};
+  for (int level = 0; level < 6; ++level) {
+    EXPECT_EQ(tk_.GetDPIValue(dpi_control, level), shipped[level]) << level;
+    EXPECT_EQ(Setting("dpi_group" + std::to_string(level) + "_value"),
+              std::to_string(shipped[level]));
+  }
+  EXPECT_EQ(tk_.GetDPISelected(dpi_control), 2);
+
   // The DPI button pressed on the mouse reaches the active profile through the idle poll.
   bus_.PressDpiButton(0);
   const int level = bus_.State(0).ActiveLevel();
   clock_.Advance(device::DeviceLinkWindow::kPollSpacingMs);
   dlg_->Device().Worker().Run();
   EXPECT_EQ(Setting("dpi_index"), std::to_string(level));
+  EXPECT_EQ(tk_.GetDPISelected(dpi_control), level);
 }
 
 TEST_F(ProgramTest, ChoosingAnotherProfileAppliesItAndEndsTheWaitDialog) {
   bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kReceiver);
   StartProgram();
   RunQueuedTasks();
+  // Profile 2 holds a first level of its own; applying it sends it to the mouse.
+  ASSERT_TRUE(ProfileStore::Instance().WriteSetting(2, "dpi_group0_value", "1200"));
 
   Choose(kProfiles, 2);
   EXPECT_TRUE(tk_.ModalOpen(ui::ModalKind::kWait));
@@ -58,6 +73,9 @@ TEST_F(ProgramTest, ChoosingAnotherProfileAppliesItAndEndsTheWaitDialog) {
   RunQueuedTasks();
   EXPECT_FALSE(tk_.ModalOpen(ui::ModalKind::kWait));
   EXPECT_EQ(tk_.ModalEnds(ui::ModalKind::kWait), 1);
+  EXPECT_EQ(tk_.GetDPIValue(settings::kDpiControl, 0), 1200);
+  const auto image = bus_.SettingsImage(0);
+  EXPECT_EQ(image[11] | image[12] << 8, 1200 / 50 - 1);
 }
 
 TEST_F(ProgramTest, UnplugAndReplugTheReceiver) {
