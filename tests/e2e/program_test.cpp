@@ -102,6 +102,29 @@ TEST_F(ProgramTest, UnplugAndReplugTheReceiver) {
   EXPECT_EQ(tk_.Snapshot(kProfiles).items.size(), 5u);
 }
 
+TEST_F(ProgramTest, MouseSwitchedOffAndOnBehindItsReceiverIsReadAgain) {
+  const int mouse = bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kReceiver);
+  StartProgram();
+  RunQueuedTasks();
+  auto idle_turn = [this] {
+    clock_.Advance(device::DeviceLinkWindow::kPollSpacingMs);
+    dlg_->Device().Worker().Run();
+  };
+
+  bus_.SetWirelessLink(mouse, false);
+  idle_turn();
+  EXPECT_EQ(Title(kConnectionLabel), LanguageText(50));
+  // Changed on another computer meanwhile: level 1 becomes 1000 (code 1000 / 50 - 1).
+  bus_.ModifyState(mouse, [](sim::MouseState& m) { m.settings[11] = 19; });
+
+  bus_.SetWirelessLink(mouse, true);
+  idle_turn();  // the link report runs the arrival routine at once
+  EXPECT_TRUE(dlg_->PendingTasks().Empty());
+  EXPECT_EQ(Title(kConnectionLabel), LanguageText(52));
+  EXPECT_EQ(tk_.GetDPIValue(settings::kDpiControl, 0), 1000);
+  EXPECT_EQ(Setting("dpi_group0_value"), "1000");
+}
+
 TEST_F(ProgramTest, ModelChangeThroughDeviceListAndSelector) {
   bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kReceiver);
   bus_.AddMouse(sim::Model::kK9Air, sim::Attachment::kCable);
