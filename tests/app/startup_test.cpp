@@ -130,6 +130,29 @@ TEST(SimulateOptionTest, ModelAndAttachment) {
   }
 }
 
+TEST(SimLogOptionTest, FileAfterTheOptionOrAfterEquals) {
+  struct Case {
+    std::vector<const char*> args;
+    const char* file;  // nullptr: none
+  };
+  const Case cases[] = {
+      {{"DeviceDriver", "--simulate"}, nullptr},
+      {{"DeviceDriver", "--simulate", "--sim-log", "run.log"}, "run.log"},
+      {{"DeviceDriver", "--sim-log=/tmp/a b.log", "--simulate"}, "/tmp/a b.log"},
+      {{"DeviceDriver", "--simulate", "--sim-log"}, nullptr},  // no file follows
+      {{"DeviceDriver", "--sim-log="}, nullptr},
+  };
+  for (const Case& c : cases) {
+    std::vector<char*> argv;
+    for (const char* a : c.args) argv.push_back(const_cast<char*>(a));
+    const auto file = app::FindSimLogOption(static_cast<int>(argv.size()), argv.data());
+    ASSERT_EQ(file.has_value(), c.file != nullptr) << c.args.back();
+    if (file) {
+      EXPECT_EQ(*file, c.file);
+    }
+  }
+}
+
 // The whole start-up on the headless frontend, in folders of its own.
 class RunApplicationTest : public ::testing::Test {
  protected:
