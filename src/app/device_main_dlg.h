@@ -76,8 +76,8 @@ class DeviceMainDlg : public ui::Listener, public device::DeviceWindowHost {
   void OnWindowMessage(int message, MessageHandler handler);
 
   // A model is loaded (its pages can be shown); set by the catalogue side.
-  void SetModelLoaded(bool loaded) { model_loaded_ = loaded; }
-  bool ModelLoaded() const { return model_loaded_; }
+  void SetModelLoaded(bool loaded) { model_loaded_.store(loaded); }
+  bool ModelLoaded() const { return model_loaded_.load(); }
   // The tab item id last selected (1 = the first tab).
   int SelectedItemId() const { return selected_item_; }
   bool SettingsPanelShown() const { return settings_shown_; }
@@ -126,7 +126,7 @@ class DeviceMainDlg : public ui::Listener, public device::DeviceWindowHost {
 
   std::atomic<bool> tray_shown_{false};
   bool settings_shown_ = false;
-  bool model_loaded_ = false;
+  std::atomic<bool> model_loaded_{false};  // also set by the worker
   int selected_item_ = 1;
 
   // Its hot-plug thread stops before the rest goes away.

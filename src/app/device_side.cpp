@@ -101,12 +101,13 @@ void DeviceSide::Start() {
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
   dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());
   dlg_.Toolkit().SetTitle(device::kConnectHint, LanguageText(kConnectHintText));
-  // The first device read waits in the list for the worker's first turn.
-  dlg_.AppendTask(kTaskFirstRead);
-  if (start_thread_) worker_->StartWorker();
+  // Plug events are followed from before the first task on.
   if (start_hotplug_ && !dlg_.Link().StartHotplug()) {
     Trace(2, "Hot-plug not available");
   }
+  // The first device read waits in the list for the worker's first turn.
+  dlg_.AppendTask(kTaskFirstRead);
+  if (start_thread_) worker_->StartWorker();
 }
 
 bool DeviceSide::Stop() {

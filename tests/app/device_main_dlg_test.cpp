@@ -50,7 +50,11 @@ class DeviceMainDlgTest : public ::testing::Test {
   app_test::EmptyBus bus_;
   DriverComm comm_{bus_, clock_};
   // No worker thread or hot-plug: these tests are about the frame.
-  app::DeviceMainDlg dlg_{tk_, comm_, key_, {dir_.path(), nullptr, nullptr, false, false}};
+  app::DeviceMainDlg dlg_{
+      tk_,
+      comm_,
+      key_,
+      {.user_data_dir = dir_.path(), .start_thread = false, .start_hotplug = false}};
   std::vector<int> exits_;
 };
 
@@ -169,7 +173,9 @@ TEST_F(DeviceMainDlgTest, CloseButtonFollowsExitMode) {
     if (c.exit_mode) key.WriteInt("exit_mode", std::atoi(c.exit_mode));
     ui::HeadlessToolkit tk;
     tk.SetTrayAvailable(c.tray);
-    app::DeviceMainDlg dlg(tk, comm_, key, {dir.path(), nullptr, nullptr, false, false});
+    app::DeviceMainDlg dlg(
+        tk, comm_, key,
+        {.user_data_dir = dir.path(), .start_thread = false, .start_hotplug = false});
     std::vector<int> exits;
     dlg.SetExitProcess([&exits](int code) { exits.push_back(code); });
     dlg.OnInitDialog();

@@ -44,7 +44,9 @@ class EndToEndTest : public ::testing::Test {
   void StartProgram(bool worker_thread = false) {
     dlg_ = std::make_unique<app::DeviceMainDlg>(
         tk_, comm_, key_,
-        app::DeviceWorkOptions{dir_.path() + "data/", nullptr, nullptr, worker_thread, false});
+        app::DeviceWorkOptions{.user_data_dir = dir_.path() + "data/",
+                               .start_thread = worker_thread,
+                               .start_hotplug = false});
     // The virtual mice's plug events reach the window as the machine's would.
     bus_.SetPlugListener([this](const sim::PlugEvent& e) {
       dlg_->Link().UpdateUSBDevice(

@@ -60,8 +60,10 @@ class QtWindowTest : public ::testing::Test {
     // The window alone: no worker thread or hot-plug behind it.
     dlg_ = std::make_unique<app::DeviceMainDlg>(
         *toolkit_, comm_, key_,
-        app::DeviceWorkOptions{std::string(::testing::TempDir()) + "qt_window_data/", nullptr,
-                               nullptr, false, false});
+        app::DeviceWorkOptions{
+            .user_data_dir = std::string(::testing::TempDir()) + "qt_window_data/",
+            .start_thread = false,
+            .start_hotplug = false});
     dlg_->SetExitProcess([this](int code) { exits_.push_back(code); });
     window_->show();
     dlg_->OnInitDialog();
