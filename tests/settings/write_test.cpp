@@ -93,6 +93,30 @@ TEST(SettingsWrite, PageChangesSendTheseFrames) {
   }
 }
 
+// The worker's pause after each settings task and whether the task ends the wait dialog; the
+// DPI write paces the mouse itself with 33 ms after its request.
+TEST(SettingsWrite, TasksPauseAndEndTheWaitDialogAsListed) {
+  struct Case {
+    int code, pause_ms;
+    bool closes_wait;
+  } cases[] = {{7, 100, true},   {11, 500, false}, {12, 100, true}, {13, 500, false},
+               {14, 500, false}, {17, 500, false}, {18, 100, true}};
+  Rig rig(Model::kK7Mouse);
+  for (const Case& c : cases) {
+    const app::TaskRoutine* routine = rig.p().table.Find(c.code);
+    ASSERT_NE(routine, nullptr) << c.code;
+    EXPECT_EQ(routine->pause_ms, c.pause_ms) << c.code;
+    EXPECT_EQ(routine->closes_wait, c.closes_wait) << c.code;
+  }
+
+  rig.p().tasks.Append(11);
+  rig.p().RunTasks();
+  ASSERT_EQ(rig.Sent(0x50).size(), 1u);
+  const std::vector<int> sleeps = rig.clock.Sleeps();
+  ASSERT_FALSE(sleeps.empty());
+  EXPECT_EQ(sleeps.back(), 33);
+}
+
 TEST(SettingsWrite, EightThousandHertzStoresBothKeysAndDisablesOption3) {
   Rig rig(Model::kK7Pro);
   auto& p = rig.p();
@@ -497,6 +521,13 @@ TEST(SettingsWrite, SettingsResetRestoresAndReadsBack) {
   EXPECT_EQ(p.state.pending_section, 0);
   EXPECT_EQ(p.Get("button_respondtime"), "8");
   EXPECT_EQ(p.tk.GetEditText(s::kDebounceField), "8") << "the page shows the restored value";
+
+  // A restore queued twice finds nothing pending the second time: no restore of "section 0".
+  const size_t restores_sent = rig.Sent(0x0F).size();
+  p.tasks.Append(17);
+  p.RunTasks();
+  EXPECT_EQ(rig.Sent(0x0F).size(), restores_sent);
+  EXPECT_EQ(rig.bus.State(rig.mouse).restores.count(0), 0u);
 }
 
 TEST(SettingsWrite, SectionRestoresRunTheirReadBack) {
