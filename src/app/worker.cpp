@@ -15,24 +15,26 @@ DeviceWorker::DeviceWorker(TaskList& tasks, const TaskTable& table, DriverComm& 
 
 DeviceWorker::~DeviceWorker() { JoinWorker(); }
 
-void DeviceWorker::HandBackFromTool() {
+bool DeviceWorker::HandBackFromTool() {
   std::atomic<int32_t>& pending = host_.PendingToolProcess();
   const int32_t pid = pending.load();
-  if (pid == 0) return;
+  if (pid == 0) return true;
   // No time-out: the tool owns the mouse until it ends. Only a stop of the worker (the window
   // closing) ends the wait early, and then the mouse is not taken back.
   host_.Waiter().WaitForExit(pid, [this] { return StopRequested(); });
-  if (StopRequested()) return;
+  if (StopRequested()) return false;
   host_.ShowMainWindow();
   // Close, enumerate and open again as one step: no exchange may slip in between.
   comm_.RebuildDeviceList();
   // Only this id is cleared: a tool started again meanwhile is waited for next turn.
   int32_t expected = pid;
   pending.compare_exchange_strong(expected, 0);
+  return true;
 }
 
 void DeviceWorker::Run() {
-  HandBackFromTool();
+  // Stopped during the wait, the mouse still belongs to the tool: no task may reach it.
+  if (!HandBackFromTool()) return;
   // Linux sleeps are already fine-grained: no timer resolution to raise for the turn.
   const std::optional<int> code = tasks_.TakeFirst();
   if (!code) {

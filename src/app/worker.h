@@ -49,7 +49,8 @@ class DeviceWorker : public CThreadBasic {
   bool Dispatch(int code);
 
  private:
-  void HandBackFromTool();
+  // False when the worker was asked to stop while it waited: the turn ends there.
+  bool HandBackFromTool();
 
   TaskList& tasks_;
   const TaskTable& table_;

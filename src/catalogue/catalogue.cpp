@@ -86,6 +86,7 @@ bool ReadModelFile(const std::string& path, ModelFile& out) {
       item.label_x = p.x3;
       item.label_y = p.y3;
       item.key_value = entry.key_value;
+      item.direction = entry.direction;
       item.name = entry.name;
       item.description = entry.func_desc;
       out.buttons.push_back(std::move(entry));

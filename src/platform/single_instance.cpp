@@ -127,7 +127,9 @@ bool SingleInstance::AskFirstToRaise() {
   if (fd < 0) return false;
   bool delivered = false;
   if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0) {
-    delivered = write(fd, kRaise, sizeof(kRaise) - 1) == static_cast<ssize_t>(sizeof(kRaise) - 1);
+    // A first copy that is just ending must not kill this one with SIGPIPE.
+    delivered = send(fd, kRaise, sizeof(kRaise) - 1, MSG_NOSIGNAL) ==
+                static_cast<ssize_t>(sizeof(kRaise) - 1);
   }
   close(fd);
   return delivered;

@@ -56,6 +56,7 @@ struct MouseItem {
   int label_x = 0, label_y = 0;  // where the description sits
   int line_x = 0, line_y = 0;    // corner of the leader line
   int key_value = 0;             // the button's index
+  int direction = 0;             // the catalogue's "direction", for the picture to interpret
   std::string description;       // what the button does now
   std::string name;              // the button's name
 };

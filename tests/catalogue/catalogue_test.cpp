@@ -280,6 +280,8 @@ TEST_F(CatalogueTest, ModelFileFillsPicturesButtonsAndHotSpots) {
   EXPECT_EQ((std::vector<int>{items[1].x, items[1].y, items[1].line_x, items[1].line_y,
                               items[1].label_x, items[1].label_y}),
             (std::vector<int>{10, 0, 0, 0, 0, 20}));
+  EXPECT_EQ(items[0].direction, 0);
+  EXPECT_EQ(items[1].direction, 1);
   EXPECT_EQ(catalogue_.MouseItems().size(), 3u);
 }
 

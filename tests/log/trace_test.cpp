@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/clock.h"
@@ -83,6 +84,28 @@ TEST_F(TraceTest, ChineseIsWrittenAsGbk) {
   ASSERT_EQ(lines.size(), 1u);
   // 没有检测到设备 in GBK.
   EXPECT_EQ(lines[0].substr(27), "\xC3\xBB\xD3\xD0\xBC\xEC\xB2\xE2\xB5\xBD\xC9\xE8\xB1\xB8");
+}
+
+TEST_F(TraceTest, LinesFromTwoThreadsNeverInterleave) {
+  mouselog::OpenLog(&clock_);
+  const std::string body(200, 'w');
+  auto writer = [&](const char* who) {
+    for (int i = 0; i < 300; ++i) Trace(2, "%s %03d %s", who, i, body.c_str());
+  };
+  std::thread worker(writer, "worker");
+  writer("window");
+  worker.join();
+  const auto lines = Lines();
+  ASSERT_EQ(lines.size(), 600u);
+  int worker_lines = 0;
+  for (const std::string& line : lines) {
+    const std::string text = line.substr(27);
+    const bool from_worker = text.rfind("worker ", 0) == 0;
+    worker_lines += from_worker ? 1 : 0;
+    ASSERT_TRUE(from_worker || text.rfind("window ", 0) == 0) << line;
+    ASSERT_EQ(text.substr(text.size() - body.size()), body) << line;
+  }
+  EXPECT_EQ(worker_lines, 300);
 }
 
 TEST_F(TraceTest, UnopenableFileIsRetriedThenLinesAreDropped) {

@@ -501,20 +501,27 @@ TEST_F(WorkerTest, IdleThreadOnlySleepsItsPeriod) {
 TEST_F(WorkerTest, StopEndsAWaitForTheToolWithoutTakingTheMouseBack) {
   host_.pid = 77;
   host_.waiter.block_until_stopped = true;
+  AddRecorder(app::kTaskWriteKeyMap, 100, true);
+  tasks_.Append(app::kTaskWriteKeyMap);
   worker_.StartWorker();
   ASSERT_TRUE(SpinUntil([&] { return host_.waiter.calls.load() > 0; }));
   EXPECT_TRUE(worker_.StopWorker());
   EXPECT_EQ(host_.shows.load(), 0);
   EXPECT_EQ(host_.pid.load(), 77);
   EXPECT_FALSE(comm_.IsOpen());
+  // The queued task stays queued: the tool still owns the mouse.
+  EXPECT_TRUE(Ran().empty());
+  EXPECT_EQ(tasks_.Size(), 1u);
 
   // A later start waits for the tool again.
   host_.waiter.block_until_stopped = false;
   worker_.StartWorker();
-  ASSERT_TRUE(SpinUntil([&] { return host_.pid.load() == 0; }));
+  ASSERT_TRUE(SpinUntil([&] { return !Ran().empty(); }));
   EXPECT_TRUE(worker_.StopWorker());
+  EXPECT_EQ(host_.pid.load(), 0);
   EXPECT_EQ(host_.shows.load(), 1);
   EXPECT_TRUE(comm_.IsOpen());
+  EXPECT_EQ(Ran(), std::vector<int>{app::kTaskWriteKeyMap});
 }
 
 }  // namespace
