@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QIcon>
 #include <QWidget>
 
 #include "ui/qt/custom_control.h"
@@ -24,7 +25,9 @@ enum class Glyph {
   kLighting,
   kScreen,
   kMacro,
-  kPerformance
+  kPerformance,
+  kImport,
+  kExport
 };
 // The glyph that stands for a skin image name ("sysbtn_close.png", "icon/tab_dpi.png", ...).
 Glyph GlyphForImage(const std::string& image);
@@ -69,6 +72,7 @@ class TabRow : public QWidget, public CustomControl {
  private:
   // Rectangles of the visible tabs with their positions in the item list.
   std::vector<std::pair<QRectF, int>> Layout() const;
+  QFont TabFont(bool selected) const;
   int hover_ = -1;
 };
 
@@ -109,6 +113,21 @@ class ColorSwatch : public QAbstractButton, public CustomControl {
  protected:
   void paintEvent(QPaintEvent* event) override;
 };
+
+// A glyph on a soft accent disc: the emblem of an empty state.
+class GlyphBadge : public QWidget {
+ public:
+  GlyphBadge(Glyph glyph, int size, QWidget* parent = nullptr);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  Glyph glyph_;
+};
+
+// The import and export buttons' icon (normal and hover colours).
+QIcon GlyphIcon(Glyph glyph, int size);
 
 // A round badge drawn in the accent colour with the product's initial: the logo (34) and the
 // window icon.

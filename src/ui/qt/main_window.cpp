@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include "ui/frame_controls.h"
+#include "ui/language.h"
 #include "ui/manager.h"
 #include "ui/qt/frame_widgets.h"
 #include "ui/qt/pages/page_builder.h"
@@ -113,8 +114,20 @@ QWidget* MainWindow::BuildStatusStrip() {
   auto* profiles = toolkit_.Register(frame::kProfiles, new QComboBox);
   profiles->setMinimumWidth(220);
   row->addWidget(profiles);
-  row->addWidget(toolkit_.Register(frame::kImport, new QPushButton));
-  row->addWidget(toolkit_.Register(frame::kExport, new QPushButton));
+  // Import and export: square icon buttons beside the profile selector, told apart by their
+  // arrows and tooltips.
+  const std::pair<int, std::pair<Glyph, int>> files[] = {{frame::kImport, {Glyph::kImport, 1901}},
+                                                         {frame::kExport, {Glyph::kExport, 1902}}};
+  for (const auto& [id, look] : files) {
+    auto* button = toolkit_.Register(id, new QPushButton);
+    button->setObjectName("IconButton");
+    button->setIcon(GlyphIcon(look.first, 22));
+    button->setIconSize(QSize(22, 22));
+    button->setFixedSize(38, 36);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setToolTip(Q(LanguageText(look.second)));
+    row->addWidget(button);
+  }
   return strip;
 }
 

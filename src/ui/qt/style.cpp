@@ -18,7 +18,7 @@ QLabel#ConnectionLabel { background: #1F2228; border: 1px solid #2B2F37; border-
 QLabel#PageTitle { font-size: 20px; font-weight: 600; color: #F3F4F7; }
 QLabel#Muted { color: #848A98; }
 QFrame#Card { background: #1C1F25; border: 1px solid #262A32; border-radius: 12px; }
-QLabel#CardTitle { font-size: 15px; font-weight: 600; color: #F3F4F7; }
+QLabel#CardTitle { font-size: 15px; font-weight: 600; color: #F3F4F7; min-height: 24px; }
 QPushButton { background: #23262E; border: 1px solid #2F333C; border-radius: 8px;
   padding: 7px 18px; color: #E2E5EC; }
 QPushButton:hover { background: #2A2E37; border-color: ACCENT; }
@@ -28,6 +28,8 @@ QPushButton:checked { background: ACCENT_SOFT; border-color: ACCENT; color: #FFF
 QPushButton#PrimaryButton { background: ACCENT; border: 1px solid ACCENT; color: #FFFFFF;
   font-weight: 600; }
 QPushButton#PrimaryButton:hover { background: ACCENT_LIGHT; }
+QPushButton#PrimaryButton:pressed { background: ACCENT; border-color: ACCENT_LIGHT; }
+QPushButton#IconButton { padding: 0; }
 QComboBox { background: #1F2228; border: 1px solid #2F333C; border-radius: 8px;
   padding: 5px 12px; min-height: 22px; }
 QComboBox:hover { border-color: ACCENT; }
