@@ -128,6 +128,12 @@ QWidget* MainWindow::BuildStatusStrip() {
     button->setToolTip(Q(LanguageText(look.second)));
     row->addWidget(button);
   }
+  // The strip folds away while all of its controls are hidden (the settings panel), so the
+  // panel does not sit below an empty band.
+  status_strip_ = strip;
+  for (QWidget* child : strip->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+    child->installEventFilter(this);
+  }
   return strip;
 }
 
@@ -190,6 +196,17 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       toolkit_.Control(frame::kTabs)
           ->parentWidget()
           ->setVisible(event->type() == QEvent::ShowToParent);
+    }
+    return false;
+  }
+  if (status_strip_ && watched->parent() == status_strip_) {
+    if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
+      bool any = false;
+      for (QWidget* child :
+           status_strip_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        any = any || child->isVisibleTo(status_strip_);
+      }
+      status_strip_->setVisible(any);
     }
     return false;
   }

@@ -45,8 +45,15 @@ QCheckBox::indicator, QRadioButton::indicator { width: 16px; height: 16px;
   border: 1px solid #4A4F5A; background: #111317; }
 QCheckBox::indicator { border-radius: 4px; }
 QRadioButton::indicator { border-radius: 8px; }
-QCheckBox::indicator:checked, QRadioButton::indicator:checked { background: ACCENT;
-  border-color: ACCENT; }
+QCheckBox::indicator:hover, QRadioButton::indicator:hover { border-color: ACCENT; }
+QCheckBox::indicator:checked { background: ACCENT; border-color: ACCENT;
+  image: url(SKIN/check.svg); }
+QRadioButton::indicator:checked { border-color: ACCENT; background: qradialgradient(cx:0.5,
+  cy:0.5, radius:0.5, fx:0.5, fy:0.5, stop:0 #FFFFFF, stop:0.32 #FFFFFF, stop:0.42 ACCENT,
+  stop:1 ACCENT); }
+QCheckBox:disabled, QRadioButton:disabled { color: #5C616C; }
+QCheckBox::indicator:disabled, QRadioButton::indicator:disabled { border-color: #2B2F37;
+  background: #1A1C21; }
 QSlider::groove:horizontal { height: 4px; background: #2B2F37; border-radius: 2px; }
 QSlider::sub-page:horizontal { background: ACCENT; border-radius: 2px; }
 QSlider::handle:horizontal { background: #FFFFFF; width: 14px; height: 14px;
