@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <cmath>
 
+#include "ui/language.h"
 #include "ui/manager.h"
 
 namespace ui::qt {
@@ -138,6 +139,28 @@ void DrawGlyph(QPainter& p, const QRectF& box, Glyph glyph, const QColor& colour
       break;
   }
   p.restore();
+}
+
+ConnectionLabel::ConnectionLabel(QWidget* parent) : QLabel(parent) {
+  setObjectName("ConnectionLabel");
+}
+
+void ConnectionLabel::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  if (text().isEmpty()) return;
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  const bool connected = text() != Q(LanguageText(50));
+  const QColor dot = connected ? QColor(76, 201, 120) : QColor(132, 138, 152);
+  const QPointF centre(15, height() / 2.0);
+  if (connected) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(dot.red(), dot.green(), dot.blue(), 60));
+    p.drawEllipse(centre, 6, 6);
+  }
+  p.setPen(Qt::NoPen);
+  p.setBrush(dot);
+  p.drawEllipse(centre, 3.5, 3.5);
 }
 
 GlyphBadge::GlyphBadge(Glyph glyph, int size, QWidget* parent) : QWidget(parent), glyph_(glyph) {

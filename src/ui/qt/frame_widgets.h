@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QIcon>
+#include <QLabel>
 #include <QWidget>
 
 #include "ui/qt/custom_control.h"
@@ -109,6 +110,16 @@ class ColorSwatch : public QAbstractButton, public CustomControl {
   explicit ColorSwatch(QWidget* parent = nullptr);
   void StateChanged() override { update(); }
   QSize sizeHint() const override { return {30, 30}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// The connection label (43): its text, with a dot in front that is green while the text is not
+// the not-connected text (language text 50).
+class ConnectionLabel : public QLabel {
+ public:
+  explicit ConnectionLabel(QWidget* parent = nullptr);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -106,9 +106,7 @@ QWidget* MainWindow::BuildStatusStrip() {
   auto* row = new QHBoxLayout(strip);
   row->setContentsMargins(24, 8, 24, 8);
   row->setSpacing(12);
-  auto* connection = toolkit_.Register(frame::kConnection, new QLabel);
-  connection->setObjectName("ConnectionLabel");
-  row->addWidget(connection);
+  row->addWidget(toolkit_.Register(frame::kConnection, new ConnectionLabel));
   row->addWidget(toolkit_.Register(frame::kBattery, new BatteryGauge));
   row->addStretch(1);
   auto* profiles = toolkit_.Register(frame::kProfiles, new QComboBox);

@@ -14,7 +14,7 @@ QWidget#TabStrip { background: #16181D; border-bottom: 1px solid #23262D; }
 QWidget#PageArea { background: #16181D; }
 QWidget#Page { background: transparent; }
 QLabel#ConnectionLabel { background: #1F2228; border: 1px solid #2B2F37; border-radius: 13px;
-  padding: 3px 14px; color: #C9CDD6; }
+  padding: 3px 14px 3px 28px; color: #C9CDD6; }
 QLabel#PageTitle { font-size: 20px; font-weight: 600; color: #F3F4F7; }
 QLabel#Muted { color: #848A98; }
 QFrame#Card { background: #1C1F25; border: 1px solid #262A32; border-radius: 12px; }
