@@ -40,7 +40,8 @@ MainWindow::MainWindow(QtToolkit& toolkit, const QString& title)
   toolkit_.Register(frame::kBackground, this);
 
   auto* root = new QVBoxLayout(this);
-  root->setContentsMargins(0, 0, 0, 0);
+  // One pixel for the window's outline, which the frameless window draws itself.
+  root->setContentsMargins(1, 1, 1, 1);
   root->setSpacing(0);
   root->addWidget(BuildCaption(title));
   root->addWidget(BuildStatusStrip());

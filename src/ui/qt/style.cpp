@@ -5,7 +5,7 @@ namespace ui::qt {
 QString StyleSheet(const QColor& accent, const QString& skin_dir) {
   QString sheet = R"(
 QWidget { color: #E2E5EC; font-size: 14px; }
-QWidget#MainBackground { background: #16181D; }
+QWidget#MainBackground { background: #16181D; border: 1px solid #2B2F37; }
 QWidget#CaptionStrip { background: #111317; border-bottom: 1px solid #23262D; }
 QLabel#CaptionText { font-size: 16px; font-weight: 600; color: #F3F4F7; }
 QLabel#CaptionSubText { color: #848A98; font-size: 12px; }
@@ -35,8 +35,13 @@ QComboBox { background: #1F2228; border: 1px solid #2F333C; border-radius: 8px;
 QComboBox:hover { border-color: ACCENT; }
 QComboBox::drop-down { border: none; width: 26px; }
 QComboBox::down-arrow { image: url(SKIN/combo_arrow.svg); width: 12px; height: 8px; }
-QComboBox QAbstractItemView { background: #1F2228; border: 1px solid #2F333C;
-  selection-background-color: ACCENT; outline: none; padding: 4px; }
+QComboBox { combobox-popup: 0; }
+QComboBoxPrivateContainer { background: #1F2228; border: 1px solid #2F333C; border-radius: 8px; }
+QComboBox QAbstractItemView { background: #1F2228; border: none; color: #E2E5EC;
+  selection-background-color: ACCENT; selection-color: #FFFFFF; outline: none; padding: 4px; }
+QComboBox QAbstractItemView::item { min-height: 28px; padding: 0 8px; border-radius: 5px; }
+QComboBox QAbstractItemView::item:hover { background: #2A2E37; }
+QComboBox QAbstractItemView::item:selected { background: ACCENT; color: #FFFFFF; }
 QLineEdit, QSpinBox, QPlainTextEdit { background: #111317; border: 1px solid #2F333C;
   border-radius: 7px; padding: 5px 8px; selection-background-color: ACCENT; }
 QLineEdit:focus, QSpinBox:focus, QPlainTextEdit:focus { border-color: ACCENT; }
