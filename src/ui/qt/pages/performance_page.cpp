@@ -83,7 +83,7 @@ void BuildMouseSettings(PageBuilder& page) {
 void BuildPerformancePage(PageBuilder& page) {
   BuildMouseSettings(page);
   // The system pointer half is not built yet; its place says so.
-  page.EmptyState(Glyph::kPerformance, T(1910), T(1911));
+  page.EmptyState(Glyph::kPerformance, T(1910), T(1911), nullptr, true);
   page.Layout()->addStretch(1);
 }
 
