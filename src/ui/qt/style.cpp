@@ -44,7 +44,9 @@ QComboBox QAbstractItemView::item:hover { background: #2A2E37; }
 QComboBox QAbstractItemView::item:selected { background: ACCENT; color: #FFFFFF; }
 QLineEdit, QSpinBox, QPlainTextEdit { background: #111317; border: 1px solid #2F333C;
   border-radius: 7px; padding: 5px 8px; selection-background-color: ACCENT; }
+QLineEdit:hover, QSpinBox:hover, QPlainTextEdit:hover { border-color: #4A4F5A; }
 QLineEdit:focus, QSpinBox:focus, QPlainTextEdit:focus { border-color: ACCENT; }
+QLineEdit:disabled, QSpinBox:disabled, QComboBox:disabled { color: #5C616C; border-color: #262A31; }
 QCheckBox, QRadioButton { spacing: 8px; }
 QCheckBox::indicator, QRadioButton::indicator { width: 16px; height: 16px;
   border: 1px solid #4A4F5A; background: #111317; }
@@ -63,6 +65,11 @@ QSlider::groove:horizontal { height: 4px; background: #2B2F37; border-radius: 2p
 QSlider::sub-page:horizontal { background: ACCENT; border-radius: 2px; }
 QSlider::handle:horizontal { background: #FFFFFF; width: 14px; height: 14px;
   margin: -5px 0; border-radius: 7px; }
+QSlider::handle:horizontal:hover { border: 2px solid ACCENT; width: 10px; height: 10px;
+  margin: -5px 0; border-radius: 7px; }
+QSlider::handle:horizontal:pressed { background: ACCENT_LIGHT; }
+QSlider::sub-page:horizontal:disabled { background: #3A3E48; }
+QSlider::handle:horizontal:disabled { background: #5C616C; }
 QProgressBar { background: #111317; border: 1px solid #2B2F37; border-radius: 6px;
   text-align: center; min-height: 12px; }
 QProgressBar::chunk { background: ACCENT; border-radius: 5px; }
