@@ -236,9 +236,22 @@ void WindowButton::leaveEvent(QEvent* event) {
   QAbstractButton::leaveEvent(event);
 }
 
+void WindowButton::SetActive(bool active) {
+  active_ = active;
+  update();
+}
+
 void WindowButton::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
+  if (active_ && !(hover_ && danger_)) {
+    const QColor accent = Accent();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(accent.red(), accent.green(), accent.blue(), 46));
+    p.drawRoundedRect(QRectF(rect()).adjusted(3, 3, -3, -3), 6, 6);
+    DrawGlyph(p, QRectF(rect()).adjusted(10, 6, -10, -6), GlyphForImage(State().image), accent);
+    return;
+  }
   if (hover_ || isDown()) {
     QColor back = danger_ ? QColor(232, 17, 35) : QColor(255, 255, 255, isDown() ? 36 : 22);
     p.setPen(Qt::NoPen);

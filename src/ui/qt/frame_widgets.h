@@ -43,6 +43,8 @@ class WindowButton : public QAbstractButton, public CustomControl {
   WindowButton(const std::string& image, bool danger, QWidget* parent = nullptr);
   void StateChanged() override { update(); }
   QSize sizeHint() const override { return {46, 36}; }
+  // Drawn in the theme colour while what it opens is shown (the settings button and its panel).
+  void SetActive(bool active);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -52,6 +54,7 @@ class WindowButton : public QAbstractButton, public CustomControl {
  private:
   bool danger_;
   bool hover_ = false;
+  bool active_ = false;
 };
 
 // The tab row (control 48): one entry per visible TabItem, with its glyph and title.

@@ -168,6 +168,7 @@ QWidget* MainWindow::BuildPages() {
     PageBuilder builder(toolkit_, page, number);
     build(builder);
     page->setVisible(number == 49);
+    if (number == frame::kSettingsPanel) page->installEventFilter(this);
   }
   return area;
 }
@@ -195,6 +196,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       toolkit_.Control(frame::kTabs)
           ->parentWidget()
           ->setVisible(event->type() == QEvent::ShowToParent);
+    }
+    return false;
+  }
+  if (watched == toolkit_.Control(frame::kSettingsPanel)) {
+    // The settings button stays lit while its panel is open.
+    if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
+      if (auto* button = qobject_cast<WindowButton*>(toolkit_.Control(frame::kSettings))) {
+        button->SetActive(event->type() == QEvent::ShowToParent);
+      }
     }
     return false;
   }
