@@ -106,9 +106,13 @@ TEST_F(QtWindowTest, ClicksReachTheWindowLogic) {
   EXPECT_TRUE(dlg_->SettingsPanelShown());
   EXPECT_FALSE(Control(frame::kSettingsPanel)->isHidden());
   EXPECT_TRUE(Control(49)->isHidden());
+  // The status strip folds away with all of its controls, and comes back with them.
+  QWidget* strip = Control(frame::kConnection)->parentWidget();
+  EXPECT_TRUE(strip->isHidden());
   qobject_cast<QAbstractButton*>(Control(frame::kSettingsReturn))->click();
   EXPECT_FALSE(dlg_->SettingsPanelShown());
   EXPECT_FALSE(Control(49)->isHidden());
+  EXPECT_FALSE(strip->isHidden());
 
   // A tab chosen through the toolkit arrives as the row's notification.
   dlg_->SetModelLoaded(true);

@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <cmath>
 
+#include "ui/language.h"
 #include "ui/manager.h"
 
 namespace ui::qt {
@@ -126,8 +127,71 @@ void DrawGlyph(QPainter& p, const QRectF& box, Glyph glyph, const QColor& colour
         p.setBrush(Qt::NoBrush);
       }
       break;
+    case Glyph::kImport:  // an arrow down into a tray
+    case Glyph::kExport:  // an arrow up out of a tray
+      p.drawPolyline(QPolygonF({at(0.22, 0.6), at(0.22, 0.78), at(0.78, 0.78), at(0.78, 0.6)}));
+      p.drawLine(at(0.5, 0.18), at(0.5, 0.62));
+      if (glyph == Glyph::kImport) {
+        p.drawPolyline(QPolygonF({at(0.34, 0.46), at(0.5, 0.62), at(0.66, 0.46)}));
+      } else {
+        p.drawPolyline(QPolygonF({at(0.34, 0.34), at(0.5, 0.18), at(0.66, 0.34)}));
+      }
+      break;
   }
   p.restore();
+}
+
+ConnectionLabel::ConnectionLabel(QWidget* parent) : QLabel(parent) {
+  setObjectName("ConnectionLabel");
+}
+
+void ConnectionLabel::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  if (text().isEmpty()) return;
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  const bool connected = text() != Q(LanguageText(50));
+  const QColor dot = connected ? QColor(76, 201, 120) : QColor(132, 138, 152);
+  const QPointF centre(15, height() / 2.0);
+  if (connected) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(dot.red(), dot.green(), dot.blue(), 60));
+    p.drawEllipse(centre, 6, 6);
+  }
+  p.setPen(Qt::NoPen);
+  p.setBrush(dot);
+  p.drawEllipse(centre, 3.5, 3.5);
+}
+
+GlyphBadge::GlyphBadge(Glyph glyph, int size, QWidget* parent) : QWidget(parent), glyph_(glyph) {
+  setFixedSize(size, size);
+}
+
+void GlyphBadge::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QColor accent = Accent();
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(accent.red(), accent.green(), accent.blue(), 34));
+  p.drawEllipse(QRectF(rect()));
+  const qreal inset = width() * 0.24;
+  DrawGlyph(p, QRectF(rect()).adjusted(inset, inset, -inset, -inset), glyph_, accent);
+}
+
+QIcon GlyphIcon(Glyph glyph, int size) {
+  QIcon icon;
+  for (const auto& [mode, colour] :
+       {std::pair{QIcon::Normal, kText}, std::pair{QIcon::Active, QColor(Qt::white)},
+        std::pair{QIcon::Disabled, QColor(92, 97, 108)}}) {
+    QPixmap pixmap(size * 2, size * 2);  // drawn at twice the size, for high-density screens
+    pixmap.setDevicePixelRatio(2);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    DrawGlyph(p, QRectF(0, 0, size, size), glyph, colour);
+    p.end();
+    icon.addPixmap(pixmap, mode);
+  }
+  return icon;
 }
 
 QPixmap LogoPixmap(int size, const QString& caption) {
@@ -172,9 +236,22 @@ void WindowButton::leaveEvent(QEvent* event) {
   QAbstractButton::leaveEvent(event);
 }
 
+void WindowButton::SetActive(bool active) {
+  active_ = active;
+  update();
+}
+
 void WindowButton::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
+  if (active_ && !(hover_ && danger_)) {
+    const QColor accent = Accent();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(accent.red(), accent.green(), accent.blue(), 46));
+    p.drawRoundedRect(QRectF(rect()).adjusted(3, 3, -3, -3), 6, 6);
+    DrawGlyph(p, QRectF(rect()).adjusted(10, 6, -10, -6), GlyphForImage(State().image), accent);
+    return;
+  }
   if (hover_ || isDown()) {
     QColor back = danger_ ? QColor(232, 17, 35) : QColor(255, 255, 255, isDown() ? 36 : 22);
     p.setPen(Qt::NoPen);
@@ -198,18 +275,40 @@ void TabRow::StateChanged() {
   update();
 }
 
+QFont TabRow::TabFont(bool selected) const {
+  QFont f = font();
+  f.setPixelSize(14);
+  f.setBold(selected);
+  return f;
+}
+
 std::vector<std::pair<QRectF, int>> TabRow::Layout() const {
   std::vector<std::pair<QRectF, int>> out;
   const auto& tabs = State().tabs;
+  // Each tab as wide as its icon and bold title (so selecting one moves nothing), at least
+  // 96 px; squeezed evenly when the row is too narrow.
+  const QFontMetricsF metrics(TabFont(true));
+  std::vector<qreal> widths;
+  qreal total = 0;
+  for (const auto& t : tabs) {
+    const qreal w =
+        t.visible ? std::max<qreal>(96, 40 + metrics.horizontalAdvance(Q(t.title)) + 20) : 0;
+    widths.push_back(w);
+    total += w;
+  }
+  constexpr qreal kGap = 6;
+  constexpr qreal kMargin = 24;
   int visible = 0;
   for (const auto& t : tabs) visible += t.visible ? 1 : 0;
   if (visible == 0) return out;
-  const qreal width = std::min<qreal>(156, (this->width() - 48) / static_cast<qreal>(visible));
-  qreal x = 24;
+  const qreal room = width() - 2 * kMargin - (visible - 1) * kGap;
+  const qreal scale = total > room && total > 0 ? room / total : 1.0;
+  qreal x = kMargin;
   for (size_t i = 0; i < tabs.size(); ++i) {
     if (!tabs[i].visible) continue;
-    out.emplace_back(QRectF(x, 6, width - 8, height() - 12), static_cast<int>(i));
-    x += width;
+    const qreal w = widths[i] * scale;
+    out.emplace_back(QRectF(x, 6, w, height() - 12), static_cast<int>(i));
+    x += w + kGap;
   }
   return out;
 }
@@ -229,18 +328,16 @@ void TabRow::paintEvent(QPaintEvent*) {
     }
     if (selected) {
       p.setBrush(accent);
-      p.drawRoundedRect(QRectF(box.left() + 18, box.bottom() - 3, box.width() - 36, 3), 1.5, 1.5);
+      p.drawRoundedRect(QRectF(box.left() + 14, box.bottom() - 3, box.width() - 28, 3), 1.5, 1.5);
     }
     const QColor colour = selected ? accent : (position == hover_ ? kText : kMuted);
     const QRectF icon(box.left() + 12, box.center().y() - 11, 22, 22);
     DrawGlyph(p, icon, GlyphForImage(tab.image), colour);
     p.setPen(selected ? kText : colour);
-    QFont font = p.font();
-    font.setPixelSize(14);
-    font.setBold(selected);
+    const QFont font = TabFont(selected);
     p.setFont(font);
     p.drawText(box.adjusted(40, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft,
-               fontMetrics().elidedText(Q(tab.title), Qt::ElideRight, int(box.width() - 46)));
+               QFontMetrics(font).elidedText(Q(tab.title), Qt::ElideRight, int(box.width() - 46)));
   }
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QIcon>
+#include <QLabel>
 #include <QWidget>
 
 #include "ui/qt/custom_control.h"
@@ -24,7 +26,9 @@ enum class Glyph {
   kLighting,
   kScreen,
   kMacro,
-  kPerformance
+  kPerformance,
+  kImport,
+  kExport
 };
 // The glyph that stands for a skin image name ("sysbtn_close.png", "icon/tab_dpi.png", ...).
 Glyph GlyphForImage(const std::string& image);
@@ -39,6 +43,8 @@ class WindowButton : public QAbstractButton, public CustomControl {
   WindowButton(const std::string& image, bool danger, QWidget* parent = nullptr);
   void StateChanged() override { update(); }
   QSize sizeHint() const override { return {46, 36}; }
+  // Drawn in the theme colour while what it opens is shown (the settings button and its panel).
+  void SetActive(bool active);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -48,6 +54,7 @@ class WindowButton : public QAbstractButton, public CustomControl {
  private:
   bool danger_;
   bool hover_ = false;
+  bool active_ = false;
 };
 
 // The tab row (control 48): one entry per visible TabItem, with its glyph and title.
@@ -69,6 +76,7 @@ class TabRow : public QWidget, public CustomControl {
  private:
   // Rectangles of the visible tabs with their positions in the item list.
   std::vector<std::pair<QRectF, int>> Layout() const;
+  QFont TabFont(bool selected) const;
   int hover_ = -1;
 };
 
@@ -109,6 +117,31 @@ class ColorSwatch : public QAbstractButton, public CustomControl {
  protected:
   void paintEvent(QPaintEvent* event) override;
 };
+
+// The connection label (43): its text, with a dot in front that is green while the text is not
+// the not-connected text (language text 50).
+class ConnectionLabel : public QLabel {
+ public:
+  explicit ConnectionLabel(QWidget* parent = nullptr);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A glyph on a soft accent disc: the emblem of an empty state.
+class GlyphBadge : public QWidget {
+ public:
+  GlyphBadge(Glyph glyph, int size, QWidget* parent = nullptr);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  Glyph glyph_;
+};
+
+// The import and export buttons' icon (normal and hover colours).
+QIcon GlyphIcon(Glyph glyph, int size);
 
 // A round badge drawn in the accent colour with the product's initial: the logo (34) and the
 // window icon.

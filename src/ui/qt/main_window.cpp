@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include "ui/frame_controls.h"
+#include "ui/language.h"
 #include "ui/manager.h"
 #include "ui/qt/frame_widgets.h"
 #include "ui/qt/pages/page_builder.h"
@@ -39,7 +40,8 @@ MainWindow::MainWindow(QtToolkit& toolkit, const QString& title)
   toolkit_.Register(frame::kBackground, this);
 
   auto* root = new QVBoxLayout(this);
-  root->setContentsMargins(0, 0, 0, 0);
+  // One pixel for the window's outline, which the frameless window draws itself.
+  root->setContentsMargins(1, 1, 1, 1);
   root->setSpacing(0);
   root->addWidget(BuildCaption(title));
   root->addWidget(BuildStatusStrip());
@@ -105,16 +107,32 @@ QWidget* MainWindow::BuildStatusStrip() {
   auto* row = new QHBoxLayout(strip);
   row->setContentsMargins(24, 8, 24, 8);
   row->setSpacing(12);
-  auto* connection = toolkit_.Register(frame::kConnection, new QLabel);
-  connection->setObjectName("ConnectionLabel");
-  row->addWidget(connection);
+  row->addWidget(toolkit_.Register(frame::kConnection, new ConnectionLabel));
   row->addWidget(toolkit_.Register(frame::kBattery, new BatteryGauge));
   row->addStretch(1);
   auto* profiles = toolkit_.Register(frame::kProfiles, new QComboBox);
   profiles->setMinimumWidth(220);
   row->addWidget(profiles);
-  row->addWidget(toolkit_.Register(frame::kImport, new QPushButton));
-  row->addWidget(toolkit_.Register(frame::kExport, new QPushButton));
+  // Import and export: square icon buttons beside the profile selector, told apart by their
+  // arrows and tooltips.
+  const std::pair<int, std::pair<Glyph, int>> files[] = {{frame::kImport, {Glyph::kImport, 1901}},
+                                                         {frame::kExport, {Glyph::kExport, 1902}}};
+  for (const auto& [id, look] : files) {
+    auto* button = toolkit_.Register(id, new QPushButton);
+    button->setObjectName("IconButton");
+    button->setIcon(GlyphIcon(look.first, 22));
+    button->setIconSize(QSize(22, 22));
+    button->setFixedSize(38, 36);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setToolTip(Q(LanguageText(look.second)));
+    row->addWidget(button);
+  }
+  // The strip folds away while all of its controls are hidden (the settings panel), so the
+  // panel does not sit below an empty band.
+  status_strip_ = strip;
+  for (QWidget* child : strip->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+    child->installEventFilter(this);
+  }
   return strip;
 }
 
@@ -150,6 +168,7 @@ QWidget* MainWindow::BuildPages() {
     PageBuilder builder(toolkit_, page, number);
     build(builder);
     page->setVisible(number == 49);
+    if (number == frame::kSettingsPanel) page->installEventFilter(this);
   }
   return area;
 }
@@ -177,6 +196,26 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       toolkit_.Control(frame::kTabs)
           ->parentWidget()
           ->setVisible(event->type() == QEvent::ShowToParent);
+    }
+    return false;
+  }
+  if (watched == toolkit_.Control(frame::kSettingsPanel)) {
+    // The settings button stays lit while its panel is open.
+    if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
+      if (auto* button = qobject_cast<WindowButton*>(toolkit_.Control(frame::kSettings))) {
+        button->SetActive(event->type() == QEvent::ShowToParent);
+      }
+    }
+    return false;
+  }
+  if (status_strip_ && watched->parent() == status_strip_) {
+    if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
+      bool any = false;
+      for (QWidget* child :
+           status_strip_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        any = any || child->isVisibleTo(status_strip_);
+      }
+      status_strip_->setVisible(any);
     }
     return false;
   }

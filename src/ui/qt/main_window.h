@@ -32,6 +32,7 @@ class MainWindow : public QWidget {
 
   QtToolkit& toolkit_;
   QWidget* caption_ = nullptr;
+  QWidget* status_strip_ = nullptr;
   QPoint drag_offset_;
   bool dragging_ = false;
 };

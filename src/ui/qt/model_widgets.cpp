@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <algorithm>
 
+#include "ui/language.h"
 #include "ui/manager.h"
 #include "ui/qt/qt_toolkit.h"
 
@@ -247,7 +248,9 @@ QRectF DeviceCards::CardRect(int index) const {
   const int count = static_cast<int>(State().devices.size());
   const qreal total = count * kCardWidth + std::max(0, count - 1) * kCardGap;
   const qreal left = std::max<qreal>(0, (width() - total) / 2);
-  return QRectF(left + index * (kCardWidth + kCardGap), 4, kCardWidth, kCardHeight);
+  // A little above the middle of the free height, so the row does not hang from the top.
+  const qreal top = std::max<qreal>(4, (height() - kCardHeight) * 0.4);
+  return QRectF(left + index * (kCardWidth + kCardGap), top, kCardWidth, kCardHeight);
 }
 
 int DeviceCards::HitTest(const QPointF& point) const {
@@ -310,8 +313,10 @@ void DeviceCards::paintEvent(QPaintEvent*) {
                  Qt::AlignVCenter | Qt::AlignLeft, d.mode == 0 ? "USB" : "2.4G");
     } else {
       p.setPen(kMuted);
-      p.drawText(QRectF(row.left(), row.top(), 80, row.height()), Qt::AlignVCenter | Qt::AlignLeft,
-                 "—");
+      p.setBrush(Qt::NoBrush);
+      p.drawEllipse(QPointF(row.left() + 5, row.center().y()), 3.5, 3.5);
+      p.drawText(QRectF(row.left() + 16, row.top(), row.width() - 60, row.height()),
+                 Qt::AlignVCenter | Qt::AlignLeft, Q(LanguageText(50)));
     }
     if (!d.version.empty()) {
       p.setPen(kMuted);

@@ -2,6 +2,7 @@
 #include <QLabel>
 
 #include "ui/frame_controls.h"
+#include "ui/language.h"
 #include "ui/qt/model_widgets.h"
 #include "ui/qt/pages/page_builder.h"
 
@@ -34,6 +35,8 @@ void BuildHomePage(PageBuilder& page) {
   QtToolkit& toolkit = page.Toolkit();
 
   QHBoxLayout* top = page.Row();
+  auto* title = page.Label(Q(LanguageText(65)), top);
+  title->setObjectName("PageTitle");
   top->addStretch(1);
   QComboBox* selector = page.Combo(61, top);
   selector->setMinimumWidth(220);

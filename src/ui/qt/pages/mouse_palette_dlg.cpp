@@ -13,6 +13,10 @@
 #include <cmath>
 #include <numbers>
 
+#include "ui/language.h"
+#include "ui/manager.h"
+#include "ui/qt/custom_control.h"
+
 namespace ui::qt {
 
 namespace {
@@ -106,12 +110,19 @@ MousePaletteDlg::MousePaletteDlg(uint32_t initial, QWidget* parent) : QDialog(pa
   setWindowTitle(QStringLiteral("Mouse PaletteDlg"));
   setObjectName(QStringLiteral("MousePaletteDlg"));
   setFixedSize(410, 160);
-  setStyleSheet(QStringLiteral(
-      "#MousePaletteDlg{background:#1c1f26;} QLabel{color:#c9ced8;}"
-      "QSpinBox{background:#262a33;color:#f0f2f5;border:1px solid #3a3f4b;border-radius:4px;"
-      "padding:2px 4px;min-width:44px;}"
-      "QPushButton{background:#e0463a;color:white;border:none;border-radius:4px;"
-      "padding:5px 18px;font-weight:600;} QPushButton:hover{background:#f05446;}"));
+  // The window's colours, with the theme colour on the OK button like every primary button.
+  const QColor accent = QColor::fromRgba(Manager::GetSelectColor());
+  setStyleSheet(
+      QStringLiteral(
+          "#MousePaletteDlg{background:#1C1F25;} QLabel{color:#C9CDD6;}"
+          "QLabel#PaletteTitle{color:#F3F4F7;font-weight:600;font-size:14px;}"
+          "QSpinBox{background:#111317;color:#F3F4F7;border:1px solid #2F333C;border-radius:6px;"
+          "padding:2px 4px;min-width:44px;min-height:22px;}"
+          "QSpinBox:focus{border-color:%1;}"
+          "QPushButton{background:%1;color:white;border:1px solid %1;border-radius:8px;"
+          "padding:5px 22px;font-weight:600;} QPushButton:hover{background:%2;}"
+          "QPushButton:pressed{background:%1;border-color:%2;}")
+          .arg(accent.name(), accent.lighter(115).name()));
 
   auto* wheel = new ColourWheel(this);
   wheel->setFixedSize(132, 132);
@@ -158,8 +169,11 @@ MousePaletteDlg::MousePaletteDlg(uint32_t initial, QWidget* parent) : QDialog(pa
   bottom->addStretch();
   bottom->addWidget(ok);
 
+  auto* title = new QLabel(Q(LanguageText(27)), this);
+  title->setObjectName(QStringLiteral("PaletteTitle"));
   auto* right = new QVBoxLayout;
   right->setSpacing(10);
+  right->addWidget(title);
   right->addLayout(presets);
   right->addLayout(fields);
   right->addStretch();

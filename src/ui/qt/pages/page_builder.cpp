@@ -18,11 +18,58 @@ QFrame* PageBuilder::Card(const QString& heading, QLayout* into) {
   auto* layout = new QVBoxLayout(card);
   layout->setContentsMargins(20, 16, 20, 18);
   layout->setSpacing(12);
+  // Contents sit at the top, so headings of cards side by side line up.
+  layout->setAlignment(Qt::AlignTop);
   if (!heading.isEmpty()) {
     auto* title = new QLabel(heading);
     title->setObjectName("CardTitle");
     layout->addWidget(title);
   }
+  (into ? into : layout_)->addWidget(card);
+  return card;
+}
+
+QFrame* PageBuilder::EmptyState(Glyph glyph, const QString& title, const QString& text,
+                                QLayout* into, bool compact) {
+  auto* card = new QFrame;
+  card->setObjectName("Card");
+  if (compact) {
+    auto* row = new QHBoxLayout(card);
+    row->setContentsMargins(20, 16, 20, 16);
+    row->setSpacing(16);
+    row->addWidget(new GlyphBadge(glyph, 44));
+    auto* lines = new QVBoxLayout;
+    lines->setSpacing(2);
+    auto* heading = new QLabel(title);
+    heading->setObjectName("CardTitle");
+    lines->addWidget(heading);
+    auto* line = new QLabel(text);
+    line->setObjectName("Muted");
+    line->setWordWrap(true);
+    lines->addWidget(line);
+    row->addLayout(lines, 1);
+    card->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    (into ? into : layout_)->addWidget(card);
+    return card;
+  }
+  auto* layout = new QVBoxLayout(card);
+  layout->setContentsMargins(32, 32, 32, 32);
+  layout->setSpacing(10);
+  layout->addStretch(1);
+  layout->addWidget(new GlyphBadge(glyph, 64), 0, Qt::AlignHCenter);
+  layout->addSpacing(6);
+  if (!title.isEmpty()) {
+    auto* heading = new QLabel(title);
+    heading->setObjectName("CardTitle");
+    heading->setAlignment(Qt::AlignCenter);
+    layout->addWidget(heading);
+  }
+  auto* line = new QLabel(text);
+  line->setObjectName("Muted");
+  line->setAlignment(Qt::AlignCenter);
+  line->setWordWrap(true);
+  layout->addWidget(line);
+  layout->addStretch(1);
   (into ? into : layout_)->addWidget(card);
   return card;
 }

@@ -1,5 +1,7 @@
 #include "ui/qt/pages/settings_widgets.h"
 
+#include "ui/manager.h"
+
 namespace ui::qt {
 
 namespace {
@@ -7,15 +9,18 @@ namespace {
 const char kRoundButton[] =
     "QToolButton{background:#23262E;border:1px solid #2F333C;border-radius:%1px;color:#C9CDD6;"
     "font-weight:600;font-size:%2px;}"
-    "QToolButton:hover{border-color:#E2E5EC;color:#FFFFFF;}"
-    "QToolButton:pressed{background:#1D2026;}";
+    "QToolButton:hover{border-color:%3;color:#FFFFFF;}"
+    "QToolButton:pressed{background:#1D2026;}"
+    "QToolButton:disabled{color:#5C616C;border-color:#262A31;}";
 
 QToolButton* RoundButton(int size, int font_px, const QString& text) {
   auto* b = new QToolButton;
   b->setText(text);
   b->setFixedSize(size, size);
   b->setCursor(Qt::PointingHandCursor);
-  b->setStyleSheet(QString::fromLatin1(kRoundButton).arg(size / 2).arg(font_px));
+  // Hover in the theme colour, like the other buttons.
+  const QString accent = QColor::fromRgba(Manager::GetSelectColor()).name();
+  b->setStyleSheet(QString::fromLatin1(kRoundButton).arg(size / 2).arg(font_px).arg(accent));
   return b;
 }
 
