@@ -135,6 +135,8 @@ void DeviceSide::LoadModelDescription(int device_type) {
   if (device_type == catalogue_.CurrentType() && !catalogue_.CurrentModelName().empty()) return;
   catalogue_.LoadModel(device_type);
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
+  // The model selector follows the device list's choice.
+  dlg_.Toolkit().SelectData(catalogue::kModelSelector, device_type);
 }
 
 void DeviceSide::RunDeviceArrival() { DeviceInstall(task_ctx_); }

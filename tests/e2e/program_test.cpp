@@ -57,6 +57,18 @@ TEST_F(ProgramTest, StartUpShowsTheMouseBehindItsReceiverWithFiveProfiles) {
   EXPECT_EQ(tk_.GetDPISelected(dpi_control), level);
 }
 
+TEST_F(ProgramTest, TheAttachedModelIsChosenAndShownInTheSelector) {
+  constexpr int kK7Pro = 102;
+  bus_.AddMouse(sim::Model::kK7Pro, sim::Attachment::kReceiver);
+  StartProgram();
+  RunQueuedTasks();
+  EXPECT_EQ(key_.ReadInt("DeviceType"), kK7Pro);
+  EXPECT_EQ(dlg_->Device().Catalogue().CurrentType(), kK7Pro);
+  EXPECT_NE(ProfileStore::Instance().Path().find("K7 Pro_data.db"), std::string::npos);
+  EXPECT_EQ(tk_.GetCurData(kModelSelector), kK7Pro);
+  EXPECT_EQ(Title(kConnectionLabel), LanguageText(52));
+}
+
 TEST_F(ProgramTest, ChoosingAnotherProfileAppliesItAndEndsTheWaitDialog) {
   bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kReceiver);
   StartProgram();
