@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "qt_app.h"
+#include "recorder.h"
 #include "sim/virtual_bus.h"
 #include "store/profile_store.h"
 #include "ui/language.h"
@@ -24,19 +25,7 @@
 
 namespace {
 
-class Recorder : public ui::Listener {
- public:
-  struct Note {
-    int number, code;
-    int64_t value;
-    bool operator==(const Note&) const = default;
-  };
-  std::vector<Note> notes;
-  void OnControlNotify(int number, int code, int64_t value) override {
-    notes.push_back({number, code, value});
-  }
-  void OnMessage(int, int64_t, int64_t) override {}
-};
+using qt_test::Recorder;
 
 void Click(QWidget* widget, const QPointF& at) {
   QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
@@ -171,6 +160,52 @@ TEST_F(ModelPagesTest, HotSpotsSitOnTheButtonPictureAndReportTheButton) {
   catalogue_->LoadModel(201);
   EXPECT_EQ(spots->State().mouse_items.size(), 6u);
   EXPECT_TRUE(picture->PictureRect().isValid());
+}
+
+// The model file's direction picks the label's side where it is set (1: right); 0 and
+// unknown values leave it to the geometry (the side away from the button).
+TEST_F(ModelPagesTest, HotSpotLabelsTakeTheSideTheirDirectionNames) {
+  remembered_ = 101;
+  catalogue_->LoadCatalogue();
+  ShowPage(50);
+  auto* spots = Widget<ui::qt::MouseHotSpots>(92);
+  ASSERT_NE(spots, nullptr);
+  struct Case {
+    int x, label_x, direction;
+    bool left;
+  };
+  const Case cases[] = {
+      {400, 300, 1, false},  // the direction wins over the geometry
+      {400, 300, 0, true},  {200, 300, 0, false}, {400, 300, 7, true}, {200, 300, 7, false},
+  };
+  // Each case is an item whose label anchor lies under a second, probe item's dot.
+  std::vector<ui::MouseItem> items;
+  for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
+    const int y = 80 + 70 * i;
+    ui::MouseItem item;
+    item.x = cases[i].x;
+    item.y = y;
+    item.label_x = item.line_x = cases[i].label_x;
+    item.label_y = item.line_y = y;
+    item.key_value = 2 * i;
+    item.direction = cases[i].direction;
+    ui::MouseItem probe;
+    probe.x = probe.label_x = probe.line_x = cases[i].label_x;
+    probe.y = probe.label_y = probe.line_y = y;
+    probe.key_value = 2 * i + 1;
+    items.push_back(item);
+    items.push_back(probe);
+  }
+  toolkit_->SetMouseItems(92, items);
+  for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
+    const QRectF label = spots->LabelRect(2 * i);
+    const qreal anchor = spots->DotPosition(2 * i + 1).x();
+    if (cases[i].left) {
+      EXPECT_LE(label.right(), anchor) << i;
+    } else {
+      EXPECT_GE(label.left(), anchor) << i;
+    }
+  }
 }
 
 }  // namespace

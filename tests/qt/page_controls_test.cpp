@@ -3,29 +3,21 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSlider>
+#include <QWheelEvent>
 #include <memory>
 
 #include "qt_app.h"
+#include "recorder.h"
 #include "ui/qt/pages/page_builder.h"
 #include "ui/qt/qt_toolkit.h"
 
 namespace {
 
-class Recorder : public ui::Listener {
- public:
-  struct Note {
-    int number, code;
-    int64_t value;
-    bool operator==(const Note&) const = default;
-  };
-  std::vector<Note> notes;
-  void OnControlNotify(int number, int code, int64_t value) override {
-    notes.push_back({number, code, value});
-  }
-  void OnMessage(int, int64_t, int64_t) override {}
-};
+using qt_test::Recorder;
 
 class PageControlsTest : public ::testing::Test {
  protected:
@@ -94,15 +86,70 @@ TEST_F(PageControlsTest, ValuesRoundTripThroughEachKind) {
   EXPECT_EQ(toolkit_.GetTitle(59), "Connect your mouse");
   EXPECT_TRUE(recorder_.notes.empty());
 
-  // What the person does is reported: an edit as a change, a slider step as code 2.
+  // What the person does is reported: an edit as a change, a slider step as one too.
   auto* edit = qobject_cast<QLineEdit*>(toolkit_.Control(138));
   edit->setFocus();
   edit->insert("0");
   qobject_cast<QSlider*>(toolkit_.Control(228))->triggerAction(QSlider::SliderSingleStepSub);
-  EXPECT_EQ(recorder_.notes.back(), (Recorder::Note{228, ui::kNotifyClicked, 19}));
+  EXPECT_EQ(recorder_.notes.back(), (Recorder::Note{228, ui::kNotifyChanged, 19}));
   bool edited = false;
   for (const auto& n : recorder_.notes) edited |= n.number == 138 && n.code == ui::kNotifyChanged;
   EXPECT_TRUE(edited);
+}
+
+// The wait dialog blocks the window while a task runs: like the message box it must stay
+// on top, or it can end up hidden behind another window.
+TEST_F(PageControlsTest, WaitDialogStaysOnTop) {
+  toolkit_.BeginModal(ui::ModalKind::kWait);
+  QDialog* wait = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->objectName() == QStringLiteral("WaitDlg")) wait = qobject_cast<QDialog*>(w);
+  }
+  ASSERT_NE(wait, nullptr);
+  EXPECT_TRUE(wait->windowFlags() & Qt::WindowStaysOnTopHint);
+  toolkit_.EndModal(ui::ModalKind::kWait);
+  delete wait;
+}
+
+// Each committed slider value is a write to the mouse: a burst of wheel and key steps must
+// follow live as changes but commit once, with the value it ended on; a drag commits on its
+// drop.
+TEST_F(PageControlsTest, SliderStepsFollowLiveAndCommitOnceWhenSettled) {
+  toolkit_.SetSliderSettleDelay(0);
+  auto* slider = builder_.Slider(228, 1, 100);
+  toolkit_.SetPos(228, 5);
+  for (int i = 0; i < 5; ++i) {
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(slider, &key);
+    const QPointF at(slider->width() / 2.0, slider->height() / 2.0);
+    QWheelEvent wheel(at, slider->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(slider, &wheel);
+  }
+  const int final_value = slider->value();
+  ASSERT_GT(final_value, 15) << "every step moved the slider";
+  auto commits = [&] {
+    std::vector<Recorder::Note> found;
+    for (const auto& n : recorder_.notes) {
+      if (n.code == ui::kNotifyClicked) found.push_back(n);
+    }
+    return found;
+  };
+  EXPECT_EQ(recorder_.notes.size(), 10u);
+  EXPECT_EQ(recorder_.notes.back(), (Recorder::Note{228, ui::kNotifyChanged, final_value}));
+  EXPECT_TRUE(qt_test::ProcessUntil([&] { return !commits().empty(); }));
+  EXPECT_FALSE(qt_test::ProcessUntil([&] { return commits().size() > 1; }, 50));
+  EXPECT_EQ(commits(), (std::vector<Recorder::Note>{{228, ui::kNotifyClicked, final_value}}));
+
+  recorder_.notes.clear();
+  slider->setSliderDown(true);
+  slider->setValue(40);
+  slider->setValue(41);
+  slider->setSliderDown(false);
+  EXPECT_FALSE(qt_test::ProcessUntil([&] { return commits().size() > 1; }, 50));
+  EXPECT_EQ(recorder_.notes, (std::vector<Recorder::Note>{{228, ui::kNotifyChanged, 40},
+                                                          {228, ui::kNotifyChanged, 41},
+                                                          {228, ui::kNotifyClicked, 41}}));
 }
 
 }  // namespace

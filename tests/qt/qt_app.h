@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <functional>
 
 namespace qt_test {
 
@@ -12,6 +14,19 @@ inline bool EnsureQtApp() {
     static char name[] = "qt_tests";
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
+  }
+  return true;
+}
+
+// Lets queued work and due timers run until `done` holds (true) or a generous limit passes
+// (false, after `limit_ms`). For timers the test has set to fire at once, not for waiting on
+// real time.
+inline bool ProcessUntil(const std::function<bool()>& done, int limit_ms = 2000) {
+  QElapsedTimer limit;
+  limit.start();
+  while (!done()) {
+    if (limit.elapsed() > limit_ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   }
   return true;
 }

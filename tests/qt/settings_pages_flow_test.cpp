@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QMouseEvent>
 #include <QSlider>
+#include <QWheelEvent>
 #include <filesystem>
 #include <memory>
 
@@ -68,6 +69,7 @@ class SettingsPagesFlowTest : public ::testing::Test {
     s::RegisterSettingsPages(dispatch_, context_);
     s::InitSettingsPages(context_);
     toolkit_.SetListener(&listener_);
+    toolkit_.SetSliderSettleDelay(0);
   }
   ~SettingsPagesFlowTest() override { EXPECT_TRUE(ProfileStore::Instance().Close()); }
 
@@ -108,8 +110,9 @@ TEST_F(SettingsPagesFlowTest, LevelsSliderAndLiftOffReachTheMouse) {
   count->setCurrentIndex(3);  // four levels
   Q_EMIT count->activated(3);
   Press(levels, levels->CardRect(3).center() + QPoint(0, 30));
-  slider->setValue(160);  // 8000 DPI; not dragging, so this is a drop
+  slider->setValue(160);  // 8000 DPI; not dragging: committed once it settles
   qobject_cast<QAbstractButton*>(toolkit_.Control(s::kLiftoffSecond))->click();
+  qt_test::ProcessUntil([] { return false; }, 50);
   RunTasks();
 
   const auto image = bus_.SettingsImage(mouse_);
@@ -117,6 +120,34 @@ TEST_F(SettingsPagesFlowTest, LevelsSliderAndLiftOffReachTheMouse) {
   EXPECT_EQ(image[17], s::EncodeDpi(2, 8000) & 0xFF);
   EXPECT_EQ(image[3], 2);
   EXPECT_EQ(levels->State().dpi_values.at(3), 8000);
+}
+
+// A fast wheel spin over the DPI slider stores every notch but sends the mouse one write, of
+// the value it ended on.
+TEST_F(SettingsPagesFlowTest, WheelSpinOverTheDpiSliderWritesOnce) {
+  ASSERT_TRUE(s::GetMouseData2(context_));
+  s::RefreshSettingsPage(context_);
+  RunTasks();
+  auto* levels = qobject_cast<ui::qt::DpiLevelControl*>(toolkit_.Control(s::kDpiControl));
+  auto* slider = qobject_cast<QSlider*>(toolkit_.Control(s::kDpiSlider));
+  ASSERT_TRUE(levels && slider);
+  const int level = levels->State().dpi_selected;
+  const int start = slider->value();
+  for (int i = 0; i < 10; ++i) {
+    const QPointF at(slider->width() / 2.0, slider->height() / 2.0);
+    QWheelEvent wheel(at, slider->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(slider, &wheel);
+  }
+  ASSERT_GT(slider->value(), start);
+  const int shown = levels->State().dpi_values.at(level);
+  EXPECT_EQ(shown, s::SliderPositionToDpi(state_.sensor_type, slider->value()))
+      << "the level card follows every notch";
+  EXPECT_TRUE(tasks_.Empty()) << "nothing is sent while the wheel turns";
+  EXPECT_TRUE(qt_test::ProcessUntil([&] { return !tasks_.Empty(); }));
+  qt_test::ProcessUntil([] { return false; }, 50);
+  EXPECT_EQ(tasks_.Size(), 1u);
+  EXPECT_EQ(tasks_.TakeFirst(), app::kTaskWriteDpi);
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <functional>
 #include <memory>
 
 #include "qt_app.h"
+#include "recorder.h"
 #include "settings/settings_model.h"
 #include "ui/qt/pages/dpi_level_control.h"
 #include "ui/qt/pages/page_builder.h"
@@ -17,19 +19,7 @@ namespace {
 
 namespace s = settings;
 
-class Recorder : public ui::Listener {
- public:
-  struct Note {
-    int number, code;
-    int64_t value;
-    bool operator==(const Note&) const = default;
-  };
-  std::vector<Note> notes;
-  void OnControlNotify(int number, int code, int64_t value) override {
-    notes.push_back({number, code, value});
-  }
-  void OnMessage(int, int64_t, int64_t) override {}
-};
+using qt_test::Recorder;
 
 void Press(QWidget* w, QPoint at) {
   QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), w->mapToGlobal(QPointF(at)),
@@ -106,6 +96,48 @@ TEST_F(SettingsPagesTest, DebounceFieldReportsTypingAndCommit) {
   // Only digits get in.
   field->insert(QStringLiteral("x"));
   EXPECT_EQ(field->text(), QStringLiteral("12"));
+}
+
+// Each commit is a write to the mouse: leaving the field commits only a text that differs
+// from the one last committed or set by the program. A correction the program makes while
+// the person types is still theirs to commit.
+TEST_F(SettingsPagesTest, DebounceFieldCommitsOnlyChangedText) {
+  auto* field = qobject_cast<QLineEdit*>(toolkit_.Control(s::kDebounceField));
+  ASSERT_NE(field, nullptr);
+  auto type = [&](const char* text) {
+    field->selectAll();
+    field->insert(QString::fromLatin1(text));
+  };
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+    bool commits;
+  };
+  const Case cases[] = {
+      {"leave the field untouched", [] {}, false},
+      {"type a new value", [&] { type("12"); }, true},
+      {"leave it again", [] {}, false},
+      {"retype the committed value", [&] { type("12"); }, false},
+      {"the program sets a value", [&] { toolkit_.SetEditText(s::kDebounceField, "5"); }, false},
+      {"type the earlier value back", [&] { type("12"); }, true},
+      {"type a value the program corrects",
+       [&] {
+         type("25");
+         toolkit_.SetEditText(s::kDebounceField, "20");
+       },
+       true},
+  };
+  field->setFocus();
+  for (const Case& c : cases) {
+    recorder_.notes.clear();
+    c.act();
+    Q_EMIT field->editingFinished();
+    const bool committed =
+        !recorder_.notes.empty() &&
+        recorder_.notes.back() == Recorder::Note{s::kDebounceField, ui::kNotifyClicked, 0};
+    EXPECT_EQ(committed, c.commits) << c.what;
+  }
+  EXPECT_EQ(field->text(), QStringLiteral("20"));
 }
 
 TEST_F(SettingsPagesTest, RadioGroupsOfThePerformancePageAreSeparate) {

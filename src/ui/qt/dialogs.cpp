@@ -86,7 +86,8 @@ int MessageBox::Run() {
 void MessageBox::reject() { done(style_ == kStyleOk ? kResultOk : kResultCancel); }
 
 WaitDialog::WaitDialog(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), spin_(new QTimer(this)) {
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      spin_(new QTimer(this)) {
   setObjectName("WaitDlg");
   setAttribute(Qt::WA_TranslucentBackground);
   setFixedSize(102, 102);

@@ -23,6 +23,8 @@ namespace {
 
 // Posted when the window is closed through the window system (Alt+F4, the task bar).
 constexpr int kWmClose = 0x0010;
+// The tooltip a status strip button takes once the logic enables it.
+constexpr char kToolTipWhenEnabled[] = "toolTipWhenEnabled";
 
 }  // namespace
 
@@ -114,7 +116,8 @@ QWidget* MainWindow::BuildStatusStrip() {
   profiles->setMinimumWidth(220);
   row->addWidget(profiles);
   // Import and export: square icon buttons beside the profile selector, told apart by their
-  // arrows and tooltips.
+  // arrows and tooltips. Profile files are not handled yet: the buttons start disabled with
+  // a tooltip saying so, and take their own tooltip once the logic enables them.
   const std::pair<int, std::pair<Glyph, int>> files[] = {{frame::kImport, {Glyph::kImport, 1901}},
                                                          {frame::kExport, {Glyph::kExport, 1902}}};
   for (const auto& [id, look] : files) {
@@ -124,7 +127,9 @@ QWidget* MainWindow::BuildStatusStrip() {
     button->setIconSize(QSize(22, 22));
     button->setFixedSize(38, 36);
     button->setCursor(Qt::PointingHandCursor);
-    button->setToolTip(Q(LanguageText(look.second)));
+    button->setEnabled(false);
+    button->setToolTip(Q(LanguageText(1912)));
+    button->setProperty(kToolTipWhenEnabled, Q(LanguageText(look.second)));
     row->addWidget(button);
   }
   // The strip folds away while all of its controls are hidden (the settings panel), so the
@@ -209,6 +214,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return false;
   }
   if (status_strip_ && watched->parent() == status_strip_) {
+    auto* widget = static_cast<QWidget*>(watched);
+    if (event->type() == QEvent::EnabledChange && widget->isEnabled()) {
+      const QVariant tip = widget->property(kToolTipWhenEnabled);
+      if (tip.isValid()) {
+        widget->setToolTip(tip.toString());
+        widget->setProperty(kToolTipWhenEnabled, QVariant());
+      }
+    }
     if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
       bool any = false;
       for (QWidget* child :

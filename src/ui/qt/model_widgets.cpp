@@ -114,11 +114,18 @@ QPointF MouseHotSpots::DotPosition(int index) const {
   return Map(item.x, item.y);
 }
 
+bool MouseHotSpots::LabelOnLeft(const MouseItem& item) {
+  // The model file's direction: 1 puts the label to the right of its anchor. 0 (also what a
+  // file without the attribute gives) and unknown values leave it to the geometry: the label
+  // sits on the far side of its anchor, away from the button.
+  if (item.direction == kDirectionRight) return false;
+  return item.label_x < item.x;
+}
+
 QRectF MouseHotSpots::LabelRect(int index) const {
   const MouseItem& item = State().mouse_items.at(index);
   const QPointF anchor = Map(item.label_x, item.label_y);
-  // The label sits on the far side of its anchor, away from the button.
-  const bool left = item.label_x < item.x;
+  const bool left = LabelOnLeft(item);
   const qreal x = left ? anchor.x() - kLabelWidth - 4 : anchor.x() + 4;
   QRectF box(x, anchor.y() - kLabelHeight / 2, kLabelWidth, kLabelHeight);
   // Kept inside the widget when the picture is drawn small.
@@ -162,7 +169,7 @@ void MouseHotSpots::paintEvent(QPaintEvent*) {
     p.drawEllipse(dot, lit ? 6 : 5, lit ? 6 : 5);
 
     const QRectF box = LabelRect(i);
-    const bool left = item.label_x < item.x;
+    const bool left = LabelOnLeft(item);
     const Qt::Alignment side = (left ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
     p.setPen(Qt::NoPen);
     p.setBrush(selected ? QColor(accent.red(), accent.green(), accent.blue(), 60)

@@ -44,8 +44,8 @@ class SkinPicture : public QWidget, public CustomControl {
 // MouseCtrl: one hot spot per State().mouse_items entry over the SkinPicture it is a child
 // of, in the picture's coordinates: a dot on the button, a leader line through the corner
 // point to the label point, and a label with the button's name and what it does, on the side
-// the line leads to. A click on the dot or the label selects the button and notifies
-// (2, key value).
+// the item's direction names, else the side the line leads to. A click on the dot or the
+// label selects the button and notifies (2, key value).
 class MouseHotSpots : public QWidget, public CustomControl {
   Q_OBJECT
 
@@ -65,6 +65,8 @@ class MouseHotSpots : public QWidget, public CustomControl {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  static constexpr int kDirectionRight = 1;
+  static bool LabelOnLeft(const MouseItem& item);
   QPointF Map(int x, int y) const;
   int HitTest(const QPointF& point) const;  // item index or -1
 

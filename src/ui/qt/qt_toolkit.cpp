@@ -139,12 +139,24 @@ void QtToolkit::ConnectSignals(int id, QWidget* widget) {
     connect(spin, &QSpinBox::valueChanged, this,
             [this, id](int value) { Emit(id, kNotifyChanged, value); });
   } else if (auto* slider = qobject_cast<QAbstractSlider*>(widget)) {
-    // Dragging reports every step as a change; the drop (or a key or page step) as code 2.
-    connect(slider, &QAbstractSlider::valueChanged, this, [this, id, slider](int value) {
-      Emit(id, slider->isSliderDown() ? kNotifyChanged : kNotifyClicked, value);
-    });
-    connect(slider, &QAbstractSlider::sliderReleased, this,
+    // Every step is reported at once as a change, so the page follows live; the final value
+    // comes once as code 2: on the drop of a drag, or when wheel, key and page steps have
+    // settled. A fast wheel spin thus commits once instead of once per notch (each commit
+    // is a write to the mouse).
+    auto* settle = new QTimer(slider);
+    settle->setSingleShot(true);
+    connect(settle, &QTimer::timeout, this,
             [this, id, slider] { Emit(id, kNotifyClicked, slider->value()); });
+    connect(slider, &QAbstractSlider::valueChanged, this, [this, id, slider, settle](int value) {
+      Emit(id, kNotifyChanged, value);
+      if (!slider->isSliderDown()) settle->start(slider_settle_ms_);
+    });
+    // A drag commits on its drop; steps made just before it are part of that commit.
+    connect(slider, &QAbstractSlider::sliderPressed, settle, &QTimer::stop);
+    connect(slider, &QAbstractSlider::sliderReleased, this, [this, id, slider, settle] {
+      settle->stop();
+      Emit(id, kNotifyClicked, slider->value());
+    });
   }
 }
 
@@ -466,7 +478,15 @@ void QtToolkit::SetEditText(int id, const std::string& text) {
     QWidget* w = e->widget;
     if (auto* le = qobject_cast<QLineEdit*>(w)) {
       const QSignalBlocker block(le);
+      // Set while the person is typing, the text is the logic's correction of what was
+      // typed: still to be committed. Otherwise it is the new committed text.
+      const bool typing = le->isModified();
       le->setText(Q(text));
+      if (typing) {
+        le->setModified(true);
+      } else {
+        le->setProperty(kCommittedTextProperty, le->text());
+      }
     } else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
       const QSignalBlocker block(pe);
       pe->setPlainText(Q(text));

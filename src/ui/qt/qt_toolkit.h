@@ -24,6 +24,10 @@ namespace ui::qt {
 
 class MainWindow;
 
+// A line edit's property holding the text last set by the program (SetEditText) or last
+// committed by its page, so a commit on leaving the field can tell whether anything changed.
+inline constexpr char kCommittedTextProperty[] = "committedText";
+
 class QtToolkit : public QObject, public ui::Toolkit {
   Q_OBJECT
 
@@ -56,6 +60,9 @@ class QtToolkit : public QObject, public ui::Toolkit {
   // Sends a notification to the listener (window thread).
   void Emit(int id, int code, int64_t value);
   bool OnWindowThread() const;
+  // How long sliders wait after the last wheel, key or page step before they commit the
+  // value (code 2).
+  void SetSliderSettleDelay(int ms) { slider_settle_ms_ = ms; }
 
   // --- ui::Toolkit ---
   void SetListener(Listener* listener) override;
@@ -150,6 +157,7 @@ class QtToolkit : public QObject, public ui::Toolkit {
   QDialog* MakeModal(ModalKind kind);
 
   std::atomic<Listener*> listener_{nullptr};
+  int slider_settle_ms_ = 300;
   std::map<int, Entry> controls_;
   MainWindow* window_ = nullptr;
   QEventLoop* main_loop_ = nullptr;

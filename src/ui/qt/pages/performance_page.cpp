@@ -5,6 +5,7 @@
 #include "ui/language.h"
 #include "ui/qt/pages/page_builder.h"
 #include "ui/qt/pages/settings_widgets.h"
+#include "ui/qt/qt_toolkit.h"
 
 namespace ui::qt {
 
@@ -61,10 +62,17 @@ void BuildMouseSettings(PageBuilder& page) {
   field->setAlignment(Qt::AlignCenter);
   field->setValidator(
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,2}")), field));
-  // Typing reports every change; Enter or leaving the field commits the value.
+  // Typing reports every change; Enter or leaving the field commits the value, but only a
+  // value that differs from the one last committed or set by the program: each commit is a
+  // write to the mouse, and merely passing through the field must not cause one.
   QtToolkit* toolkit = &page.Toolkit();
-  QObject::connect(field, &QLineEdit::editingFinished, field,
-                   [toolkit] { toolkit->Emit(s::kDebounceField, ui::kNotifyClicked, 0); });
+  field->setProperty(kCommittedTextProperty, field->text());
+  QObject::connect(field, &QLineEdit::editingFinished, field, [toolkit, field] {
+    field->setModified(false);  // the typing is over, whether or not it changed anything
+    if (field->text() == field->property(kCommittedTextProperty).toString()) return;
+    field->setProperty(kCommittedTextProperty, field->text());
+    toolkit->Emit(s::kDebounceField, ui::kNotifyClicked, 0);
+  });
   page.Label(T(548), debounce_row);
   debounce_row->addStretch(1);
 
