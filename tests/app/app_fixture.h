@@ -14,28 +14,12 @@
 
 #include "app/frontend.h"
 #include "device/hid.h"
+#include "support/temp_dir.h"
 #include "ui/headless/headless_toolkit.h"
 
 namespace app_test {
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "app_XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-    path_ += '/';
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using TempDir = test_support::TempDir;
 
 // Sets environment variables for its lifetime (nullptr unsets), then puts them back.
 class EnvGuard {

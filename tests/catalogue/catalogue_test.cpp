@@ -16,6 +16,7 @@
 #include "platform/paths.h"
 #include "sim/virtual_bus.h"
 #include "store/profile_store.h"
+#include "support/temp_dir.h"
 #include "ui/headless/headless_toolkit.h"
 #include "ui/language.h"
 
@@ -23,11 +24,6 @@ namespace {
 
 using catalogue::Catalogue;
 using catalogue::HotSpotPoints;
-
-std::string MakeTempDir(const char* prefix) {
-  std::string pattern = (std::filesystem::temp_directory_path() / prefix).string() + "XXXXXX";
-  return std::string(mkdtemp(pattern.data())) + "/";
-}
 
 // Writes `text` as a file, creating its folder.
 void WriteFile(const std::string& path, const std::string& text) {
@@ -70,12 +66,7 @@ class CatalogueTest : public ::testing::Test {
     for (int id : {1, 2, 3, 5, 7, 4, 6}) tabs.push_back(ui::TabItem{"", id, "", true});
     toolkit_.SetTabItems(catalogue::kPageTabs, tabs);
   }
-  void TearDown() override {
-    ProfileStore::Instance().Close();
-    std::error_code ec;
-    std::filesystem::remove_all(program_dir_, ec);
-    std::filesystem::remove_all(user_dir_, ec);
-  }
+  void TearDown() override { ProfileStore::Instance().Close(); }
 
   void WriteProgramFile(const std::string& relative, const std::string& text) {
     WriteFile(program_dir_ + relative, text);
@@ -96,8 +87,10 @@ class CatalogueTest : public ::testing::Test {
   }
   int64_t SelectedData() { return toolkit_.GetCurData(catalogue::kModelSelector); }
 
-  const std::string program_dir_ = MakeTempDir("catalogue_prog_");
-  const std::string user_dir_ = MakeTempDir("catalogue_user_");
+  const test_support::TempDir program_tmp_{"catalogue_prog_"};
+  const test_support::TempDir user_tmp_{"catalogue_user_"};
+  const std::string program_dir_ = program_tmp_.path();
+  const std::string user_dir_ = user_tmp_.path();
   platform::VirtualClock clock_;
   sim::VirtualBus bus_{clock_};
   DriverComm comm_{bus_, clock_};

@@ -16,6 +16,7 @@
 #include "platform/paths.h"
 #include "sim/virtual_bus.h"
 #include "store/profile_store.h"
+#include "support/temp_dir.h"
 #include "ui/headless/headless_toolkit.h"
 #include "ui/language.h"
 #include "ui/manager.h"
@@ -31,21 +32,13 @@ class ShippedCatalogueTest : public ::testing::Test {
     platform::SetProgramDir(kData);
     ui::SetLanguageId(1033);
   }
-  void TearDown() override {
-    ProfileStore::Instance().Close();
-    std::error_code ec;
-    std::filesystem::remove_all(user_dir_, ec);
-  }
+  void TearDown() override { ProfileStore::Instance().Close(); }
   std::string SkinFile(const std::string& relative) const {
     return kData + "skins/" + ui::Manager::GetTheme() + "/" + relative;
   }
 
-  static std::string MakeUserDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "shipped_XXXXXX").string();
-    return std::string(mkdtemp(pattern.data())) + "/";
-  }
-
-  const std::string user_dir_ = MakeUserDir();
+  const test_support::TempDir user_tmp_{"shipped_"};
+  const std::string user_dir_ = user_tmp_.path();
   platform::VirtualClock clock_;
   sim::VirtualBus bus_{clock_};
   DriverComm comm_{bus_, clock_};

@@ -18,6 +18,7 @@
 #include "recorder.h"
 #include "sim/virtual_bus.h"
 #include "store/profile_store.h"
+#include "support/temp_dir.h"
 #include "ui/language.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/model_widgets.h"
@@ -31,11 +32,6 @@ void Click(QWidget* widget, const QPointF& at) {
   QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
                     Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(widget, &press);
-}
-
-std::string MakeUserDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "qt_model_XXXXXX").string();
-  return std::string(mkdtemp(pattern.data())) + "/";
 }
 
 class ModelPagesTest : public ::testing::Test {
@@ -57,8 +53,6 @@ class ModelPagesTest : public ::testing::Test {
     device_list_.reset();
     toolkit_.reset();
     ProfileStore::Instance().Close();
-    std::error_code ec;
-    std::filesystem::remove_all(user_dir_, ec);
     platform::SetProgramDir(saved_program_dir_);
   }
   // Shows one page layout as the window logic would.
@@ -73,7 +67,8 @@ class ModelPagesTest : public ::testing::Test {
 
   bool app_ = qt_test::EnsureQtApp();
   std::string saved_program_dir_ = platform::ProgramDir();
-  const std::string user_dir_ = MakeUserDir();
+  const test_support::TempDir user_tmp_{"qt_model_"};
+  const std::string user_dir_ = user_tmp_.path();
   platform::VirtualClock clock_;
   sim::VirtualBus bus_{clock_};
   DriverComm comm_{bus_, clock_};

@@ -10,27 +10,11 @@
 #include <string>
 
 #include "store/profile_store.h"
+#include "support/temp_dir.h"
 
 namespace store_test {
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "store_XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-    path_ += '/';
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using TempDir = test_support::TempDir;
 
 // Column 0 of the first row of `sql` on a separate read-only connection; -1 when the query
 // fails.
