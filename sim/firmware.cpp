@@ -68,19 +68,19 @@ uint8_t Checksum(const uint8_t* report, size_t from) {
 }
 
 std::array<uint8_t, kDeviceInfoSize> DeviceInformation(const MouseState& mouse, Connection via) {
-  const ModelSpec& spec = Spec(mouse.model);
+  const ModelTraits& traits = Traits(mouse.model);
   std::array<uint8_t, kDeviceInfoSize> info{};
   info[0] = 0x01;
-  info[1] = static_cast<uint8_t>(spec.device_type & 0xFF);
+  info[1] = static_cast<uint8_t>(traits.device_type & 0xFF);
   const auto id = DeviceIdBytes(mouse.model, via);
   std::copy(id.begin(), id.end(), info.begin() + 2);
   info[9] = (via == Connection::kReceiver && mouse.wireless_on) ? 1 : 0;
   info[10] = static_cast<uint8_t>((mouse.battery & 0x7F) | (mouse.charging ? 0x80 : 0));
-  info[12] = spec.report_max;
-  info[14] = static_cast<uint8_t>(spec.level_limit >> 8);
-  info[15] = static_cast<uint8_t>(spec.level_limit & 0xFF);
-  info[16] = static_cast<uint8_t>(spec.cable_release >> 8);
-  info[17] = static_cast<uint8_t>(spec.cable_release & 0xFF);
+  info[12] = traits.report_max;
+  info[14] = static_cast<uint8_t>(traits.level_limit >> 8);
+  info[15] = static_cast<uint8_t>(traits.level_limit & 0xFF);
+  info[16] = static_cast<uint8_t>(traits.cable_release >> 8);
+  info[17] = static_cast<uint8_t>(traits.cable_release & 0xFF);
   return info;
 }
 

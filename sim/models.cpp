@@ -6,7 +6,7 @@
 namespace sim {
 namespace {
 
-constexpr std::array<ModelSpec, 3> kSpecs{{
+constexpr std::array<ModelTraits, 3> kTraits{{
     {Model::kK7Mouse, "K7 Mouse", 101, 0x3A01, 0x3A10, "7A5D3A010101", "7A5D3A100101", 8, 1, 3, 6,
      0x0115, 0x0102, true},
     {Model::kK7Pro, "K7 Pro", 102, 0x3A02, 0x3A10, "7A5D3A020102", "7A5D3A100102", 6, 2, 7, 6,
@@ -48,28 +48,28 @@ void PutColour(std::array<uint8_t, kSettingsImageSize>& image, int level, uint8_
 
 }  // namespace
 
-const ModelSpec& Spec(Model model) { return kSpecs[static_cast<size_t>(model)]; }
+const ModelTraits& Traits(Model model) { return kTraits[static_cast<size_t>(model)]; }
 
 const std::array<Model, 3>& AllModels() { return kModels; }
 
 std::optional<Model> ModelFromName(std::string_view text) {
   const std::string wanted = Squash(text);
   if (wanted.empty()) return std::nullopt;
-  for (const ModelSpec& spec : kSpecs) {
-    if (wanted == Squash(spec.name) || wanted == std::to_string(spec.device_type)) {
-      return spec.model;
+  for (const ModelTraits& traits : kTraits) {
+    if (wanted == Squash(traits.name) || wanted == std::to_string(traits.device_type)) {
+      return traits.model;
     }
   }
   return std::nullopt;
 }
 
 uint16_t ProductId(Model model, Connection connection) {
-  return connection == Connection::kCable ? Spec(model).cable_pid : Spec(model).receiver_pid;
+  return connection == Connection::kCable ? Traits(model).cable_pid : Traits(model).receiver_pid;
 }
 
 const char* DeviceIdText(Model model, Connection connection) {
-  return connection == Connection::kCable ? Spec(model).cable_device_id
-                                          : Spec(model).receiver_device_id;
+  return connection == Connection::kCable ? Traits(model).cable_device_id
+                                          : Traits(model).receiver_device_id;
 }
 
 std::array<uint8_t, 6> DeviceIdBytes(Model model, Connection connection) {
@@ -82,12 +82,12 @@ std::array<uint8_t, 6> DeviceIdBytes(Model model, Connection connection) {
 }
 
 std::array<uint8_t, kSettingsImageSize> DefaultSettingsImage(Model model) {
-  const ModelSpec& spec = Spec(model);
+  const ModelTraits& traits = Traits(model);
   std::array<uint8_t, kSettingsImageSize> image{};
-  image[0] = spec.sensor_type;
+  image[0] = traits.sensor_type;
   // Cable rate in the high nibble, receiver rate in the low bits: the long-range model starts
   // at 125 Hz on both, the others at 1000 Hz by cable and 500 Hz through the receiver.
-  image[1] = spec.device_type > 200 ? 0x33 : 0x01;
+  image[1] = traits.device_type > 200 ? 0x33 : 0x01;
   image[2] = (3 << 4) | 6;  // level 2 active of 6
   image[3] = 1;             // lift-off choice
   image[4] = 8;             // debounce, ms
@@ -117,7 +117,7 @@ std::array<uint8_t, kKeyTableSize> DefaultKeyTable(Model model) {
       0x05, 0x04, 0x00, 0x00,  // DPI cycle
   };
   for (size_t i = 0; i < sizeof(kSix); ++i) table[i] = kSix[i];
-  if (Spec(model).buttons >= 8) {
+  if (Traits(model).buttons >= 8) {
     constexpr uint8_t kSideDpi[8] = {0x05, 0x01, 0x00, 0x00, 0x05, 0x02, 0x00, 0x00};  // DPI +, -
     for (size_t i = 0; i < sizeof(kSideDpi); ++i) table[24 + i] = kSideDpi[i];
   }

@@ -23,7 +23,7 @@ inline constexpr size_t kSettingsImageSize = 60;
 inline constexpr size_t kKeyTableSize = 40;
 inline constexpr size_t kDeviceInfoSize = 40;
 
-struct ModelSpec {
+struct ModelTraits {
   Model model;
   const char* name;  // as the catalogue spells it
   int device_type;
@@ -40,7 +40,7 @@ struct ModelSpec {
   bool receiver_has_screen;
 };
 
-const ModelSpec& Spec(Model model);
+const ModelTraits& Traits(Model model);
 // Every model, in catalogue order.
 const std::array<Model, 3>& AllModels();
 

@@ -68,7 +68,7 @@ const char* InterfaceName(Interface i) {
 
 std::vector<Interface> InterfacesOf(Model model, Connection c) {
   std::vector<Interface> list{Interface::kMouse, Interface::kNotify, Interface::kCommand};
-  if (c == Connection::kReceiver && Spec(model).receiver_has_screen) {
+  if (c == Connection::kReceiver && Traits(model).receiver_has_screen) {
     list.push_back(Interface::kScreen);
   }
   return list;
@@ -408,16 +408,16 @@ VirtualBus::~VirtualBus() = default;
 int VirtualBus::AddMouse(Model model, Attachment attachment) {
   std::lock_guard lock(core_->mu);
   auto slot = std::make_unique<MouseSlot>(model);
-  const ModelSpec& spec = Spec(model);
+  const ModelTraits& traits = Traits(model);
   if (attachment != Attachment::kReceiver) {
     slot->cable.exists = slot->cable.plugged = true;
-    slot->cable.release = spec.cable_release;
+    slot->cable.release = traits.cable_release;
     slot->state.charging = true;  // powered by its cable
   }
   if (attachment != Attachment::kCable) {
     slot->receiver.exists = slot->receiver.plugged = true;
-    slot->receiver.release = spec.receiver_release;
-    if (spec.receiver_has_screen) slot->receiver.screen = std::make_unique<ScreenReceiver>();
+    slot->receiver.release = traits.receiver_release;
+    if (traits.receiver_has_screen) slot->receiver.screen = std::make_unique<ScreenReceiver>();
   }
   slot->cable.ResetLink();
   slot->receiver.ResetLink();

@@ -154,12 +154,13 @@ TEST_F(ShippedCatalogueTest, EveryAttachmentOfEveryModelIsRecognised) {
       std::vector<DeviceEntry> entries;
       comm.SetSelectedType(0);
       ASSERT_TRUE(comm.CollectEntries(entries));
-      const int type = sim::Spec(model).device_type;
+      const int type = sim::Traits(model).device_type;
       bool found = false;
       for (const DeviceEntry& entry : entries) {
         if (entry.device_type == type && entry.online == 1) found = true;
       }
-      EXPECT_TRUE(found) << sim::Spec(model).name << " attachment " << static_cast<int>(attachment);
+      EXPECT_TRUE(found) << sim::Traits(model).name << " attachment "
+                         << static_cast<int>(attachment);
     }
   }
 }

@@ -40,13 +40,13 @@ class Rig {
       : model_(model) {
     if (!config_ini.empty()) ws_.WriteFile("config.ini", config_ini);
     for (Model m : sim::AllModels()) {
-      const sim::ModelSpec& s = sim::Spec(m);
+      const sim::ModelTraits& s = sim::Traits(m);
       comm_.RegisterMode(sim::kVendorId, s.cable_pid, s.cable_device_id, s.device_type, 0);
       comm_.RegisterMode(sim::kVendorId, s.receiver_pid, s.receiver_device_id, s.device_type, 1);
     }
     mouse_ = bus_.AddMouse(model, attachment);
     comm_.RebuildDeviceList();
-    comm_.SetSelectedType(sim::Spec(model).device_type);
+    comm_.SetSelectedType(sim::Traits(model).device_type);
     Reset();
   }
 
@@ -213,7 +213,7 @@ TEST(Retry, ClosedChannelAndMissingDevice) {
   EXPECT_EQ(rig.comm_.SendFeatureReportRetry(frame, true), 1);
   EXPECT_EQ(rig.comm_.GetFeatureReportRetry(frame), 1);
   rig.comm_.SetOpen(true);
-  rig.comm_.SetSelectedType(sim::Spec(Model::kK9Air).device_type);  // not attached
+  rig.comm_.SetSelectedType(sim::Traits(Model::kK9Air).device_type);  // not attached
   EXPECT_EQ(rig.comm_.SendFeatureReportRetry(frame, true), 2);
   EXPECT_EQ(rig.comm_.GetFeatureReportRetry(frame), 2);
   EXPECT_TRUE(rig.bus_.Log().empty());
@@ -255,7 +255,7 @@ TEST(Channel, CableWinsAndTheReceiverIsNotQueried) {
   devtest::Workspace ws(clock);
   sim::VirtualBus bus(clock);
   DriverComm comm(bus, clock);
-  const sim::ModelSpec& s = sim::Spec(Model::kK7Mouse);
+  const sim::ModelTraits& s = sim::Traits(Model::kK7Mouse);
   comm.RegisterMode(sim::kVendorId, s.cable_pid, s.cable_device_id, s.device_type, 0);
   comm.RegisterMode(sim::kVendorId, s.receiver_pid, s.receiver_device_id, s.device_type, 1);
   bus.AddMouse(Model::kK7Mouse, Attachment::kBoth);

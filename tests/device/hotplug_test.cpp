@@ -58,7 +58,7 @@ TEST(VirtualPlug, OneTaskPerPlugAndUnplug) {
   sim::VirtualBus bus(clock);
   DriverComm comm(bus, clock);
   for (sim::Model m : sim::AllModels()) {
-    const sim::ModelSpec& s = sim::Spec(m);
+    const sim::ModelTraits& s = sim::Traits(m);
     comm.RegisterMode(sim::kVendorId, s.cable_pid, s.cable_device_id, s.device_type, 0);
     comm.RegisterMode(sim::kVendorId, s.receiver_pid, s.receiver_device_id, s.device_type, 1);
   }

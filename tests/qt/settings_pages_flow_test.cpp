@@ -52,11 +52,12 @@ class SettingsPagesFlowTest : public ::testing::Test {
  protected:
   SettingsPagesFlowTest() {
     ws_.WriteLanguageTexts({60, 254, 255, 256, 260, 500, 501, 502, 504, 515, 516, 517, 518});
-    const sim::ModelSpec& spec = sim::Spec(sim::Model::kK7Pro);
-    comm_.RegisterMode(sim::kVendorId, spec.cable_pid, spec.cable_device_id, spec.device_type, 0);
+    const sim::ModelTraits& traits = sim::Traits(sim::Model::kK7Pro);
+    comm_.RegisterMode(sim::kVendorId, traits.cable_pid, traits.cable_device_id, traits.device_type,
+                       0);
     mouse_ = bus_.AddMouse(sim::Model::kK7Pro, sim::Attachment::kCable);
     comm_.RebuildDeviceList();
-    comm_.SetSelectedType(spec.device_type);
+    comm_.SetSelectedType(traits.device_type);
     std::filesystem::create_directories(ws_.Dir() + "db");
     EXPECT_TRUE(ProfileStore::Instance().OpenForModel(ws_.Dir(), "K7"));
     profile_ = RefreshProfileList(toolkit_, ProfileStore::Instance());

@@ -47,7 +47,7 @@ class Program {
         link(comm, tk, device_list, host),
         context{comm, ProfileStore::Instance(), tk, clock, state} {
     for (sim::Model m : sim::AllModels()) {
-      const sim::ModelSpec& s = sim::Spec(m);
+      const sim::ModelTraits& s = sim::Traits(m);
       comm.RegisterMode(sim::kVendorId, s.cable_pid, s.cable_device_id, s.device_type, 0);
       comm.RegisterMode(sim::kVendorId, s.receiver_pid, s.receiver_device_id, s.device_type, 1);
     }
@@ -131,7 +131,8 @@ class Rig {
     const int mode =
         attachment_ == sim::Attachment::kReceiver ? device::kModeReceiver : device::kModeCable;
     program.reset();
-    program = std::make_unique<Program>(bus, clock, ws.Dir(), sim::Spec(model_).device_type, mode);
+    program =
+        std::make_unique<Program>(bus, clock, ws.Dir(), sim::Traits(model_).device_type, mode);
     bus.ClearLog();
     clock.ClearSleeps();
     ws.ClearTrace();

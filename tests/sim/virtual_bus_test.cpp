@@ -229,7 +229,7 @@ TEST_F(VirtualBusTest, DefaultKeyTableFollowsTheButtonCount) {
   for (Model m : sim::AllModels()) {
     const auto table = sim::DefaultKeyTable(m);
     EXPECT_TRUE(std::equal(std::begin(six), std::end(six), table.begin()));
-    const bool has_side_buttons = sim::Spec(m).buttons == 8;
+    const bool has_side_buttons = sim::Traits(m).buttons == 8;
     EXPECT_EQ(table[24] != 0, has_side_buttons);
   }
 }

@@ -94,7 +94,7 @@ class WorkerTest : public ::testing::Test {
   WorkerTest() {
     ws_.WriteLanguageTexts({50, 51, 52});
     for (sim::Model m : sim::AllModels()) {
-      const sim::ModelSpec& s = sim::Spec(m);
+      const sim::ModelTraits& s = sim::Traits(m);
       comm_.RegisterMode(sim::kVendorId, s.cable_pid, s.cable_device_id, s.device_type, 0);
       comm_.RegisterMode(sim::kVendorId, s.receiver_pid, s.receiver_device_id, s.device_type, 1);
       list_.AddDevice(s.name, s.device_type, "");

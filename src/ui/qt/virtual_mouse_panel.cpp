@@ -20,7 +20,7 @@ namespace {
 
 constexpr int kRefreshMs = 500;
 
-QString ModelName(sim::Model model) { return QString::fromUtf8(sim::Spec(model).name); }
+QString ModelName(sim::Model model) { return QString::fromUtf8(sim::Traits(model).name); }
 
 }  // namespace
 
