@@ -120,8 +120,6 @@ void DeviceSide::ChangeModel(int device_type, bool with_wait_dialog) {
   ui::Toolkit& toolkit = dlg_.Toolkit();
   dlg_.WriteDeviceType(device_type);
   catalogue_.LoadModel(device_type);
-  // The two choosers show the same model.
-  toolkit.SelectData(catalogue::kModelSelector, device_type);
   if (with_wait_dialog) {
     RunTaskWithWaitDialog(toolkit, dlg_.PendingTasks(), kTaskModelReload);
   } else {
@@ -135,8 +133,6 @@ void DeviceSide::LoadModelDescription(int device_type) {
   if (device_type == catalogue_.CurrentType() && !catalogue_.CurrentModelName().empty()) return;
   catalogue_.LoadModel(device_type);
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
-  // The model selector follows the device list's choice.
-  dlg_.Toolkit().SelectData(catalogue::kModelSelector, device_type);
 }
 
 void DeviceSide::RunDeviceArrival() { DeviceInstall(task_ctx_); }

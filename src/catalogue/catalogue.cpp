@@ -214,7 +214,6 @@ void Catalogue::LoadCatalogue() {
     ctx_.toolkit.AddItem(kModelSelector, model.name, model.device_type);
   }
   const int selected = selected_index < 0 ? 0 : models[selected_index].device_type;
-  if (selected_index >= 0) ctx_.toolkit.SetCurSel(kModelSelector, selected_index);
   ctx_.toolkit.SetVisible(kModelSelector, models.size() != 1);
 
   {
@@ -251,6 +250,8 @@ bool Catalogue::LoadModelLocked(int device_type) {
     current_type_ = device_type;
     current_name_ = name;
   }
+  // The model selector always shows the model loaded, whoever chose it.
+  ctx_.toolkit.SelectData(kModelSelector, device_type);
   if (!UsableAsFileName(name)) return false;
 
   platform::EnsureDirectory(ctx_.user_data_dir + "db");

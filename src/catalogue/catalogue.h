@@ -122,9 +122,9 @@ class Catalogue {
   void LoadCatalogue();
   // Loads the description of the remembered model.
   bool LoadModel();
-  // Makes `device_type` the current model: opens its database, then applies its model file
-  // (pictures, pages, buttons). False when the model file is missing or has no "mouse"
-  // element; the previous picture, pages and buttons then stay.
+  // Makes `device_type` the current model: selects it in the model selector, opens its
+  // database, then applies its model file (pictures, pages, buttons). False when the model file is
+  // missing or has no "mouse" element; the previous picture, pages and buttons then stay.
   bool LoadModel(int device_type);
 
   std::vector<CatalogueModel> Models() const;
