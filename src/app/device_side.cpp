@@ -76,23 +76,28 @@ void DeviceSide::RegisterTasks() {
   s.set_current_profile = [this](int profile) { SetCurrentProfile(profile); };
   s.device_type = [this] { return catalogue_.CurrentType(); };
   s.lighting_in_use = [this] { return catalogue_.HasLighting(); };
-  // Left empty until their subsystems exist:
-  // buttons: decode_button_code, send_profile_key_table, refresh_button_page;
-  // macros: upload_profile_macros, refresh_macro_list;
-  // lighting: refresh_lighting_page.
+  WireSubsystems();
   settings::RegisterSettingsTasks(dlg_.Tasks(), s);
   settings::RegisterSettingsPages(dlg_.Dispatch(), s);
 
   // The device routines (tasks 1 to 4).
   task_ctx_.read_settings = [this] { return settings::GetMouseData2(settings_ctx_); };
-  // The performance and DPI pages; the key page comes with the buttons subsystem.
-  task_ctx_.refresh_pages = [this] { settings::RefreshSettingsPage(settings_ctx_); };
+  // The key page, then the performance and DPI pages.
+  task_ctx_.refresh_pages = [this] {
+    settings_ctx_.ports.buttons->RefreshButtonPage();
+    settings::RefreshSettingsPage(settings_ctx_);
+  };
   task_ctx_.refresh_profile_list = [this] {
     SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
   };
   task_ctx_.lighting_supported = [this] { return catalogue_.HasLighting(); };
-  // refresh_lighting_page stays empty until the lighting subsystem exists.
   RegisterDeviceTasks(dlg_.Tasks(), task_ctx_);
+}
+
+void DeviceSide::WireSubsystems() {
+  // The one place the subsystems meet: each built subsystem replaces its null port here.
+  settings::SubsystemPorts& ports = settings_ctx_.ports;
+  task_ctx_.lighting = ports.lighting;
 }
 
 void DeviceSide::Start() {

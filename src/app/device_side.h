@@ -72,6 +72,8 @@ class DeviceSide : public WorkerHost {
  private:
   void RegisterControls();
   void RegisterTasks();
+  // Hands each subsystem's port to the settings side and the device routines.
+  void WireSubsystems();
   // A model chosen in the selector (with the wait dialog) or in the device list (without).
   void ChangeModel(int device_type, bool with_wait_dialog);
 

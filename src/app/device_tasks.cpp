@@ -18,7 +18,7 @@ void RefreshProfileList(DeviceTaskContext& ctx) {
 
 void RefreshPages(DeviceTaskContext& ctx) {
   if (ctx.refresh_pages) ctx.refresh_pages();
-  if (LightingSupported(ctx) && ctx.refresh_lighting_page) ctx.refresh_lighting_page();
+  if (LightingSupported(ctx)) ctx.lighting->RefreshLightingPage();
 }
 
 // The settings read and the page refresh that follows it; the failure is traced with `mode`.
@@ -37,7 +37,7 @@ bool ReadAndRefresh(DeviceTaskContext& ctx, int mode) {
 bool FirstDeviceRead(DeviceTaskContext& ctx) {
   if (ctx.first_read_done.load()) return false;
   ctx.link.UpdateDeviceList();
-  if (LightingSupported(ctx) && ctx.refresh_lighting_page) ctx.refresh_lighting_page();
+  if (LightingSupported(ctx)) ctx.lighting->RefreshLightingPage();
   const int mode = ctx.comm.GetConnectMode();
   if (mode == kNoDevice) {
     Trace(2, "没有检测到设备");

@@ -10,6 +10,7 @@
 #include "device/device_link_window.h"
 #include "device/driver_comm.h"
 #include "platform/clock.h"
+#include "settings/subsystem_ports.h"
 
 namespace app {
 
@@ -17,6 +18,7 @@ namespace app {
 // list, catalogue); the main window fills them before the worker starts. An empty hook does
 // nothing: an empty read_settings counts as a read that succeeded with nothing to read, an
 // empty refresh hook has nothing to refresh, an empty lighting_supported means no lighting.
+// The lighting page is refreshed through the lighting subsystem's port.
 struct DeviceTaskContext {
   DeviceTaskContext(device::DeviceLinkWindow& link_window, DriverComm& driver,
                     platform::Clock& time)
@@ -31,7 +33,7 @@ struct DeviceTaskContext {
   // The key page with its key function texts, the performance page and the shown device
   // version, from the store.
   std::function<void()> refresh_pages;
-  std::function<void()> refresh_lighting_page;
+  settings::LightingPort* lighting = &settings::NullLightingPort();
   std::function<void()> refresh_profile_list;
   // Whether the selected model has a lighting page (from its description).
   std::function<bool()> lighting_supported;

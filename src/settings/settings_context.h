@@ -1,6 +1,6 @@
 // What the settings reads, writes and page handlers work with. The main window fills it once:
-// the shared objects by reference, its own state through small functions, and hooks for the
-// parts other subsystems own (buttons, macros, lighting). An empty hook is skipped.
+// the shared objects by reference, its own state through small functions, and the ports of
+// the subsystems that own buttons, macros and lighting (null ports until those are wired).
 //
 // Wiring in the main window, besides RegisterSettingsTasks / RegisterSettingsPages and
 // InitSettingsPages once the pages exist: the worker's settings read is GetMouseData2 followed
@@ -14,6 +14,7 @@
 #include <string>
 
 #include "settings/settings_model.h"
+#include "settings/subsystem_ports.h"
 
 class DriverComm;
 class ProfileStore;
@@ -56,19 +57,8 @@ struct SettingsContext {
   // Whether the model has a lighting page.
   std::function<bool()> lighting_in_use;
 
-  // --- owned by other subsystems ---
-  // Decodes button n's four key-table bytes into the profile's button rows. Empty: the raw
-  // key table is still read and kept, but no button rows are stored.
-  std::function<void(int n, uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3)> decode_button_code;
-  // Profile application: collect and upload the profile's macros (waiting its own 100 ms when
-  // it uploads), then build and send the key table. Both run inside ApplyProfile's online
-  // checks.
-  std::function<void()> upload_profile_macros;
-  std::function<void()> send_profile_key_table;
-  // Page refreshes of the button page, the macro list and the lighting page.
-  std::function<void()> refresh_button_page;
-  std::function<void()> refresh_macro_list;
-  std::function<void()> refresh_lighting_page;
+  // --- owned by other subsystems: buttons, macros, lighting ---
+  SubsystemPorts ports;
 };
 
 // Connects the mode and the guard to the device link's window side.

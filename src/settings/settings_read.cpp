@@ -60,10 +60,10 @@ void KeyTableStep(SettingsContext& context) {
     last_ok = ReadPage(context, static_cast<uint8_t>(kKeyFirstCommand + i), static_cast<uint8_t>(i),
                        pages.data() + i * kPageBytes);
   }
-  if (!last_ok || !context.decode_button_code) return;
+  if (!last_ok) return;
   for (int n = 0; n < 8; ++n) {
-    context.decode_button_code(n, pages[4 * n], pages[4 * n + 1], pages[4 * n + 2],
-                               pages[4 * n + 3]);
+    context.ports.buttons->DecodeButtonCode(n, pages[4 * n], pages[4 * n + 1], pages[4 * n + 2],
+                                            pages[4 * n + 3]);
   }
 }
 

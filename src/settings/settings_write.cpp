@@ -52,12 +52,10 @@ void RefreshProfiles(SettingsContext& context) {
   if (profile > 0 && context.set_current_profile) context.set_current_profile(profile);
 }
 
-void Run(const std::function<void()>& hook) {
-  if (hook) hook();
-}
-
 void RefreshLighting(SettingsContext& context) {
-  if (context.lighting_in_use && context.lighting_in_use()) Run(context.refresh_lighting_page);
+  if (context.lighting_in_use && context.lighting_in_use()) {
+    context.ports.lighting->RefreshLightingPage();
+  }
 }
 
 }  // namespace
@@ -126,15 +124,15 @@ SettingsImage BuildProfileImage(SettingsContext& context) {
 }
 
 void ApplyProfile(SettingsContext& context) {
-  Run(context.refresh_button_page);
+  context.ports.buttons->RefreshButtonPage();
   RefreshSettingsPage(context);
   RefreshLighting(context);
 
-  Run(context.upload_profile_macros);
+  context.ports.macros->UploadProfileMacros();
   const auto check = [&] { return OnlineCheck(context, device::kStatusOfflineSilent); };
   if (!check()) return;
   if (!check()) return;
-  Run(context.send_profile_key_table);
+  context.ports.buttons->SendProfileKeyTable();
   if (!check()) return;
   const SettingsImage s = BuildProfileImage(context);
   if (!check()) return;
@@ -155,17 +153,17 @@ void RestoreSection(SettingsContext& context) {
   switch (section) {
     case kSectionButtons:
       ReadKeyTable(context);
-      Run(context.refresh_button_page);
+      context.ports.buttons->RefreshButtonPage();
       break;
     case kSectionSettings:
       ReadSettingsImage(context);
       RefreshSettingsPage(context);
       break;
     case kSectionLighting:
-      Run(context.refresh_lighting_page);
+      context.ports.lighting->RefreshLightingPage();
       break;
     case kSectionMacros:
-      Run(context.refresh_macro_list);
+      context.ports.macros->RefreshMacroList();
       break;
     case kSectionAll:
       GetMouseData2(context);
@@ -185,8 +183,8 @@ void RestoreFactory(SettingsContext& context) {
   WriteText(context, kLockRightKey, "0");
   RefreshProfiles(context);
   GetMouseData(context);
-  Run(context.refresh_button_page);
-  Run(context.refresh_macro_list);
+  context.ports.buttons->RefreshButtonPage();
+  context.ports.macros->RefreshMacroList();
   RefreshSettingsPage(context);
   RefreshLighting(context);
 }

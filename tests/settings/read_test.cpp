@@ -2,6 +2,7 @@
 // online checks and the trace lines.
 #include <cstring>
 
+#include "support/recording_ports.h"
 #include "settings_fixture.h"
 
 namespace {
@@ -95,10 +96,9 @@ TEST(SettingsRead, GetMouseData2UsesTheCachedInformationBlock) {
   Rig rig(Model::kK7Pro);
   rig.bus.SetBattery(rig.mouse, 55, true);
   rig.Start();  // the identity pass caches the block with the new battery
-  std::vector<std::vector<uint8_t>> decoded;
-  rig.ctx().decode_button_code = [&](int n, uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
-    decoded.push_back({static_cast<uint8_t>(n), a, b, c, d});
-  };
+  devtest::RecordingPorts ports;
+  rig.ctx().ports = ports.Ports();
+  const auto& decoded = ports.decoded;
 
   EXPECT_TRUE(settings::GetMouseData2(rig.ctx()));
 
@@ -117,8 +117,8 @@ TEST(SettingsRead, GetMouseData2UsesTheCachedInformationBlock) {
   ASSERT_EQ(decoded.size(), 8u);
   for (int n = 0; n < 8; ++n) {
     EXPECT_EQ(decoded[n],
-              (std::vector<uint8_t>{static_cast<uint8_t>(n), keys[4 * n], keys[4 * n + 1],
-                                    keys[4 * n + 2], keys[4 * n + 3]}));
+              (std::array<uint8_t, 5>{static_cast<uint8_t>(n), keys[4 * n], keys[4 * n + 1],
+                                      keys[4 * n + 2], keys[4 * n + 3]}));
   }
   EXPECT_EQ(rig.p().tk.Snapshot(settings::kDpiSlider).range_max, 612);
   EXPECT_EQ(rig.p().Get("dpi_group5_value"), "26000");
@@ -262,13 +262,13 @@ TEST(SettingsRead, FailedLastKeyPageDecodesNoButtons) {
   ScriptedMouse mouse;
   mouse.failing = {{0x08, 0x03}};
   ScriptedRig rig(mouse);
-  int decoded = 0;
-  rig.ctx.decode_button_code = [&](int, uint8_t, uint8_t, uint8_t, uint8_t) { ++decoded; };
+  devtest::RecordingPorts ports;
+  rig.ctx.ports = ports.Ports();
   rig.state.key_pages.fill(0xEE);
 
   EXPECT_TRUE(settings::ReadKeyTable(rig.ctx));
 
-  EXPECT_EQ(decoded, 0);
+  EXPECT_TRUE(ports.decoded.empty());
   EXPECT_EQ(rig.state.key_pages[0], 0) << "the pages that answered are kept";
   EXPECT_EQ(rig.state.key_pages[35], 0xEE) << "the failed page keeps what it held";
 }

@@ -1,7 +1,9 @@
 // Page handlers store first and queue a task; the task routines send what is stored. Frames
 // are checked in the virtual mouse's log of received reports, and in its settings image.
+#include <algorithm>
 #include <functional>
 
+#include "support/recording_ports.h"
 #include "settings_fixture.h"
 
 namespace {
@@ -424,10 +426,9 @@ TEST(SettingsWrite, EveryWriterChecksTheLinkFirst) {
 // unknown ones zero.
 TEST(SettingsWrite, ApplyProfileOnAnUnreadImage) {
   Rig rig(Model::kK7Mouse);
-  std::vector<std::string> order;
-  rig.ctx().refresh_button_page = [&] { order.push_back("buttons"); };
-  rig.ctx().upload_profile_macros = [&] { order.push_back("macros"); };
-  rig.ctx().send_profile_key_table = [&] { order.push_back("keys"); };
+  devtest::RecordingPorts ports;
+  rig.ctx().ports = ports.Ports();
+  const auto& order = ports.calls;
   const auto before = rig.MouseImage();
 
   s::ApplyProfile(rig.ctx());
@@ -534,17 +535,13 @@ TEST(SettingsWrite, SectionRestoresRunTheirReadBack) {
   struct Case {
     int section;
     const char* hook;
-  } cases[] = {{1, "buttons"}, {3, "lighting"}, {4, "macros"}};
+  } cases[] = {{1, "buttons"}, {3, "lighting"}, {4, "macro list"}};
   for (const Case& c : cases) {
     Rig rig(Model::kK7Mouse);
-    std::vector<std::string> ran;
-    std::vector<int> decoded;
-    rig.ctx().refresh_button_page = [&] { ran.push_back("buttons"); };
-    rig.ctx().refresh_lighting_page = [&] { ran.push_back("lighting"); };
-    rig.ctx().refresh_macro_list = [&] { ran.push_back("macros"); };
-    rig.ctx().decode_button_code = [&](int n, uint8_t, uint8_t, uint8_t, uint8_t) {
-      decoded.push_back(n);
-    };
+    devtest::RecordingPorts ports;
+    rig.ctx().ports = ports.Ports();
+    const auto& ran = ports.calls;
+    const auto& decoded = ports.decoded;
     rig.p().state.pending_section = c.section;
     rig.p().tasks.Append(17);
     rig.p().RunTasks();
@@ -562,8 +559,8 @@ TEST(SettingsWrite, FactoryResetRestoresEverythingAndReadsItAll) {
   p.Set("lock_rightkey", "1");
   p.Set("sleep_light", "120");
   rig.SetMouseBytes(8, {120});
-  int macro_refreshes = 0;
-  rig.ctx().refresh_macro_list = [&] { ++macro_refreshes; };
+  devtest::RecordingPorts ports;
+  rig.ctx().ports = ports.Ports();
 
   p.tk.QueueMessageAnswer(ui::kResultOk);
   p.Notify(s::kFactoryResetButton, ui::kNotifyClicked);
@@ -580,7 +577,7 @@ TEST(SettingsWrite, FactoryResetRestoresEverythingAndReadsItAll) {
   EXPECT_EQ(p.Get("lock_rightkey"), "0");
   EXPECT_EQ(p.Get("sleep_light"), "2") << "read back from the restored mouse";
   EXPECT_EQ(p.tk.GetCurData(s::kSleepSelector), 2);
-  EXPECT_EQ(macro_refreshes, 1);
+  EXPECT_EQ(std::count(ports.calls.begin(), ports.calls.end(), "macro list"), 1);
   EXPECT_EQ(rig.Sent(0x02).size(), 4u) << "the four information pages";
 }
 

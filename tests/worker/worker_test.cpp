@@ -2,6 +2,7 @@
 // turns run by hand (and once on the real thread), the task table's pauses and wait-dialog
 // ends, dropped codes, the firmware-tool hand-back, the idle status poll, plug events and the
 // device routines.
+#include "support/recording_ports.h"
 #include "app/worker.h"
 
 #include <gtest/gtest.h>
@@ -396,15 +397,18 @@ TEST_F(WorkerTest, FirstReadSucceedsAtMostOnce) {
 
 TEST_F(WorkerTest, LightingPageFollowsTheModel) {
   AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
-  int lighting_refreshes = 0;
+  devtest::RecordingPorts ports;
   bool supported = false;
-  ctx_.refresh_lighting_page = [&] { ++lighting_refreshes; };
+  ctx_.lighting = &ports;
+  const auto lighting_refreshes = [&] {
+    return std::count(ports.calls.begin(), ports.calls.end(), "lighting");
+  };
   ctx_.lighting_supported = [&] { return supported; };
   EXPECT_TRUE(app::FirstDeviceRead(ctx_));
-  EXPECT_EQ(lighting_refreshes, 0);
+  EXPECT_EQ(lighting_refreshes(), 0);
   supported = true;
   EXPECT_TRUE(app::ModelReload(ctx_));
-  EXPECT_EQ(lighting_refreshes, 1);
+  EXPECT_EQ(lighting_refreshes(), 1);
 }
 
 TEST_F(WorkerTest, ModelReloadWithAndWithoutDialog) {
