@@ -4,10 +4,10 @@
 
 #include "app_fixture.h"
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "platform/utf8.h"
 #include "ui/frame_controls.h"
-#include "ui/language.h"
 #include "ui/manager.h"
 
 namespace {
@@ -19,7 +19,7 @@ class DeviceMainDlgTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::SetProgramDir(MOUSE_DATA_DIR);
-    ui::SetLanguageId(1033);
+    platform::SetLanguageId(1033);
     dlg_.SetExitProcess([this](int code) { exits_.push_back(code); });
   }
   void TearDown() override {
@@ -83,7 +83,7 @@ TEST_F(DeviceMainDlgTest, InitialisationAddsTrayIconTabsFirstTaskAndTimer) {
   // The first tab: its layout alone, no tab row.
   EXPECT_EQ(ShownLayout(), 49);
   EXPECT_FALSE(Visible(frame::kTabs));
-  EXPECT_EQ(dlg_.PendingTasks().TakeFirst(), app::kTaskFirstRead);
+  EXPECT_EQ(dlg_.PendingTasks().TakeFirst(), ui::kTaskFirstRead);
   EXPECT_EQ(tk_.StartedTimerPeriod(), 10);
 }
 

@@ -20,10 +20,10 @@
 #include "device/hid.h"
 #include "platform/app_key.h"
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "qt_app.h"
 #include "ui/frame_controls.h"
-#include "ui/language.h"
 #include "ui/qt/qt_toolkit.h"
 
 namespace {
@@ -54,7 +54,7 @@ class QtWindowTest : public ::testing::Test {
   void SetUp() override {
     qt_test::EnsureQtApp();
     platform::SetProgramDir(MOUSE_DATA_DIR);
-    ui::SetLanguageId(1033);
+    platform::SetLanguageId(1033);
     toolkit_ = std::make_unique<ui::qt::QtToolkit>();
     window_ = toolkit_->BuildMainWindow("Test Center");
     // The window alone: no worker thread or hot-plug behind it.

@@ -8,7 +8,7 @@
 #include <functional>
 #include <thread>
 
-#include "settings/settings_keys.h"
+#include "store/settings_keys.h"
 #include "store_fixture.h"
 
 namespace store_test {
