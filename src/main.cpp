@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
                                                              : sim::Attachment::kReceiver;
     bus->AddMouse(sim::ModelFromName(simulate->model).value_or(sim::Model::kK7Mouse), attachment);
     if (sim_log && !sim::WriteLog(*bus, *sim_log)) {
-      Trace(4, "Simulation log %s cannot be written", sim_log->c_str());
+      Trace(mouselog::kError, "Simulation log %s cannot be written", sim_log->c_str());
     }
     virtual_bus = bus.get();
     return bus;

@@ -6,6 +6,10 @@
 
 #include "log/trace.h"
 #include "platform/language.h"
+#include "settings/settings_model.h"
+#include "settings/settings_page.h"
+#include "ui/frame_controls.h"
+#include "ui/task_table.h"
 
 namespace app {
 
@@ -45,28 +49,28 @@ DeviceLinkWindow::DeviceLinkWindow(DriverComm& comm, ui::Toolkit& toolkit,
 
 void DeviceLinkWindow::ShowDisconnected(bool hide_device_list) {
   device_connected_.store(false);
-  toolkit_.SetTitle(kConnectionLabel, LanguageText(50));
-  toolkit_.SelectTab(kPageTabs, 0);
-  toolkit_.SetVisible(kPageTabs, false);
-  toolkit_.SetVisible(kConnectHint, true);
+  toolkit_.SetTitle(ui::frame::kConnection, LanguageText(50));
+  toolkit_.SelectTab(ui::frame::kTabs, 0);
+  toolkit_.SetVisible(ui::frame::kTabs, false);
+  toolkit_.SetVisible(ui::frame::kConnectHint, true);
   if (hide_device_list) {
-    toolkit_.SetVisible(kPlaceholderPicture, true);
-    toolkit_.SetVisible(kPlaceholderArea, true);
-    toolkit_.SetVisible(DeviceListControl::kControlId, false);
+    toolkit_.SetVisible(ui::frame::kHomePicture, true);
+    toolkit_.SetVisible(ui::frame::kHomeArea, true);
+    toolkit_.SetVisible(catalogue::kDeviceList, false);
   }
 }
 
 void DeviceLinkWindow::ShowConnected(int mode) {
   if (mode == kModeReceiver) mode_.store(kModeReceiver);
-  toolkit_.SetVisible(kConnectHint, false);
-  toolkit_.SetVisible(kPageTabs, true);
-  toolkit_.SelectTab(kPageTabs, 1);
-  toolkit_.SetTitle(kConnectionLabel, LanguageText(mode == kModeCable ? 51 : 52));
+  toolkit_.SetVisible(ui::frame::kConnectHint, false);
+  toolkit_.SetVisible(ui::frame::kTabs, true);
+  toolkit_.SelectTab(ui::frame::kTabs, 1);
+  toolkit_.SetTitle(ui::frame::kConnection, LanguageText(mode == kModeCable ? 51 : 52));
   device_list_.SetDeviceState(comm_.SelectedType(), mode, 1);
   device_connected_.store(true);
-  toolkit_.SetVisible(kPlaceholderPicture, false);
-  toolkit_.SetVisible(kPlaceholderArea, false);
-  toolkit_.SetVisible(DeviceListControl::kControlId, true);
+  toolkit_.SetVisible(ui::frame::kHomePicture, false);
+  toolkit_.SetVisible(ui::frame::kHomeArea, false);
+  toolkit_.SetVisible(catalogue::kDeviceList, true);
 }
 
 void DeviceLinkWindow::UpdateDeviceList() {
@@ -103,38 +107,38 @@ void DeviceLinkWindow::UpdateDeviceList() {
     const int mode = comm_.GetConnectMode();
     if (mode == kModeCable) {
       ShowConnected(kModeCable);
-      Trace(2, "UpdateDeviceList, USB 显示: 当前模式: %d", mode);
+      Trace(mouselog::kInfo, "UpdateDeviceList, USB 显示: 当前模式: %d", mode);
     } else if (mode == kModeReceiver) {
       ShowConnected(kModeReceiver);
-      Trace(2, "UpdateDeviceList, 2.4G 显示: 当前模式: %d", mode);
+      Trace(mouselog::kInfo, "UpdateDeviceList, 2.4G 显示: 当前模式: %d", mode);
     } else {
       ShowDisconnected(true);
-      Trace(2, "UpdateDeviceList, 隐藏: 当前模式: %d", mode);
+      Trace(mouselog::kInfo, "UpdateDeviceList, 隐藏: 当前模式: %d", mode);
     }
   } else {
     device_present_.store(false);
     ShowDisconnected(true);
     host_.StopMacroRecording();
-    Trace(2, "UpdateDeviceList, 无设备隐藏");
+    Trace(mouselog::kInfo, "UpdateDeviceList, 无设备隐藏");
   }
 }
 
 void DeviceLinkWindow::UpdateUSBDevice(const DeviceChange& change) {
   const std::string name = UpperAscii(change.name);
-  Trace(2, "UpdateUSBDevice path: %s", name.c_str());
+  Trace(mouselog::kInfo, "UpdateUSBDevice path: %s", name.c_str());
   char pattern[48];
   for (const ModeRecord& m : comm_.Modes()) {
     if (change.event == kDeviceArrival) {
       std::snprintf(pattern, sizeof pattern, "VID_%04X&PID_%04X", m.vid, m.pid);
       if (name.find(pattern) == std::string::npos) continue;
-      if (comm_.IsCommandInterfacePath(change.path)) host_.AppendTask(2);
+      if (comm_.IsCommandInterfacePath(change.path)) host_.AppendTask(ui::kTaskArrival);
       return;
     }
     if (change.event == kDeviceRemoveComplete) {
       if (!device_present_.load()) return;
       std::snprintf(pattern, sizeof pattern, "VID_%04X&PID_%04X&MI_02", m.vid, m.pid);
       if (name.find(pattern) == std::string::npos) continue;
-      host_.AppendTask(3);
+      host_.AppendTask(ui::kTaskRemoval);
       return;
     }
   }
@@ -146,15 +150,15 @@ bool DeviceLinkWindow::StartHotplug() {
 }
 
 void DeviceLinkWindow::ShowReceiverLinked() {
-  toolkit_.SetVisible(kPlaceholderPicture, false);
-  toolkit_.SetVisible(kPlaceholderArea, false);
-  toolkit_.SetVisible(DeviceListControl::kControlId, true);
-  toolkit_.SetVisible(kPageTabs, true);
-  toolkit_.SetTitle(kConnectionLabel, LanguageText(52));
+  toolkit_.SetVisible(ui::frame::kHomePicture, false);
+  toolkit_.SetVisible(ui::frame::kHomeArea, false);
+  toolkit_.SetVisible(catalogue::kDeviceList, true);
+  toolkit_.SetVisible(ui::frame::kTabs, true);
+  toolkit_.SetTitle(ui::frame::kConnection, LanguageText(52));
   device_connected_.store(true);
   device_list_.SetDeviceState(kReceiverModelType, kModeReceiver, 1);
-  toolkit_.SelectTab(kPageTabs, 1);
-  toolkit_.SetVisible(kConnectHint, false);
+  toolkit_.SelectTab(ui::frame::kTabs, 1);
+  toolkit_.SetVisible(ui::frame::kConnectHint, false);
   mode_.store(kModeReceiver);
 }
 
@@ -169,8 +173,8 @@ void DeviceLinkWindow::PollNotifications() {
   uint8_t report[65] = {};
   comm_.ReadNotification(report, sizeof report);
   if (report[0] != 0) {
-    Trace(2, "mouse notify data: %02X %02X %02X %02X %02X %02X", report[0], report[1], report[2],
-          report[3], report[4], report[5]);
+    Trace(mouselog::kInfo, "mouse notify data: %02X %02X %02X %02X %02X %02X", report[0], report[1],
+          report[2], report[3], report[4], report[5]);
   }
   if (report[0] != 0x09 || report[1] != 0xFA) return;
   HandleNotification(report);
@@ -180,16 +184,16 @@ void DeviceLinkWindow::HandleNotification(const uint8_t* report) {
   const int value = report[3];
   switch (report[2]) {
     case 2:
-      Trace(2, "上报dongle和设备的连接状态: %d", value);
+      Trace(mouselog::kInfo, "上报dongle和设备的连接状态: %d", value);
       if (value == 1) {
         ShowReceiverLinked();
         host_.RunDeviceArrival();
       } else {
         device_connected_.store(false);
-        toolkit_.SetTitle(kConnectionLabel, LanguageText(50));
-        toolkit_.SelectTab(kPageTabs, 0);
-        toolkit_.SetVisible(kPageTabs, false);
-        toolkit_.SetVisible(kConnectHint, true);
+        toolkit_.SetTitle(ui::frame::kConnection, LanguageText(50));
+        toolkit_.SelectTab(ui::frame::kTabs, 0);
+        toolkit_.SetVisible(ui::frame::kTabs, false);
+        toolkit_.SetVisible(ui::frame::kConnectHint, true);
         device_list_.SetDeviceState(kReceiverModelType, kModeReceiver, 0);
         comm_.FlushNotifications();
         host_.StopMacroRecording();
@@ -203,17 +207,12 @@ void DeviceLinkWindow::HandleNotification(const uint8_t* report) {
       if (!device_connected_.load()) ShowReceiverLinked();
       break;
     case 5:
-      toolkit_.SetBattery(kBatteryControl, value & 0x7F, (value >> 7) != 0);
-      Trace(2, "上报当前电量信息: %d", value);
+      toolkit_.SetBattery(ui::frame::kBattery, value & 0x7F, (value >> 7) != 0);
+      Trace(mouselog::kInfo, "上报当前电量信息: %d", value);
       break;
     case 9:
-      toolkit_.SelectData(kReportRateControl, value);
-      if (value == kReportRate8000) {
-        toolkit_.SetCheck(kSensorOption3, false);
-        toolkit_.SetEnabled(kSensorOption3, false);
-      } else {
-        toolkit_.SetEnabled(kSensorOption3, true);
-      }
+      toolkit_.SelectData(settings::kReportRateList, value);
+      settings::ShowOption3For(toolkit_, value);
       if (!device_connected_.load()) ShowReceiverLinked();
       break;
     default:

@@ -14,6 +14,7 @@
 #include "device/driver_comm.h"
 #include "device/hotplug_monitor.h"
 #include "settings/settings_context.h"
+#include "ui/frame_controls.h"
 #include "ui/toolkit.h"
 #include "ui/window_messages.h"
 
@@ -21,18 +22,6 @@ namespace app {
 
 // The model the receiver link notifications mark in the device list.
 inline constexpr int kReceiverModelType = 101;
-
-// Controls of the main window this side touches.
-inline constexpr int kBatteryControl = 44;
-inline constexpr int kConnectionLabel = 45;  // "the window title" of the connection state
-inline constexpr int kPageTabs = 48;
-inline constexpr int kPlaceholderPicture = 57;
-inline constexpr int kPlaceholderArea = 58;
-inline constexpr int kConnectHint = 59;
-inline constexpr int kReportRateControl = 109;
-inline constexpr int kSensorOption3 = 206;  // cleared and disabled at 8000 Hz
-
-inline constexpr int kReportRate8000 = 4;
 
 // What the device link asks of the window and the other subsystems. Defaults do nothing.
 class DeviceWindowHost {

@@ -17,7 +17,7 @@ void DeviceListControl::Push() {
     std::lock_guard lock(mu_);
     copy = items_;
   }
-  toolkit_.SetDeviceItems(kControlId, copy);
+  toolkit_.SetDeviceItems(catalogue::kDeviceList, copy);
 }
 
 void DeviceListControl::ClearList() {

@@ -15,8 +15,6 @@ namespace app {
 
 class DeviceListControl : public catalogue::ModelList {
  public:
-  static constexpr int kControlId = 62;
-
   explicit DeviceListControl(ui::Toolkit& toolkit) : toolkit_(toolkit) {}
 
   // The catalogue's model list.

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/window_controls.h"
 #include "log/trace.h"
 #include "platform/language.h"
 #include "platform/utf8.h"
@@ -33,6 +34,7 @@ DeviceMainDlg::DeviceMainDlg(ui::Toolkit& toolkit, DriverComm& comm, platform::A
       device_list_(toolkit),
       exit_process_([](int code) { std::_Exit(code); }),
       link_(comm, toolkit, device_list_, *this) {
+  RegisterWindowControls();
   RegisterFrameControls();
   device_side_ = std::make_unique<DeviceSide>(*this, std::move(device_options));
   toolkit_.SetListener(this);
@@ -69,7 +71,7 @@ void DeviceMainDlg::OnInitDialog() {
 void DeviceMainDlg::StartDeviceWork() { device_side_->Start(); }
 
 void DeviceMainDlg::StopDeviceWork() {
-  if (!device_side_->Stop()) Trace(4, "Worker did not stop within its time");
+  if (!device_side_->Stop()) Trace(mouselog::kError, "Worker did not stop within its time");
 }
 
 void DeviceMainDlg::OnClose() {
@@ -213,7 +215,7 @@ void DeviceMainDlg::RemoveTrayIcon() {
 
 void DeviceMainDlg::ExitProcess() {
   RemoveTrayIcon();
-  Trace(2, "Exit");
+  Trace(mouselog::kInfo, "Exit");
   exit_process_(0);
 }
 

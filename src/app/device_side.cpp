@@ -60,7 +60,7 @@ void DeviceSide::RegisterControls() {
   dispatch.OnClick(catalogue::kDeviceList, [this](int, int64_t type) {
     if (type > 0) ChangeModel(static_cast<int>(type), false);
   });
-  dispatch.OnClick(profiles::kProfileListControl, [this](int, int64_t) {
+  dispatch.OnClick(ui::frame::kProfiles, [this](int, int64_t) {
     SwitchProfile(
         dlg_.Toolkit(), store_, [this](int profile) { SetCurrentProfile(profile); },
         [this](int code) { dlg_.AppendTask(code); });
@@ -105,10 +105,10 @@ void DeviceSide::Start() {
   catalogue_.LoadCatalogue();
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
   dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());
-  dlg_.Toolkit().SetTitle(app::kConnectHint, LanguageText(kConnectHintText));
+  dlg_.Toolkit().SetTitle(ui::frame::kConnectHint, LanguageText(kConnectHintText));
   // Plug events are followed from before the first task on.
   if (start_hotplug_ && !dlg_.Link().StartHotplug()) {
-    Trace(2, "Hot-plug not available");
+    Trace(mouselog::kInfo, "Hot-plug not available");
   }
   // The first device read waits in the list for the worker's first turn.
   dlg_.AppendTask(ui::kTaskFirstRead);

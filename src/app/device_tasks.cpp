@@ -25,7 +25,7 @@ void RefreshPages(DeviceTaskContext& ctx) {
 bool ReadAndRefresh(DeviceTaskContext& ctx, int mode) {
   const bool read = !ctx.read_settings || ctx.read_settings();
   if (!read) {
-    Trace(2, "获取鼠标数据异常, 当前模式: %d", mode);
+    Trace(mouselog::kInfo, "获取鼠标数据异常, 当前模式: %d", mode);
     return false;
   }
   RefreshPages(ctx);
@@ -40,7 +40,7 @@ bool FirstDeviceRead(DeviceTaskContext& ctx) {
   if (LightingSupported(ctx)) ctx.lighting->RefreshLightingPage();
   const int mode = ctx.comm.GetConnectMode();
   if (mode == kNoDevice) {
-    Trace(2, "没有检测到设备");
+    Trace(mouselog::kInfo, "没有检测到设备");
     return false;
   }
   RefreshProfileList(ctx);
@@ -54,7 +54,7 @@ bool DeviceInstall(DeviceTaskContext& ctx) {
   ctx.link.UpdateDeviceList();
   const int mode = ctx.comm.GetConnectMode();
   if (mode == kNoDevice) {
-    Trace(2, "DeviceInstall 设备状态没有连接!");
+    Trace(mouselog::kInfo, "DeviceInstall 设备状态没有连接!");
     return false;
   }
   RefreshProfileList(ctx);
@@ -74,7 +74,7 @@ bool ModelReload(DeviceTaskContext& ctx) {
   ctx.link.UpdateDeviceList();
   const int mode = ctx.comm.GetConnectMode();
   if (mode == kNoDevice) {
-    Trace(2, "设备状态没有连接!");
+    Trace(mouselog::kInfo, "设备状态没有连接!");
     return false;
   }
   return ReadAndRefresh(ctx, mode);

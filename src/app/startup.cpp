@@ -139,13 +139,13 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
   const std::string caption = ui::Manager::GetDeviceName();
   // 3. Trace log.
   mouselog::OpenLog();
-  Trace(2, "Start %s, screen %dx%d at %d dpi, scale %d, dpi aware %d", caption.c_str(),
-        screen.width, screen.height, screen.dpi, scale, dpi_aware ? 1 : 0);
+  Trace(mouselog::kInfo, "Start %s, screen %dx%d at %d dpi, scale %d, dpi aware %d",
+        caption.c_str(), screen.width, screen.height, screen.dpi, scale, dpi_aware ? 1 : 0);
   // 4. One copy only: a later one brings the first to the front and leaves.
   ui::Toolkit& toolkit = frontend.Toolkit();
   platform::SingleInstance instance(caption);
   if (!instance.Acquire([&toolkit] { toolkit.RaiseWindow(); })) {
-    if (instance.AskFirstToRaise()) Trace(2, "SetForegroundWindow");
+    if (instance.AskFirstToRaise()) Trace(mouselog::kInfo, "SetForegroundWindow");
     mouselog::CloseLog();
     return 0;
   }
@@ -160,7 +160,7 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
   // 9. Data folders.
   const std::string user_data = platform::UserDataDir();
   PrepareDataFolders(user_data);
-  Trace(2, "Language %d, data folder %s", language, user_data.c_str());
+  Trace(mouselog::kInfo, "Language %d, data folder %s", language, user_data.c_str());
 
   // 11. The main window, with the device link behind it.
   {
@@ -171,7 +171,7 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
     std::shared_ptr<void> session = on_session ? on_session(*bus, dialog) : nullptr;
     dialog.Run(frontend);
     session.reset();
-    Trace(2, "Main window ended");
+    Trace(mouselog::kInfo, "Main window ended");
   }
   // 12. Shut-down.
   mouselog::CloseLog();

@@ -8,6 +8,7 @@
 #include "platform/language.h"
 #include "platform/paths.h"
 #include "store/profile_store.h"
+#include "ui/frame_controls.h"
 #include "xml/xml_document.h"
 
 namespace catalogue {
@@ -260,15 +261,15 @@ bool Catalogue::LoadModelLocked(int device_type) {
   if (!ReadModelFile(platform::ProgramDir() + "device/" + name + ".xml", file)) return false;
 
   if (file.has_image) {
-    ctx_.toolkit.SetImage(kModelPicture, file.image);
+    ctx_.toolkit.SetImage(ui::frame::kHomePicture, file.image);
     ctx_.toolkit.SetImage(kLayoutPicture, file.image);
   }
   // A model file without a menu offers none of the optional pages.
   const bool lighting = file.has_menu && file.light == 1;
   const bool screen = file.has_menu && file.tft == 1;
   const bool side_keys = file.has_menu && file.sidekey == 1;
-  ctx_.toolkit.SetTabItemVisible(kPageTabs, kLightingTabItem, lighting);
-  ctx_.toolkit.SetTabItemVisible(kPageTabs, kScreenTabItem, screen);
+  ctx_.toolkit.SetTabItemVisible(ui::frame::kTabs, ui::frame::kItemLighting, lighting);
+  ctx_.toolkit.SetTabItemVisible(ui::frame::kTabs, ui::frame::kItemScreen, screen);
   for (int id : {kLeftLockLabel, kRightLockLabel, kLeftLockSwitch, kRightLockSwitch}) {
     ctx_.toolkit.SetVisible(id, side_keys);
   }

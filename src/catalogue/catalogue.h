@@ -6,6 +6,7 @@
 // screen tabs of the tab row (48) and the side-button lock switches (68 to 71).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -29,19 +30,17 @@ class ModelList {
 };
 
 // Controls the catalogue fills.
-inline constexpr int kModelPicture = 57;
 inline constexpr int kModelSelector = 61;
 inline constexpr int kDeviceList = 62;
 inline constexpr int kLayoutPicture = 63;
 inline constexpr int kMouseHotSpots = 92;
-inline constexpr int kPageTabs = 48;
 inline constexpr int kLeftLockLabel = 68;
 inline constexpr int kRightLockLabel = 69;
 inline constexpr int kLeftLockSwitch = 70;
 inline constexpr int kRightLockSwitch = 71;
-// Item ids of the tab row.
-inline constexpr int kLightingTabItem = 5;
-inline constexpr int kScreenTabItem = 7;
+inline constexpr std::array kControls{kModelSelector,  kDeviceList,     kLayoutPicture,
+                                      kMouseHotSpots,  kLeftLockLabel,  kRightLockLabel,
+                                      kLeftLockSwitch, kRightLockSwitch};
 
 struct CatalogueModel {
   std::string name;

@@ -100,8 +100,8 @@ ReportResult DriverComm::Exchange(hid::Device* device, CommandFrame& frame, bool
   const char* name = is_get ? "DriverComm::GetFeatureReport" : "DriverComm::SendFeatureReport";
   // The closing line shows the request too, even when the frame now holds the answer.
   const CommandFrame request = frame;
-  Trace(2, "%s Buffer[4]: %02X %02X %02X %02X %02X %02X %02X", name, request[4], request[5],
-        request[6], request[7], request[8], request[9], request[10]);
+  Trace(mouselog::kInfo, "%s Buffer[4]: %02X %02X %02X %02X %02X %02X %02X", name, request[4],
+        request[5], request[6], request[7], request[8], request[9], request[10]);
 
   ReportResult result = kNoAnswer;
   CommandFrame work = request;
@@ -128,7 +128,7 @@ ReportResult DriverComm::Exchange(hid::Device* device, CommandFrame& frame, bool
         std::copy_n(work.begin(), std::min<size_t>(static_cast<size_t>(got), kReportLength),
                     frame.begin());
         result = kSuccess;
-        Trace(2, "hid_get_feature_report EC_SUCCESS");
+        Trace(mouselog::kInfo, "hid_get_feature_report EC_SUCCESS");
         break;
       }
       if (status == 0) {
@@ -145,8 +145,9 @@ ReportResult DriverComm::Exchange(hid::Device* device, CommandFrame& frame, bool
     }
   }
 
-  Trace(2, "%s Buffer[4]: %02X %02X %02X %02X %02X %02X %02X, 状态: %d", name, request[4],
-        request[5], request[6], request[7], request[8], request[9], request[10], result);
+  Trace(mouselog::kInfo, "%s Buffer[4]: %02X %02X %02X %02X %02X %02X %02X, 状态: %d", name,
+        request[4], request[5], request[6], request[7], request[8], request[9], request[10],
+        result);
   return result;
 }
 
@@ -167,7 +168,7 @@ ReportResult DriverComm::RetryExchange(CommandFrame& frame, bool wait, bool is_g
   for (int attempt = 0; attempt < 3; ++attempt) {
     if (Exchange(device, frame, wait, is_get) == kSuccess) return kSuccess;
     frame = copy;
-    Trace(4, "DriverComm::GetFeatureReport: Retry %d", attempt);
+    Trace(mouselog::kError, "DriverComm::GetFeatureReport: Retry %d", attempt);
     clock_.SleepMs(kRetryPauseMs);
   }
   return kRetryFailed;
@@ -183,7 +184,8 @@ ReportResult DriverComm::GetFeatureReportRetry(CommandFrame& frame) {
 
 ReportResult DriverComm::SendScreenReport(hid::Device* device, ScreenFrame& frame) {
   std::lock_guard lock(mu_);
-  Trace(2, "DriverComm::SendFeatureReport Buffer[4]: %02X %02X %02X %02X %02X %02X %02X", frame[4],
+  Trace(mouselog::kInfo,
+        "DriverComm::SendFeatureReport Buffer[4]: %02X %02X %02X %02X %02X %02X %02X", frame[4],
         frame[5], frame[6], frame[7], frame[8], frame[9], frame[10]);
   // An interface whose output report is longer than 64 bytes takes the frame zero-padded.
   int length = static_cast<int>(kReportLength);
@@ -202,7 +204,8 @@ ReportResult DriverComm::SendScreenReport(hid::Device* device, ScreenFrame& fram
   const int pause = ScreenPauseMs();
   if (pause > 0) clock_.SleepMs(pause);
   const ReportResult result = written > 0 ? kSuccess : kSendFailed;
-  Trace(2, "DriverComm::SendFeatureReport Buffer[4]: %02X %02X %02X %02X %02X %02X %02X, 状态: %d",
+  Trace(mouselog::kInfo,
+        "DriverComm::SendFeatureReport Buffer[4]: %02X %02X %02X %02X %02X %02X %02X, 状态: %d",
         frame[4], frame[5], frame[6], frame[7], frame[8], frame[9], frame[10], result);
   return result;
 }
@@ -224,7 +227,7 @@ ReportResult DriverComm::GetFeatureTFTReport(ScreenFrame& frame) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     if (SendScreenReport(device, frame) == kSuccess) return kSuccess;
     frame = copy;
-    Trace(4, "DriverComm::GetFeatureTFTReport: Retry %d", attempt);
+    Trace(mouselog::kError, "DriverComm::GetFeatureTFTReport: Retry %d", attempt);
     clock_.SleepMs(kRetryPauseMs);
   }
   return kRetryFailed;
@@ -247,17 +250,17 @@ void DriverComm::PollBigDataConfirmation(hid::Device* device, const CommandFrame
 
 bool DriverComm::OpenBigDataMode(uint16_t size) {
   std::lock_guard lock(mu_);
-  Trace(2, "2.4G命令鼠标收发大数据");
+  Trace(mouselog::kInfo, "2.4G命令鼠标收发大数据");
   hid::Device* device = GetCommandDevice();
   if (device == nullptr) {
-    Trace(4, "2.4G命令鼠标收发大数据, 设备为空");
+    Trace(mouselog::kError, "2.4G命令鼠标收发大数据, 设备为空");
     return false;
   }
   clock_.SleepMs(kReceiverPollMs);
   CommandFrame open_frame = MakeBigDataOpenFrame();
   const ReportResult opened = SendFeatureReport(device, open_frame, false);
   if (opened != kSuccess) {
-    Trace(4, "2.4G命令鼠标收发大数据, 44命令, %d", opened);
+    Trace(mouselog::kError, "2.4G命令鼠标收发大数据, 44命令, %d", opened);
     return false;
   }
   clock_.SleepMs(kReceiverPollMs);
@@ -268,7 +271,7 @@ bool DriverComm::OpenBigDataMode(uint16_t size) {
     if (r == kSuccess) {
       sized = true;
     } else {
-      Trace(4, "2.4G命令鼠标收发大数据, 57命令, %d", r);
+      Trace(mouselog::kError, "2.4G命令鼠标收发大数据, 57命令, %d", r);
       clock_.SleepMs(kRetryPauseMs);
     }
   }
@@ -279,7 +282,7 @@ bool DriverComm::OpenBigDataMode(uint16_t size) {
   clock_.SleepMs(kReceiverPollMs);
   PollBigDataConfirmation(device, MakeBigDataSizeFrame(size), 1,
                           "2.4G命令鼠标收发大数据 57 成功 Get,", "2.4G命令鼠标收发大数据 57 Get,");
-  Trace(2, "2.4G命令鼠标收发大数据启动");
+  Trace(mouselog::kInfo, "2.4G命令鼠标收发大数据启动");
   return true;
 }
 
@@ -314,8 +317,8 @@ void DriverComm::EnumerateDevice() {
       if (!IsSupported(info.vendor_id, info.product_id)) continue;
       std::unique_ptr<hid::Device> handle = bus_.Open(info.path);
       if (!handle) continue;
-      Trace(2, "EnumerateDevice: VID: %04X, PID: %04X, usage_page: %x, usage: %x", info.vendor_id,
-            info.product_id, info.usage_page, info.usage);
+      Trace(mouselog::kInfo, "EnumerateDevice: VID: %04X, PID: %04X, usage_page: %x, usage: %x",
+            info.vendor_id, info.product_id, info.usage_page, info.usage);
       OpenEntry open;
       if (info.usage_page == 0xFF00 && info.usage == 1) {
         open.command_device = std::move(handle);
@@ -325,8 +328,8 @@ void DriverComm::EnumerateDevice() {
         open.second_device = std::move(handle);
         open.entry.is_second = 1;
         open.entry.second_output_length = info.output_report_length;
-        Trace(2, "m_int_usbdevice: VID: %04X, PID: %04X, usage_page: %x, usage: %x", info.vendor_id,
-              info.product_id, info.usage_page, info.usage);
+        Trace(mouselog::kInfo, "m_int_usbdevice: VID: %04X, PID: %04X, usage_page: %x, usage: %x",
+              info.vendor_id, info.product_id, info.usage_page, info.usage);
       } else {
         continue;  // the handle closes here
       }
@@ -532,17 +535,18 @@ bool DriverComm::IsCommandInterfacePath(const std::string& path) {
 
 void DriverComm::ReadDeviceInfo(hid::Device* device, std::array<uint8_t, 128>& block) {
   std::lock_guard lock(mu_);
-  Trace(2, "获取设备信息 开始");
+  Trace(mouselog::kInfo, "获取设备信息 开始");
   for (int half = 0; half < 2; ++half) {
     clock_.SleepMs(kCablePollMs);
     CommandFrame frame = MakeCommandFrame(0x02, 0x4F, static_cast<uint8_t>(0x80 + half));
     if (GetFeatureReport(device, frame) == kSuccess) {
       std::copy_n(frame.begin() + 6, 10, block.begin() + 10 * half);
-      Trace(2, "获取设备信息 成功, %02d-%02d-%02d-%02d-%02d-%02d-%02d-%02d-%02d-%02d-%02d",
-            block[0], block[1], block[2], block[3], block[4], block[5], block[6], block[7],
-            block[8], block[9], block[10]);
+      Trace(mouselog::kInfo,
+            "获取设备信息 成功, %02d-%02d-%02d-%02d-%02d-%02d-%02d-%02d-%02d-%02d-%02d", block[0],
+            block[1], block[2], block[3], block[4], block[5], block[6], block[7], block[8],
+            block[9], block[10]);
     } else {
-      Trace(4, "获取设备信息错误, 命令 81");
+      Trace(mouselog::kError, "获取设备信息错误, 命令 81");
     }
   }
 }
@@ -553,7 +557,7 @@ void DriverComm::ReadInfoWithRetry(hid::Device* device, std::array<uint8_t, 128>
   if (block[0] == 0 && block[1] == 0) {
     ReadDeviceInfo(device, block);
     clock_.SleepMs(kRetryPauseMs);
-    Trace(4, "获取设备信息错误, Retry 1");
+    Trace(mouselog::kError, "获取设备信息错误, Retry 1");
   }
 }
 
@@ -561,7 +565,7 @@ void DriverComm::ApplyIdentity(OpenEntry& open, const std::array<uint8_t, 128>& 
                                bool receiver) {
   DeviceEntry& e = open.entry;
   e.dev_id_text = FormatDevId(block);
-  if (receiver) Trace(2, "GetDeviceInfo %s", e.dev_id_text.c_str());
+  if (receiver) Trace(mouselog::kInfo, "GetDeviceInfo %s", e.dev_id_text.c_str());
   if (HasDevId(e.dev_id_text)) {
     // A device id registered for another vid/pid would give type 0 and lose the model; the
     // entry keeps its enumeration type then.
@@ -571,16 +575,16 @@ void DriverComm::ApplyIdentity(OpenEntry& open, const std::array<uint8_t, 128>& 
       SetTypeForIds(e.vid, e.pid, type);
     }
     e.online = 1;
-    if (receiver) Trace(2, "GetDeviceInfo dev_type: %d", e.device_type);
+    if (receiver) Trace(mouselog::kInfo, "GetDeviceInfo dev_type: %d", e.device_type);
   } else if (receiver) {
-    Trace(2, "GetDeviceInfo IsProduct 0");
+    Trace(mouselog::kInfo, "GetDeviceInfo IsProduct 0");
   }
   std::copy_n(block.begin(), e.info.size(), e.info.begin());
 }
 
 void DriverComm::GetDeviceInfo() {
   std::lock_guard lock(mu_);
-  Trace(2, "GetDeviceInfo Beg");
+  Trace(mouselog::kInfo, "GetDeviceInfo Beg");
   std::array<uint8_t, 128> block{};
   for (size_t i = 0; i < entries_.size(); ++i) {
     OpenEntry& open = entries_[i];
@@ -604,15 +608,15 @@ void DriverComm::GetDeviceInfo() {
       if (block[0] != 0 && block[1] != 0) ApplyIdentity(open, block, true);
     }
   }
-  Trace(2, "GetDeviceInfo End");
+  Trace(mouselog::kInfo, "GetDeviceInfo End");
 }
 
 bool DriverComm::IsWirelessOnline(hid::Device* device) {
   std::lock_guard lock(mu_);
-  Trace(2, "判断2.4G设备是否在线");
+  Trace(mouselog::kInfo, "判断2.4G设备是否在线");
   if (device == nullptr) device = GetCommandDevice();
   if (device == nullptr) {
-    Trace(4, "判断2.4G设备是否在线");
+    Trace(mouselog::kError, "判断2.4G设备是否在线");
     return false;
   }
   CommandFrame frame = MakeCommandFrame(0x01, 0x47, 0);

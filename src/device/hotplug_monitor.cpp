@@ -183,14 +183,14 @@ class UdevHotplugMonitor : public HotplugMonitor {
 std::unique_ptr<HotplugMonitor> HotplugMonitor::Start(Callback callback) {
   udev* context = udev_new();
   if (context == nullptr) {
-    Trace(2, "hot-plug: udev not available");
+    Trace(mouselog::kInfo, "hot-plug: udev not available");
     return nullptr;
   }
   udev_monitor* monitor = udev_monitor_new_from_netlink(context, "udev");
   if (monitor == nullptr ||
       udev_monitor_filter_add_match_subsystem_devtype(monitor, "hidraw", nullptr) < 0 ||
       udev_monitor_enable_receiving(monitor) < 0) {
-    Trace(2, "hot-plug: udev monitor not available");
+    Trace(mouselog::kInfo, "hot-plug: udev monitor not available");
     if (monitor != nullptr) udev_monitor_unref(monitor);
     udev_unref(context);
     return nullptr;

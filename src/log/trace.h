@@ -14,7 +14,7 @@ enum Level { kTrace = 0, kDebug = 1, kInfo = 2, kWarn = 3, kError = 4, kFatal = 
 // Opens "VexMouse_<yyyymmdd>_<hhmmss>.log" in the current directory for appending.
 // The clock supplies the name's time and each line's stamp (the real clock by default).
 void OpenLog(platform::Clock* clock = nullptr);
-// printf-style, UTF-8 text; lines below the threshold (2) are dropped.
+// printf-style, UTF-8 text; lines below kInfo are dropped.
 void Trace(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
 void CloseLog();
 bool LogIsOpen();

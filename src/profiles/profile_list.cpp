@@ -5,6 +5,8 @@
 
 #include "platform/language.h"
 #include "store/profile_store.h"
+#include "ui/frame_controls.h"
+#include "ui/task_table.h"
 #include "ui/toolkit.h"
 
 namespace profiles {
@@ -66,19 +68,19 @@ int RefreshProfileList(ui::Toolkit& toolkit, ProfileStore& store) {
   // The toolkit is called only after the store's lock is released: the window thread may
   // be waiting for that lock while the toolkit waits for the window thread.
   const std::string word = LanguageText("LAN", profiles::kProfileWordText);
-  toolkit.ClearItems(profiles::kProfileListControl);
+  toolkit.ClearItems(ui::frame::kProfiles);
   for (const ProfileRecord& record : list) {
-    toolkit.AddItem(profiles::kProfileListControl, profiles::ProfileDisplayName(record.name, word),
+    toolkit.AddItem(ui::frame::kProfiles, profiles::ProfileDisplayName(record.name, word),
                     record.profile);
   }
-  if (current >= 1) toolkit.SelectData(profiles::kProfileListControl, current);
+  if (current >= 1) toolkit.SelectData(ui::frame::kProfiles, current);
   return current < 1 ? 0 : current;
 }
 
 void SwitchProfile(ui::Toolkit& toolkit, ProfileStore& store,
                    const profiles::SetCurrentProfileFn& set_current_profile,
                    const profiles::AppendTaskFn& append_task) {
-  const int64_t selected = toolkit.GetCurData(profiles::kProfileListControl);
+  const int64_t selected = toolkit.GetCurData(ui::frame::kProfiles);
   if (selected < 1) return;
   const int profile = static_cast<int>(selected);
   // Set before the task is queued: the task works on the current profile.
@@ -87,6 +89,6 @@ void SwitchProfile(ui::Toolkit& toolkit, ProfileStore& store,
   // The dialog is registered before the task is queued, so a task that ends quickly still
   // finds it to close; RunModal returns at once if that already happened.
   toolkit.BeginModal(ui::ModalKind::kWait);
-  if (append_task) append_task(profiles::kApplyProfileTask);
+  if (append_task) append_task(ui::kTaskApplyProfile);
   toolkit.RunModal(ui::ModalKind::kWait);
 }

@@ -12,10 +12,6 @@ class Toolkit;
 
 namespace profiles {
 
-// The profile selector of the main window.
-inline constexpr int kProfileListControl = 64;
-// The device task that applies the newly active profile to the pages and the mouse.
-inline constexpr int kApplyProfileTask = 7;
 // Language text: the word that stands for "profile" in default names.
 inline constexpr int kProfileWordText = 60;
 inline constexpr int kDefaultProfileCount = 5;

@@ -39,7 +39,15 @@ inline constexpr int kEsportsThird = 213;
 inline constexpr int kDebounceField = 216;
 inline constexpr int kSleepSelector = 220;
 inline constexpr int kFactoryResetButton = 223;
-inline constexpr int kBatteryControl = 44;
+// Every control above: what the DPI and performance pages must build.
+inline constexpr std::array kPageControls{
+    kDpiHelpTip,        kSettingsResetButton,   kDpiControl,        kDpiSlider,
+    kDpiSendButton,     kLevelCountSelector,    kDpiSliderMinLabel, kDpiSliderMaxLabel,
+    kReportRateHelpTip, kReportRateResetButton, kReportRateList,    kLiftoffFirst,
+    kLiftoffSecond,     kLiftoffThird,          kSensorHelpTip,     kSensorOption1,
+    kSensorOption2,     kSensorOption3,         kSensorOption4,     kEsportsFirst,
+    kEsportsSecond,     kEsportsThird,          kDebounceField,     kSleepSelector,
+    kFactoryResetButton};
 
 // Notification codes of the DPI level control (100), value = the level.
 inline constexpr int kDpiLevelSelected = 2;

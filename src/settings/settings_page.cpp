@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/language.h"
+#include "settings/settings_write.h"
 #include "store/settings_keys.h"
 #include "ui/control_dispatch.h"
 #include "ui/task_table.h"
@@ -46,16 +47,6 @@ void FillReportRates(ui::Toolkit& tk, bool all_rates) {
   const auto items = ReportRateItems();
   const size_t n = all_rates ? items.size() : static_cast<size_t>(kLowRateItemCount);
   for (size_t i = 0; i < n; ++i) tk.AddItem(kReportRateList, items[i].text, items[i].code);
-}
-
-// Option 3 cannot work at 8000 Hz.
-void ShowOption3For(ui::Toolkit& tk, int rate_code) {
-  if (rate_code == kRate8000Hz) {
-    tk.SetCheck(kSensorOption3, false);
-    tk.SetEnabled(kSensorOption3, false);
-  } else {
-    tk.SetEnabled(kSensorOption3, true);
-  }
 }
 
 void SelectOne(ui::Toolkit& tk, std::initializer_list<int> group, int chosen) {
@@ -179,7 +170,7 @@ void OnReportRateReset(SettingsContext& context) {
 
 void OnSettingsReset(SettingsContext& context) {
   if (!Confirmed(context, kSettingsResetTitle, kSettingsResetText)) return;
-  context.state.pending_section = 2;
+  context.state.pending_section = kSectionSettings;
   AppendTask(context, ui::kTaskRestoreSection);
 }
 
@@ -346,6 +337,15 @@ void RegisterSettingsPages(ui::ControlDispatch& dispatch, SettingsContext& conte
   dispatch.OnClick(kSleepSelector, [c](int, int64_t) { OnSleep(*c); });
   dispatch.OnAny(kDebounceField, [c](int code, int64_t) { OnDebounce(*c, code); });
   dispatch.OnClick(kFactoryResetButton, [c](int, int64_t) { OnFactoryReset(*c); });
+}
+
+void ShowOption3For(ui::Toolkit& tk, int rate_code) {
+  if (rate_code == kRate8000Hz) {
+    tk.SetCheck(kSensorOption3, false);
+    tk.SetEnabled(kSensorOption3, false);
+  } else {
+    tk.SetEnabled(kSensorOption3, true);
+  }
 }
 
 }  // namespace settings

@@ -6,7 +6,8 @@
 
 namespace ui {
 class ControlDispatch;
-}
+class Toolkit;
+}  // namespace ui
 
 namespace settings {
 
@@ -23,6 +24,10 @@ void RebuildDpiList(SettingsContext& context);
 // The mouse switched itself to `level` (from 0): remember it, store "dpi_index" and show the
 // level and its value.
 void ShowMouseDpiLevel(SettingsContext& context, int level);
+
+// Sensor option 3 cannot work at 8000 Hz: at that rate code it is cleared and disabled,
+// at any other it is enabled.
+void ShowOption3For(ui::Toolkit& tk, int rate_code);
 
 // Registers the handlers of controls 99..109 and 198..223 (the debounce field 216 included).
 // `context` must outlive the dispatch.

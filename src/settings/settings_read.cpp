@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "profiles/profile_list.h"
 #include "store/settings_keys.h"
+#include "ui/frame_controls.h"
 #include "ui/toolkit.h"
 #include "ui/window_messages.h"
 
@@ -48,9 +49,10 @@ void DeviceInfoStep(SettingsContext& context, const uint8_t* d, const char* who)
   s.link_state = d[9];
   s.report_max = d[12];
   s.level_limit = d[14] * 256 + d[15];
-  context.toolkit.SetBattery(kBatteryControl, battery, charge);
-  Trace(2, "%s 当前电量信息: battery_value: %d, charge_flag: %d", who, battery, charge ? 1 : 0);
-  Trace(2, "%s report_max: %d", who, d[12]);
+  context.toolkit.SetBattery(ui::frame::kBattery, battery, charge);
+  Trace(mouselog::kInfo, "%s 当前电量信息: battery_value: %d, charge_flag: %d", who, battery,
+        charge ? 1 : 0);
+  Trace(mouselog::kInfo, "%s report_max: %d", who, d[12]);
 }
 
 void KeyTableStep(SettingsContext& context) {
@@ -139,10 +141,10 @@ bool GetMouseData(SettingsContext& context) {
     last_ok = ReadPage(context, kInfoCommand, static_cast<uint8_t>(kInfoFirstPage + i),
                        info.data() + i * kPageBytes);
     if (last_ok) {
-      Trace(2, "获取设备信息 成功, %02d-%02d-%02d-%02d-%02d-%02d-%02d-%02d", info[0], info[1],
-            info[2], info[3], info[4], info[5], info[6], info[7]);
+      Trace(mouselog::kInfo, "获取设备信息 成功, %02d-%02d-%02d-%02d-%02d-%02d-%02d-%02d", info[0],
+            info[1], info[2], info[3], info[4], info[5], info[6], info[7]);
     } else {
-      Trace(4, "获取设备信息错误, 命令 81");
+      Trace(mouselog::kError, "获取设备信息错误, 命令 81");
     }
   }
   if (last_ok) DeviceInfoStep(context, info.data(), "GetMouseData");

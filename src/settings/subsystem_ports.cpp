@@ -9,7 +9,7 @@ namespace {
 
 // One line per subsystem and run: enough to tell from a log why a page stayed empty.
 void NoteOnce(std::atomic<bool>& noted, const char* subsystem) {
-  if (!noted.exchange(true)) Trace(2, "%s not built: nothing to do", subsystem);
+  if (!noted.exchange(true)) Trace(mouselog::kInfo, "%s not built: nothing to do", subsystem);
 }
 
 class NullButtons final : public ButtonsPort {

@@ -7,6 +7,8 @@
 #include <functional>
 #include <map>
 
+#include "ui/toolkit.h"
+
 namespace ui {
 
 using ControlHandler = std::function<void(int code, int64_t value)>;
@@ -21,7 +23,7 @@ class ControlDispatch {
   bool Notify(int number, int code, int64_t value) const {
     auto it = handlers_.find(number);
     if (it == handlers_.end()) return false;
-    if (!it->second.any_code && code != 2) return false;
+    if (!it->second.any_code && code != kNotifyClicked) return false;
     it->second.handler(code, value);
     return true;
   }

@@ -27,12 +27,24 @@ inline constexpr int kSettingsPanel = 245;
 inline constexpr int kSettingsReturn = 246;
 // The first tab's model area (picture 57, area 58, hint 59) sits in layout 56 inside layout 49.
 inline constexpr int kHomeModelArea = 56;
+inline constexpr int kHomePicture = 57;  // the selected model's picture, or the placeholder
+inline constexpr int kHomeArea = 58;
+inline constexpr int kConnectHint = 59;
 
 // The status strip: hidden while the settings panel is open.
 inline constexpr std::array<int, 5> kStatusStrip = {kBattery, kConnection, kImport, kExport,
                                                     kProfiles};
 // Frame controls hidden on the first tab (no model page is shown there).
 inline constexpr std::array<int, 4> kModelControls = {kBattery, kImport, kExport, kProfiles};
+
+// The page layouts the tabs show.
+inline constexpr int kPageHome = 49;
+inline constexpr int kPageButtons = 50;
+inline constexpr int kPageDpi = 51;
+inline constexpr int kPageMacro = 52;
+inline constexpr int kPageLighting = 53;
+inline constexpr int kPagePerformance = 54;
+inline constexpr int kPageScreen = 55;
 
 // Tab item ids.
 inline constexpr int kItemHome = 1;
@@ -52,16 +64,27 @@ struct TabEntry {
 
 // The tab row in its order; position = index.
 inline constexpr std::array<TabEntry, 7> kTabTable = {{
-    {"icon/tab_home.png", kItemHome, 65, 49},
-    {"icon/tab_key.png", kItemButtons, 66, 50},
-    {"icon/tab_dpi.png", kItemDpi, 67, 51},
-    {"icon/tab_light.png", kItemLighting, 69, 53},
-    {"icon/tab_tft.png", kItemScreen, 71, 55},
-    {"icon/tab_macro.png", kItemMacro, 68, 52},
-    {"icon/tab_set.png", kItemPerformance, 70, 54},
+    {"icon/tab_home.png", kItemHome, 65, kPageHome},
+    {"icon/tab_key.png", kItemButtons, 66, kPageButtons},
+    {"icon/tab_dpi.png", kItemDpi, 67, kPageDpi},
+    {"icon/tab_light.png", kItemLighting, 69, kPageLighting},
+    {"icon/tab_tft.png", kItemScreen, 71, kPageScreen},
+    {"icon/tab_macro.png", kItemMacro, 68, kPageMacro},
+    {"icon/tab_set.png", kItemPerformance, 70, kPagePerformance},
 }};
 
 // Every page layout: the seven tab pages (49 to 55), then the settings panel.
-inline constexpr std::array<int, 8> kPageLayouts = {49, 50, 51, 52, 53, 54, 55, kSettingsPanel};
+inline constexpr std::array<int, 8> kPageLayouts = {kPageHome,   kPageButtons,  kPageDpi,
+                                                    kPageMacro,  kPageLighting, kPagePerformance,
+                                                    kPageScreen, kSettingsPanel};
+
+// Every frame control above, the page layouts included: what the window must build. (The
+// caption area 32 is only a region of the caption strip: nothing addresses it.)
+inline constexpr std::array kFrameControls{
+    kBackground,    kCaptionStrip, kLogo,         kCaptionText,     kCaptionText2,  kCaptionText3,
+    kClose,         kMinimize,     kMaximize,     kSettings,        kBattery,       kConnection,
+    kImport,        kExport,       kTabs,         kProfiles,        kSettingsPanel, kSettingsReturn,
+    kHomeModelArea, kHomePicture,  kHomeArea,     kConnectHint,     kPageHome,      kPageButtons,
+    kPageDpi,       kPageMacro,    kPageLighting, kPagePerformance, kPageScreen};
 
 }  // namespace ui::frame

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "support/device_test_support.h"
+#include "ui/frame_controls.h"
 #include "ui/headless/headless_toolkit.h"
 
 namespace {
@@ -140,12 +141,12 @@ TEST_F(WindowTest, UpdateDeviceListShowsTheConnectionState) {
     DeviceLinkWindow win(comm, tk, list, host);
     win.UpdateDeviceList();
 
-    EXPECT_EQ(tk.GetTitle(app::kConnectionLabel), c.title);
-    EXPECT_EQ(tk.IsVisible(app::kPageTabs), c.tabs);
-    EXPECT_EQ(tk.IsVisible(app::kConnectHint), c.hint);
-    EXPECT_EQ(tk.IsVisible(app::DeviceListControl::kControlId), c.list);
-    EXPECT_EQ(tk.IsVisible(app::kPlaceholderPicture), !c.list);
-    EXPECT_EQ(tk.Snapshot(app::kPageTabs).tab_selected, c.tabs ? 1 : 0);
+    EXPECT_EQ(tk.GetTitle(ui::frame::kConnection), c.title);
+    EXPECT_EQ(tk.IsVisible(ui::frame::kTabs), c.tabs);
+    EXPECT_EQ(tk.IsVisible(ui::frame::kConnectHint), c.hint);
+    EXPECT_EQ(tk.IsVisible(catalogue::kDeviceList), c.list);
+    EXPECT_EQ(tk.IsVisible(ui::frame::kHomePicture), !c.list);
+    EXPECT_EQ(tk.Snapshot(ui::frame::kTabs).tab_selected, c.tabs ? 1 : 0);
     EXPECT_EQ(win.Mode(), c.mode);
     EXPECT_EQ(win.DevicePresent(), c.present);
     EXPECT_EQ(win.DeviceConnected(), c.connected);
@@ -301,7 +302,7 @@ class NotificationTest : public WindowTest {
 
 TEST_F(NotificationTest, BatteryLevelAndCharging) {
   Poll({0x09, 0xFA, 0x05, 0xE4});
-  const auto battery = tk_.Snapshot(app::kBatteryControl);
+  const auto battery = tk_.Snapshot(ui::frame::kBattery);
   EXPECT_EQ(battery.battery, 100);
   EXPECT_TRUE(battery.charging);
   EXPECT_TRUE(Traced("mouse notify data: 09 FA 05 E4 00 00"));
@@ -326,7 +327,7 @@ TEST_F(NotificationTest, DpiLevelChangesOnlyWhenItDiffers) {
 TEST_F(NotificationTest, ReportWithoutMarkerIsTracedAndIgnored) {
   Poll({0x09, 0x00, 0x05, 0xE4});
   EXPECT_TRUE(Traced("mouse notify data: 09 00 05 E4 00 00"));
-  EXPECT_EQ(tk_.Snapshot(app::kBatteryControl).battery, -1);
+  EXPECT_EQ(tk_.Snapshot(ui::frame::kBattery).battery, -1);
 }
 
 TEST_F(NotificationTest, TwoPollsWithin200MsReadOnce) {
@@ -337,11 +338,11 @@ TEST_F(NotificationTest, TwoPollsWithin200MsReadOnce) {
   clock_.Advance(199);
   win_.PollNotifications();
   EXPECT_EQ(bus_.PendingInputs(notify_receiver_), 1u);
-  EXPECT_EQ(tk_.Snapshot(app::kBatteryControl).battery, 0x10);
+  EXPECT_EQ(tk_.Snapshot(ui::frame::kBattery).battery, 0x10);
   clock_.Advance(1);
   win_.PollNotifications();
   EXPECT_EQ(bus_.PendingInputs(notify_receiver_), 0u);
-  EXPECT_EQ(tk_.Snapshot(app::kBatteryControl).battery, 0x20);
+  EXPECT_EQ(tk_.Snapshot(ui::frame::kBattery).battery, 0x20);
 }
 
 TEST_F(NotificationTest, LinkLostAndRegained) {
@@ -354,10 +355,10 @@ TEST_F(NotificationTest, LinkLostAndRegained) {
   // The poll's read, then the flush's one read of the receiver's second interface.
   EXPECT_EQ(bus_.PendingInputs(notify_receiver_), 0u);
   EXPECT_EQ(bus_.ReadTimeouts(notify_receiver_), (std::vector<int>{10, 10}));
-  EXPECT_EQ(tk_.Snapshot(app::kBatteryControl).battery, -1);
-  EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T50");
-  EXPECT_FALSE(tk_.IsVisible(app::kPageTabs));
-  EXPECT_TRUE(tk_.IsVisible(app::kConnectHint));
+  EXPECT_EQ(tk_.Snapshot(ui::frame::kBattery).battery, -1);
+  EXPECT_EQ(tk_.GetTitle(ui::frame::kConnection), "T50");
+  EXPECT_FALSE(tk_.IsVisible(ui::frame::kTabs));
+  EXPECT_TRUE(tk_.IsVisible(ui::frame::kConnectHint));
   EXPECT_EQ(list_.Items()[0].mode, -1);
   EXPECT_EQ(host_.recording_stops, 1);
   EXPECT_EQ(host_.arrivals, 0);
@@ -366,24 +367,24 @@ TEST_F(NotificationTest, LinkLostAndRegained) {
   Poll({0x09, 0xFA, 0x02, 0x01});
   EXPECT_TRUE(win_.DeviceConnected());
   EXPECT_EQ(win_.Mode(), 1);
-  EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T52");
-  EXPECT_TRUE(tk_.IsVisible(app::kPageTabs));
-  EXPECT_EQ(tk_.Snapshot(app::kPageTabs).tab_selected, 1);
+  EXPECT_EQ(tk_.GetTitle(ui::frame::kConnection), "T52");
+  EXPECT_TRUE(tk_.IsVisible(ui::frame::kTabs));
+  EXPECT_EQ(tk_.Snapshot(ui::frame::kTabs).tab_selected, 1);
   EXPECT_EQ(list_.Items()[0].mode, 1);
   EXPECT_EQ(host_.arrivals, 1);
 }
 
 TEST_F(NotificationTest, ReportRateChangeOnTheMouse) {
-  tk_.AddItem(app::kReportRateControl, "1000Hz", 0);
-  tk_.AddItem(app::kReportRateControl, "8000Hz", 4);
-  tk_.SetCheck(app::kSensorOption3, true);
+  tk_.AddItem(settings::kReportRateList, "1000Hz", 0);
+  tk_.AddItem(settings::kReportRateList, "8000Hz", 4);
+  tk_.SetCheck(settings::kSensorOption3, true);
   Poll({0x09, 0xFA, 0x09, 0x04});
-  EXPECT_EQ(tk_.GetCurData(app::kReportRateControl), 4);
-  EXPECT_FALSE(tk_.GetCheck(app::kSensorOption3));
-  EXPECT_FALSE(tk_.IsEnabled(app::kSensorOption3));
+  EXPECT_EQ(tk_.GetCurData(settings::kReportRateList), 4);
+  EXPECT_FALSE(tk_.GetCheck(settings::kSensorOption3));
+  EXPECT_FALSE(tk_.IsEnabled(settings::kSensorOption3));
   Poll({0x09, 0xFA, 0x09, 0x00});
-  EXPECT_EQ(tk_.GetCurData(app::kReportRateControl), 0);
-  EXPECT_TRUE(tk_.IsEnabled(app::kSensorOption3));
+  EXPECT_EQ(tk_.GetCurData(settings::kReportRateList), 0);
+  EXPECT_TRUE(tk_.IsEnabled(settings::kSensorOption3));
 }
 
 TEST_F(NotificationTest, ReportWhileDisconnectedShowsTheConnectedState) {
@@ -391,7 +392,7 @@ TEST_F(NotificationTest, ReportWhileDisconnectedShowsTheConnectedState) {
   ASSERT_FALSE(win_.DeviceConnected());
   Poll({0x09, 0xFA, 0x03, 0x01});  // level unchanged
   EXPECT_TRUE(win_.DeviceConnected());
-  EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T52");
+  EXPECT_EQ(tk_.GetTitle(ui::frame::kConnection), "T52");
   EXPECT_EQ(host_.arrivals, 0);
 }
 
@@ -409,10 +410,10 @@ TEST_F(WindowTest, DeviceStatusReasons) {
     ui::HeadlessToolkit tk;
     app::DeviceListControl list(tk);
     DeviceLinkWindow win(comm_, tk, list, host_);
-    tk.SetTitle(app::kConnectionLabel, "before");
+    tk.SetTitle(ui::frame::kConnection, "before");
     win.OnDeviceStatus(c.reason);
-    EXPECT_EQ(tk.GetTitle(app::kConnectionLabel), c.disconnects ? "T50" : "before");
-    EXPECT_EQ(tk.IsVisible(app::kPageTabs), !c.disconnects);
+    EXPECT_EQ(tk.GetTitle(ui::frame::kConnection), c.disconnects ? "T50" : "before");
+    EXPECT_EQ(tk.IsVisible(ui::frame::kTabs), !c.disconnects);
     std::vector<std::pair<std::string, std::string>> boxes;
     for (const auto& m : tk.Messages()) boxes.emplace_back(m.message, m.title);
     EXPECT_EQ(boxes, c.boxes);

@@ -18,6 +18,7 @@
 #include "sim/virtual_bus.h"
 #include "store/profile_store.h"
 #include "support/temp_dir.h"
+#include "ui/frame_controls.h"
 #include "ui/headless/headless_toolkit.h"
 
 namespace {
@@ -64,7 +65,7 @@ class CatalogueTest : public ::testing::Test {
     // The window builds the tab row before the catalogue decides which tabs it shows.
     std::vector<ui::TabItem> tabs;
     for (int id : {1, 2, 3, 5, 7, 4, 6}) tabs.push_back(ui::TabItem{"", id, "", true});
-    toolkit_.SetTabItems(catalogue::kPageTabs, tabs);
+    toolkit_.SetTabItems(ui::frame::kTabs, tabs);
   }
   void TearDown() override { ProfileStore::Instance().Close(); }
 
@@ -72,7 +73,7 @@ class CatalogueTest : public ::testing::Test {
     WriteFile(program_dir_ + relative, text);
   }
   bool TabVisible(int item_id) {
-    for (const ui::TabItem& tab : toolkit_.Snapshot(catalogue::kPageTabs).tabs) {
+    for (const ui::TabItem& tab : toolkit_.Snapshot(ui::frame::kTabs).tabs) {
       if (tab.id == item_id) return tab.visible;
     }
     ADD_FAILURE() << "no tab item " << item_id;
@@ -242,7 +243,7 @@ TEST_F(CatalogueTest, ModelFileFillsPicturesButtonsAndHotSpots) {
   remembered_ = 101;
   catalogue_.LoadCatalogue();
 
-  EXPECT_EQ(toolkit_.Snapshot(catalogue::kModelPicture).image, "device/alpha_top.svg");
+  EXPECT_EQ(toolkit_.Snapshot(ui::frame::kHomePicture).image, "device/alpha_top.svg");
   EXPECT_EQ(toolkit_.Snapshot(catalogue::kLayoutPicture).image, "device/alpha_top.svg");
 
   const auto buttons = catalogue_.Buttons();
@@ -299,8 +300,8 @@ TEST_F(CatalogueTest, OnlyTheValueOneShowsLightingScreenAndSideSwitches) {
     EXPECT_EQ(catalogue_.HasLighting(), c.lighting) << at;
     EXPECT_EQ(catalogue_.HasScreen(), c.screen) << at;
     EXPECT_EQ(catalogue_.HasSideKeys(), c.side) << at;
-    EXPECT_EQ(TabVisible(catalogue::kLightingTabItem), c.lighting) << at;
-    EXPECT_EQ(TabVisible(catalogue::kScreenTabItem), c.screen) << at;
+    EXPECT_EQ(TabVisible(ui::frame::kItemLighting), c.lighting) << at;
+    EXPECT_EQ(TabVisible(ui::frame::kItemScreen), c.screen) << at;
     for (int id : {68, 69, 70, 71}) EXPECT_EQ(toolkit_.IsVisible(id), c.side) << at << " " << id;
     // The other tabs are never touched.
     for (int id : {1, 2, 3, 4, 6}) EXPECT_TRUE(TabVisible(id)) << at;
@@ -320,9 +321,9 @@ TEST_F(CatalogueTest, ModelFileWithoutPictureKeepsThePreviousOneAndLoadsTheRest)
   catalogue_.LoadCatalogue();
   ASSERT_TRUE(catalogue_.LoadModel(102));
 
-  EXPECT_EQ(toolkit_.Snapshot(catalogue::kModelPicture).image, "device/a.svg");
+  EXPECT_EQ(toolkit_.Snapshot(ui::frame::kHomePicture).image, "device/a.svg");
   EXPECT_EQ(toolkit_.Snapshot(catalogue::kLayoutPicture).image, "device/a.svg");
-  EXPECT_TRUE(TabVisible(catalogue::kLightingTabItem));
+  EXPECT_TRUE(TabVisible(ui::frame::kItemLighting));
   EXPECT_TRUE(toolkit_.IsVisible(catalogue::kLeftLockSwitch));
   const auto buttons = catalogue_.Buttons();
   ASSERT_EQ(buttons.size(), 2u);
@@ -350,8 +351,8 @@ TEST_F(CatalogueTest, BrokenModelFileLeavesThePreviousModelOnScreen) {
     EXPECT_FALSE(catalogue_.LoadModel(102)) << text;
 
     EXPECT_EQ(toolkit_.Snapshot(catalogue::kLayoutPicture).image, "device/a.svg") << text;
-    EXPECT_TRUE(TabVisible(catalogue::kLightingTabItem)) << text;
-    EXPECT_TRUE(TabVisible(catalogue::kScreenTabItem)) << text;
+    EXPECT_TRUE(TabVisible(ui::frame::kItemLighting)) << text;
+    EXPECT_TRUE(TabVisible(ui::frame::kItemScreen)) << text;
     EXPECT_TRUE(toolkit_.IsVisible(catalogue::kRightLockSwitch)) << text;
     ASSERT_EQ(catalogue_.Buttons().size(), 1u) << text;
     EXPECT_EQ(catalogue_.Buttons()[0].name, "Left Button") << text;

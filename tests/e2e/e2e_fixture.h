@@ -17,6 +17,7 @@
 #include "platform/paths.h"
 #include "sim/virtual_bus.h"
 #include "store/profile_store.h"
+#include "ui/frame_controls.h"
 #include "ui/headless/headless_toolkit.h"
 
 namespace e2e {

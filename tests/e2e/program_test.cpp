@@ -7,6 +7,7 @@
 
 #include "e2e_fixture.h"
 #include "settings/settings_model.h"
+#include "ui/frame_controls.h"
 
 namespace e2e {
 namespace {
@@ -102,8 +103,8 @@ TEST_F(ProgramTest, UnplugAndReplugTheReceiver) {
   EXPECT_EQ(DeviceItem(kK7Mouse).mode, -1);
   EXPECT_FALSE(tk_.Snapshot(kTabs).visible);
   EXPECT_FALSE(dlg_->Link().DevicePresent());
-  EXPECT_TRUE(tk_.Snapshot(app::kConnectHint).visible);
-  EXPECT_EQ(Title(app::kConnectHint), LanguageText(54));
+  EXPECT_TRUE(tk_.Snapshot(ui::frame::kConnectHint).visible);
+  EXPECT_EQ(Title(ui::frame::kConnectHint), LanguageText(54));
 
   bus_.Plug(mouse, sim::Connection::kReceiver);
   EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskArrival});

@@ -10,13 +10,15 @@
 #include "platform/paths.h"
 #include "store/profile_store.h"
 #include "store/store_fixture.h"
+#include "ui/frame_controls.h"
 #include "ui/headless/headless_toolkit.h"
+#include "ui/task_table.h"
 
 namespace store_test {
 namespace {
 
-using profiles::kProfileListControl;
 using profiles::ProfileDisplayName;
+using ui::frame::kProfiles;
 
 TEST(ProfileDisplayNameTest, PrefixRule) {
   const struct {
@@ -54,7 +56,7 @@ class ProfileListTest : public StoreTest {
   }
 
   std::vector<ui::HeadlessToolkit::Item> Entries() {
-    return toolkit_.Snapshot(kProfileListControl).items;
+    return toolkit_.Snapshot(ui::frame::kProfiles).items;
   }
 
   TempDir program_;
@@ -79,7 +81,7 @@ TEST_F(ProfileListTest, FirstFillCreatesFiveProfilesWithProfileOneActive) {
   ASSERT_EQ(entries.size(), 5u);
   EXPECT_EQ(entries[2].text, "Profile  3");
   EXPECT_EQ(entries[2].data, 3);
-  EXPECT_EQ(toolkit_.GetCurData(kProfileListControl), 1);
+  EXPECT_EQ(toolkit_.GetCurData(ui::frame::kProfiles), 1);
 }
 
 TEST_F(ProfileListTest, LaterFillsCreateNothingAndFollowTheLanguage) {
@@ -92,7 +94,7 @@ TEST_F(ProfileListTest, LaterFillsCreateNothingAndFollowTheLanguage) {
   const auto entries = Entries();
   ASSERT_EQ(entries.size(), 5u);  // emptied before refilling
   EXPECT_EQ(entries[0].text, "配置方案  1");
-  EXPECT_EQ(toolkit_.GetCurData(kProfileListControl), 4);
+  EXPECT_EQ(toolkit_.GetCurData(ui::frame::kProfiles), 4);
   // Only the display changed; the stored names are those of creation.
   std::vector<ProfileRecord> list;
   store().ListProfiles(list);
@@ -113,7 +115,7 @@ TEST_F(ProfileListTest, NoActiveProfileMakesProfileOneActive) {
   ASSERT_TRUE(ExecuteOn(DbFile(), "UPDATE t_profile_data SET status = 0"));
   EXPECT_EQ(RefreshProfileList(toolkit_, store()), 1);
   EXPECT_EQ(store().GetActiveProfile(), 1);
-  EXPECT_EQ(toolkit_.GetCurData(kProfileListControl), 1);
+  EXPECT_EQ(toolkit_.GetCurData(ui::frame::kProfiles), 1);
 }
 
 TEST_F(ProfileListTest, WithoutProfileOneTheFirstListedBecomesActive) {
@@ -125,21 +127,21 @@ TEST_F(ProfileListTest, WithoutProfileOneTheFirstListedBecomesActive) {
   const auto entries = Entries();
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].text, "Mine");
-  EXPECT_EQ(toolkit_.GetCurData(kProfileListControl), 6);
+  EXPECT_EQ(toolkit_.GetCurData(ui::frame::kProfiles), 6);
 }
 
 TEST_F(ProfileListTest, WithoutDatabaseTheListStaysEmpty) {
   ASSERT_TRUE(store().Close());
-  toolkit_.AddItem(kProfileListControl, "stale", 9);
+  toolkit_.AddItem(ui::frame::kProfiles, "stale", 9);
   EXPECT_EQ(RefreshProfileList(toolkit_, store()), 0);
   EXPECT_TRUE(Entries().empty());
-  EXPECT_EQ(toolkit_.GetCurSel(kProfileListControl), -1);
+  EXPECT_EQ(toolkit_.GetCurSel(ui::frame::kProfiles), -1);
 }
 
 TEST_F(ProfileListTest, SwitchStoresTheChoiceQueuesTheTaskAndRunsTheWaitDialog) {
   ASSERT_EQ(RefreshProfileList(toolkit_, store()), 1);
   toolkit_.BeginModal(ui::ModalKind::kWait);  // a dialog left open by an earlier action
-  toolkit_.SetCurSel(kProfileListControl, 2);
+  toolkit_.SetCurSel(ui::frame::kProfiles, 2);
   int current = 1;
   std::vector<int> tasks;
   auto append = [&](int code) {
@@ -154,7 +156,7 @@ TEST_F(ProfileListTest, SwitchStoresTheChoiceQueuesTheTaskAndRunsTheWaitDialog) 
   EXPECT_EQ(current, 3);
   EXPECT_EQ(store().GetActiveProfile(), 3);
   EXPECT_EQ(Count("SELECT count(*) FROM t_profile_data WHERE status = 1"), 1);
-  EXPECT_EQ(tasks, std::vector<int>{profiles::kApplyProfileTask});
+  EXPECT_EQ(tasks, std::vector<int>{ui::kTaskApplyProfile});
   EXPECT_EQ(toolkit_.ModalBegins(ui::ModalKind::kWait), 2);
   // The task ends it.
   toolkit_.EndModal(ui::ModalKind::kWait);
@@ -179,7 +181,7 @@ TEST_F(ProfileListTest, TwoFillsAtOnceCreateOneSetOfProfiles) {
   EXPECT_EQ(Count("SELECT count(*) FROM t_profile_data"), 5);
   EXPECT_EQ(Count("SELECT count(*) FROM t_configdata"), 250);
   EXPECT_EQ(Entries().size(), 5u);
-  EXPECT_EQ(other.Snapshot(kProfileListControl).items.size(), 5u);
+  EXPECT_EQ(other.Snapshot(ui::frame::kProfiles).items.size(), 5u);
 }
 
 // A toolkit that, on every call the profile code makes, has another thread use the store.
@@ -219,7 +221,7 @@ class LockCheckingToolkit : public ui::HeadlessToolkit {
 TEST_F(ProfileListTest, ToolkitIsNeverCalledUnderTheStoreLock) {
   LockCheckingToolkit toolkit;
   ASSERT_EQ(RefreshProfileList(toolkit, store()), 1);
-  toolkit.SetCurSel(kProfileListControl, 1);
+  toolkit.SetCurSel(ui::frame::kProfiles, 1);
   int current = 1;
   SwitchProfile(
       toolkit, store(), [&](int profile) { current = profile; }, [](int) {});

@@ -21,6 +21,7 @@
 #include "sim/virtual_bus.h"
 #include "support/device_test_support.h"
 #include "support/recording_ports.h"
+#include "ui/frame_controls.h"
 #include "ui/headless/headless_toolkit.h"
 #include "ui/task_table.h"
 
@@ -238,13 +239,13 @@ TEST_F(WorkerTest, StatusPollWaitsUntilTheListIsEmpty) {
     EXPECT_TRUE(Inputs().empty());
   }
   EXPECT_EQ(Ran().size(), 2u);
-  EXPECT_EQ(tk_.Snapshot(app::kBatteryControl).battery, -1);
+  EXPECT_EQ(tk_.Snapshot(ui::frame::kBattery).battery, -1);
 
   clock_.Advance(1000);
   worker_.Run();
   EXPECT_EQ(bus_.PendingInputReports(0, sim::Connection::kCable), 0u);
-  EXPECT_EQ(tk_.Snapshot(app::kBatteryControl).battery, 64);
-  EXPECT_TRUE(tk_.Snapshot(app::kBatteryControl).charging);
+  EXPECT_EQ(tk_.Snapshot(ui::frame::kBattery).battery, 64);
+  EXPECT_TRUE(tk_.Snapshot(ui::frame::kBattery).charging);
 }
 
 TEST_F(WorkerTest, ToolExitReenumeratesBeforeTheFirstQueuedCode) {
@@ -308,8 +309,8 @@ TEST_F(WorkerTest, PluggingTheReceiverQueuesOneArrivalAndShowsTheConnection) {
   ASSERT_GE(sleeps.size(), 2u);
   EXPECT_EQ(sleeps[0], 500);
   EXPECT_EQ(sleeps[1], 1000);
-  EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T52");
-  EXPECT_TRUE(tk_.IsVisible(app::kPageTabs));
+  EXPECT_EQ(tk_.GetTitle(ui::frame::kConnection), "T52");
+  EXPECT_TRUE(tk_.IsVisible(ui::frame::kTabs));
   EXPECT_TRUE(link_.DeviceConnected());
   EXPECT_EQ(link_.Mode(), 1);
   // The arrival read, then the first read it ends with (not done before).
@@ -343,7 +344,7 @@ TEST_F(WorkerTest, UnpluggingTheCableQueuesRemovalAndFallsBackToTheReceiver) {
     ASSERT_GE(sleeps.size(), 2u);
     EXPECT_EQ(sleeps[0], 500);
     EXPECT_EQ(sleeps[1], 500);
-    EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T52");
+    EXPECT_EQ(tk_.GetTitle(ui::frame::kConnection), "T52");
     EXPECT_EQ(reads_, 1);
     EXPECT_EQ(page_refreshes_, c.refreshes);
     EXPECT_EQ(Traced("获取鼠标数据异常, 当前模式: 1"), c.failure_traced);
@@ -359,7 +360,7 @@ TEST_F(WorkerTest, RemovalOfTheLastDeviceReadsNothing) {
   bus_.Unplug(mouse, sim::Connection::kCable);
   ASSERT_EQ(tasks_.Size(), 1u);
   worker_.Run();
-  EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T50");
+  EXPECT_EQ(tk_.GetTitle(ui::frame::kConnection), "T50");
   EXPECT_FALSE(link_.DevicePresent());
   EXPECT_EQ(reads_, 0);
 }
@@ -385,7 +386,7 @@ TEST_F(WorkerTest, FirstReadSucceedsAtMostOnce) {
   EXPECT_TRUE(ctx_.first_read_done.load());
   EXPECT_EQ(reads_, 2);
   EXPECT_EQ(page_refreshes_, 1);
-  EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T51");
+  EXPECT_EQ(tk_.GetTitle(ui::frame::kConnection), "T51");
 
   bus_.ClearLog();
   tasks_.Append(ui::kTaskFirstRead);
@@ -430,7 +431,7 @@ TEST_F(WorkerTest, ModelReloadWithAndWithoutDialog) {
   worker_.Run();
   EXPECT_EQ(reads_, 1);
   EXPECT_EQ(page_refreshes_, 1);
-  EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T51");
+  EXPECT_EQ(tk_.GetTitle(ui::frame::kConnection), "T51");
 }
 
 TEST(WaitDialogCodes, OnlyTheLongWritesCloseTheDialog) {

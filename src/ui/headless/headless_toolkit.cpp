@@ -1,10 +1,38 @@
 #include "ui/headless/headless_toolkit.h"
 
+#include "ui/control_registry.h"
+
 namespace ui {
 
 using Lock = std::lock_guard<std::recursive_mutex>;
 
-HeadlessToolkit::Control& HeadlessToolkit::At(int id) { return controls_[id]; }
+namespace {
+
+// Function-local: test programs set it from their own static initialisers.
+struct UnknownControlHandler {
+  std::mutex mu;
+  std::function<void(int)> handler;
+};
+
+UnknownControlHandler& Unknown() {
+  static UnknownControlHandler unknown;
+  return unknown;
+}
+
+}  // namespace
+
+void HeadlessToolkit::SetUnknownControlHandler(std::function<void(int number)> handler) {
+  std::lock_guard lock(Unknown().mu);
+  Unknown().handler = std::move(handler);
+}
+
+HeadlessToolkit::Control& HeadlessToolkit::At(int id) {
+  if (!IsRegisteredControl(id)) {
+    std::lock_guard lock(Unknown().mu);
+    if (Unknown().handler) Unknown().handler(id);
+  }
+  return controls_[id];
+}
 
 HeadlessToolkit::Control HeadlessToolkit::Snapshot(int id) {
   Lock lock(mu_);
@@ -120,7 +148,7 @@ void HeadlessToolkit::SetListener(Listener* listener) {
   listener_ = listener;
 }
 
-bool HeadlessToolkit::HasControl(int) { return true; }
+bool HeadlessToolkit::HasControl(int id) { return IsRegisteredControl(id); }
 
 void HeadlessToolkit::SetTitle(int id, const std::string& text) {
   Lock lock(mu_);

@@ -1,10 +1,13 @@
-// An in-memory toolkit: every control exists on first touch and keeps its state; message
+// An in-memory toolkit: every registered control (ui/control_registry.h) exists on first touch
+// and keeps its state, and a touch of an unregistered number goes to the unknown-control
+// handler (the tests make it a failure); message
 // boxes, pickers and the colour dialog answer from a script; posted messages wait until
 // PumpMessages. Thread-safe, so the worker may use it directly. Tests and tools drive the
 // whole program through it.
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -58,6 +61,9 @@ class HeadlessToolkit : public Toolkit {
   };
 
   // --- test side ---
+  // Called, with the toolkit's lock held, for each touch of a number that is not registered.
+  // Process-wide; nothing by default.
+  static void SetUnknownControlHandler(std::function<void(int number)> handler);
   Control Snapshot(int id);
   bool Touched(int id);
   // Answers for the next message boxes (default 1 when the script is empty).

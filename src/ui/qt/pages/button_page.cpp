@@ -1,3 +1,4 @@
+#include "catalogue/catalogue.h"
 #include "platform/language.h"
 #include "ui/qt/model_widgets.h"
 #include "ui/qt/pages/page_builder.h"
@@ -10,9 +11,9 @@ namespace ui::qt {
 void BuildButtonPage(PageBuilder& page) {
   QHBoxLayout* row = page.Row();
   QFrame* picture_card = page.Card({}, row);
-  auto* picture =
-      page.Add(63, new SkinPicture("device/img_mouse_layout.png"), picture_card->layout());
-  page.Toolkit().Register(92, new MouseHotSpots(picture));
+  auto* picture = page.Add(catalogue::kLayoutPicture,
+                           new SkinPicture("device/img_mouse_layout.png"), picture_card->layout());
+  page.Toolkit().Register(catalogue::kMouseHotSpots, new MouseHotSpots(picture));
   page.EmptyState(Glyph::kKeys, Q(LanguageText(1908)), Q(LanguageText(1909)), row);
   row->setStretch(0, 3);
   row->setStretch(1, 2);
