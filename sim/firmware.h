@@ -1,5 +1,10 @@
 // The mouse firmware's side of the command channel: its state and what each command frame does
 // to it. The bus around it adds the USB side (interfaces, polling, faults, the log).
+//
+// The virtual mouse keeps its own copy of the wire constants (report ids, commands, sub-codes,
+// statuses, layouts) on purpose and never includes device/protocol.h: it is the independent
+// other side of the wire, so a mistake in the program's protocol unit shows as a test failure
+// instead of being shared by both sides.
 #pragma once
 
 #include <array>

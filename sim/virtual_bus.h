@@ -1,6 +1,11 @@
 // A bus of virtual mice and receivers that answer the way the mice's firmware does, for tests
 // and for running the program without hardware (--simulate).
 //
+// The virtual mouse keeps its own copy of the wire constants (report ids, commands, sub-codes,
+// statuses, layouts) on purpose and never includes device/protocol.h: it is the independent
+// other side of the wire, so a mistake in the program's protocol unit shows as a test failure
+// instead of being shared by both sides.
+//
 // Every mouse has a cable attachment, a receiver attachment, or both. Each attachment shows
 // the interfaces of the real device: 0 a plain mouse (usage page 1, usage 2), 1 notifications
 // (usage page 1, usage 0, input report 0x09), 2 commands (usage page 0xFF00, usage 1, 64-byte

@@ -8,64 +8,6 @@
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 
-namespace device {
-
-uint8_t CommandChecksum(const CommandFrame& frame) {
-  unsigned sum = 0;
-  for (size_t i = 2; i < kReportLength; ++i) sum += frame[i];
-  return static_cast<uint8_t>(sum & 0xFF);
-}
-
-uint8_t ScreenChecksum(const ScreenFrame& frame) {
-  unsigned sum = 0;
-  for (size_t i = 3; i < kReportLength; ++i) sum += frame[i];
-  return static_cast<uint8_t>(sum & 0xFF);
-}
-
-CommandFrame MakeCommandFrame(uint8_t command, uint8_t sub_code, uint8_t address,
-                              std::span<const uint8_t> data) {
-  CommandFrame frame{};
-  const size_t n = std::min<size_t>(data.size(), kReportLength - 7);
-  frame[0] = kCommandReportId;
-  frame[2] = kKindOrdinary;
-  frame[3] = static_cast<uint8_t>(n);
-  frame[4] = command;
-  frame[5] = sub_code;
-  frame[6] = address;
-  std::copy_n(data.begin(), n, frame.begin() + 7);
-  return frame;
-}
-
-namespace {
-
-CommandFrame LongDataFrame(uint8_t address, uint8_t inner, uint8_t length) {
-  CommandFrame frame{};
-  frame[0] = kCommandReportId;
-  frame[2] = kKindLongData;
-  frame[3] = 0x3A;
-  frame[4] = address;
-  frame[5] = kModeReceiver;
-  frame[6] = inner;
-  frame[7] = address;
-  frame[8] = length;
-  frame[9] = inner;
-  return frame;
-}
-
-}  // namespace
-
-CommandFrame MakeBigDataOpenFrame() { return LongDataFrame(0, 0x44, 9); }
-
-CommandFrame MakeBigDataSizeFrame(uint16_t size) {
-  CommandFrame frame = LongDataFrame(1, 0x57, 6);
-  frame[10] = 0x03;
-  frame[11] = static_cast<uint8_t>(size & 0xFF);
-  frame[12] = static_cast<uint8_t>(size >> 8);
-  return frame;
-}
-
-}  // namespace device
-
 using namespace device;
 
 namespace {
@@ -123,21 +65,21 @@ ReportResult DriverComm::Exchange(hid::Device* device, CommandFrame& frame, bool
         TraceAnswer(4, "hid_get_feature_report EC_GET_FEATURE_FAIL, ", work.data());
         break;
       }
-      const uint8_t status = work[2];
-      if (status == 0 && work[4] == request[4]) {
+      const AnswerKind answer = ReadAnswer(request, work);
+      if (answer == AnswerKind::kAccepted) {
         std::copy_n(work.begin(), std::min<size_t>(static_cast<size_t>(got), kReportLength),
                     frame.begin());
         result = kSuccess;
         Trace(mouselog::kInfo, "hid_get_feature_report EC_SUCCESS");
         break;
       }
-      if (status == 0) {
+      if (answer == AnswerKind::kEchoMismatch) {
         result = kEchoMismatch;
         TraceAnswer(4, "hid_get_feature_report EC_OTA_RSP_FAIL, ", work.data());
-      } else if (!is_get && status == 1) {
+      } else if (!is_get && answer == AnswerKind::kFailed) {
         result = kCommandFailed;
         TraceAnswer(4, "hid_get_feature_report EC_CMD_RSP_FAIL, ", work.data());
-      } else if (!is_get && status == 2) {
+      } else if (!is_get && answer == AnswerKind::kBusy) {
         result = kBusy;
         TraceAnswer(4, "hid_get_feature_report EC_CMD_RSP_WAIT, ", work.data());
       }
@@ -538,7 +480,8 @@ void DriverComm::ReadDeviceInfo(hid::Device* device, std::array<uint8_t, 128>& b
   Trace(mouselog::kInfo, "获取设备信息 开始");
   for (int half = 0; half < 2; ++half) {
     clock_.SleepMs(kCablePollMs);
-    CommandFrame frame = MakeCommandFrame(0x02, 0x4F, static_cast<uint8_t>(0x80 + half));
+    CommandFrame frame =
+        MakeCommandFrame(kCmdReadInfo, kSubReadPage, static_cast<uint8_t>(kInfoFirstPage + half));
     if (GetFeatureReport(device, frame) == kSuccess) {
       std::copy_n(frame.begin() + 6, 10, block.begin() + 10 * half);
       Trace(mouselog::kInfo,
@@ -619,8 +562,8 @@ bool DriverComm::IsWirelessOnline(hid::Device* device) {
     Trace(mouselog::kError, "判断2.4G设备是否在线");
     return false;
   }
-  CommandFrame frame = MakeCommandFrame(0x01, 0x47, 0);
-  return SendFeatureReport(device, frame, true) == kSuccess && frame[6] == 1;
+  CommandFrame frame = MakeCommandFrame(kCmdOnlineQuery, kSubOnlineQuery, 0);
+  return SendFeatureReport(device, frame, true) == kSuccess && frame[kAnswerData] == 1;
 }
 
 int DriverComm::ReadNotification(uint8_t* buffer, size_t length) {

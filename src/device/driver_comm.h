@@ -16,24 +16,13 @@
 #include <vector>
 
 #include "device/hid.h"
+#include "device/protocol.h"
 #include "platform/clock.h"
-
-// A 64-byte report plus one byte that travels with the frame (restored between retries) but is
-// never sent. Byte 0 is the report id.
-using CommandFrame = std::array<uint8_t, 65>;
-// Report 0x09 for the screen channel; same buffer shape as CommandFrame.
-using ScreenFrame = std::array<uint8_t, 65>;
 
 // 0, 3..8 for one exchange; 0, 1, 2 for the retrying operations.
 using ReportResult = int;
 
 namespace device {
-
-inline constexpr uint8_t kCommandReportId = 0x03;
-inline constexpr uint8_t kScreenReportId = 0x09;
-inline constexpr uint8_t kKindOrdinary = 0x50;
-inline constexpr uint8_t kKindLongData = 0x65;
-inline constexpr size_t kReportLength = 64;
 
 // One exchange.
 inline constexpr ReportResult kSuccess = 0;
@@ -52,20 +41,6 @@ inline constexpr int kModeReceiver = 1;
 
 inline constexpr uint16_t kScreenReceiverVid = 0x7A5D;
 inline constexpr uint16_t kScreenReceiverPid = 0x3A10;
-
-// Low 8 bits of the sum of bytes 2 to 63.
-uint8_t CommandChecksum(const CommandFrame& frame);
-// Low 8 bits of the sum of bytes 3 to 63.
-uint8_t ScreenChecksum(const ScreenFrame& frame);
-
-// An ordinary request: id 0x03, kind 0x50, byte 3 = data size, data from byte 7 (at most 57
-// bytes; more are dropped). The checksum is left 0 for the channel to fill in.
-CommandFrame MakeCommandFrame(uint8_t command, uint8_t sub_code, uint8_t address,
-                              std::span<const uint8_t> data = {});
-
-// The two hand-shake frames of a long-data transfer through the receiver.
-CommandFrame MakeBigDataOpenFrame();
-CommandFrame MakeBigDataSizeFrame(uint16_t size);
 
 }  // namespace device
 

@@ -16,12 +16,13 @@ namespace settings {
 
 namespace {
 
-constexpr uint8_t kPageRead = 0x4F;
-constexpr uint8_t kInfoCommand = 0x02;
-constexpr uint8_t kInfoFirstPage = 0x80;
-constexpr uint8_t kKeyFirstCommand = 0x05;
-constexpr uint8_t kSettingsFirstCommand = 0x0A;
-constexpr uint8_t kSettingsFirstPage = 0x40;
+using device::kAnswerData;
+using device::kInfoFirstPage;
+using device::kSettingsFirstPage;
+constexpr uint8_t kPageRead = device::kSubReadPage;
+constexpr uint8_t kInfoCommand = device::kCmdReadInfo;
+constexpr uint8_t kKeyFirstCommand = device::kCmdReadKeysFirst;
+constexpr uint8_t kSettingsFirstCommand = device::kCmdReadSettingsFirst;
 constexpr int kPageBytes = 10;
 constexpr int kInfoPages = 4;
 constexpr int kKeyPages = 4;
@@ -32,7 +33,7 @@ constexpr int kInfoPagePauseMs = 30;
 bool ReadPage(SettingsContext& context, uint8_t command, uint8_t page, uint8_t* out) {
   CommandFrame frame = device::MakeCommandFrame(command, kPageRead, page);
   if (context.comm.GetFeatureReportRetry(frame) != device::kSuccess) return false;
-  std::copy_n(frame.begin() + 6, kPageBytes, out);
+  std::copy_n(frame.begin() + kAnswerData, kPageBytes, out);
   return true;
 }
 

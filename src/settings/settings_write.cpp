@@ -17,7 +17,7 @@ namespace settings {
 
 namespace {
 
-constexpr uint8_t kSettingsWrite = 0x35;
+using namespace device;  // the commands and sub-codes
 constexpr int kDpiWritePauseMs = 33;
 
 bool Send(SettingsContext& context, uint8_t command, uint8_t sub_code, uint8_t address,
@@ -33,7 +33,8 @@ bool Send(SettingsContext& context, uint8_t command, uint8_t sub_code, uint8_t a
 }
 
 bool SendRestore(SettingsContext& context, int section) {
-  return Send(context, 0x0F, 0x06, static_cast<uint8_t>(section), std::span<const uint8_t>());
+  return Send(context, kCmdRestoreSection, kSubRestoreSection, static_cast<uint8_t>(section),
+              std::span<const uint8_t>());
 }
 
 // The stored active level, kept inside the mouse's eight levels: a read of a block without an
@@ -68,7 +69,7 @@ void WriteDpiLevel(SettingsContext& context) {
   const uint32_t colour = static_cast<uint32_t>(ReadInt(context, DpiRgbKey(level)));
   const uint16_t code = EncodeDpi(context.state.sensor_type, value);
   Send(
-      context, 0x50, 0x3A, 0x00,
+      context, kCmdWriteDpi, kSubWriteDpi, 0x00,
       {static_cast<uint8_t>(((level + 1) << 4) | (count & 0x0F)), static_cast<uint8_t>(code & 0xFF),
        static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(colour & 0xFF),
        static_cast<uint8_t>((colour >> 8) & 0xFF), static_cast<uint8_t>((colour >> 16) & 0xFF)});
@@ -78,7 +79,7 @@ void WriteDpiLevel(SettingsContext& context) {
 void WriteReportRate(SettingsContext& context) {
   if (!WriteGuard(context)) return;
   const int code = ReadInt(context, kReportRate) & 0x0F;
-  Send(context, 0x31, kSettingsWrite, image::kReportRates,
+  Send(context, kCmdWriteSetting, kSubWriteSetting, image::kReportRates,
        {static_cast<uint8_t>(code << 4 | code)});
 }
 
@@ -88,14 +89,14 @@ void WritePerformance(SettingsContext& context) {
   const int debounce = ReadInt(context, kButtonRespondTime);
   const int sensor = ReadInt(context, kSensorFlag);
   const int esports = ReadInt(context, kEsportsFlag);
-  Send(context, 0x32, kSettingsWrite, image::kLiftoff,
+  Send(context, kCmdWriteSetting2, kSubWriteSetting, image::kLiftoff,
        {static_cast<uint8_t>(liftoff), static_cast<uint8_t>(debounce),
         PerformanceByte(sensor, esports)});
 }
 
 void WriteSleepTime(SettingsContext& context) {
   if (!WriteGuard(context)) return;
-  Send(context, 0x31, kSettingsWrite, image::kSleep,
+  Send(context, kCmdWriteSetting, kSubWriteSetting, image::kSleep,
        {static_cast<uint8_t>(ReadInt(context, kSleepLight))});
 }
 
@@ -138,10 +139,10 @@ void ApplyProfile(SettingsContext& context) {
   if (!check()) return;
   // Bytes 0..49 in five parts, then byte 50; a part that fails is not repeated.
   for (int i = 0; i < 5; ++i) {
-    Send(context, static_cast<uint8_t>(0x90 + i), 0x36, static_cast<uint8_t>(10 * i),
-         std::span<const uint8_t>(s.data() + 10 * i, 10));
+    Send(context, static_cast<uint8_t>(kCmdWriteImageFirst + i), kSubWriteImage,
+         static_cast<uint8_t>(10 * i), std::span<const uint8_t>(s.data() + 10 * i, 10));
   }
-  Send(context, 0x96, 0x37, 0x32, {s[50]});
+  Send(context, kCmdWriteImageLast, kSubWriteImageLast, 0x32, {s[50]});
 }
 
 void RestoreSection(SettingsContext& context) {
