@@ -70,9 +70,9 @@ ButtonCode EncodeMacro(const KeyAssignmentRecord& r, const MacroContext& m) {
                                [&r](const MacroRecord& x) { return x.macro_id == r.macro_value; });
   if (it == m.macros->end()) return {0x03, 0, 0, 0};
   uint8_t slot = 0;
-  if (m.slots) {
-    const auto s = m.slots->slot_of_macro.find(r.macro_value);
-    if (s != m.slots->slot_of_macro.end()) slot = Low(s->second);
+  if (m.slot_table) {
+    const auto s = m.slot_table->slot_of_macro.find(r.macro_value);
+    if (s != m.slot_table->slot_of_macro.end()) slot = Low(s->second);
   }
   switch (it->play_type) {
     case 1:

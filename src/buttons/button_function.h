@@ -79,7 +79,7 @@ MacroSlotTable BuildMacroSlotTable(const std::vector<KeyAssignmentRecord>& rows,
 // What a Macro row codes against: all macros and the slot table of the current upload.
 struct MacroContext {
   const std::vector<MacroRecord>* macros = nullptr;
-  const MacroSlotTable* slots = nullptr;
+  const MacroSlotTable* slot_table = nullptr;
 };
 
 // The device code of a row. A type or value outside its table codes as 00 00 00 00.

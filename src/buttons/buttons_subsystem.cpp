@@ -39,7 +39,6 @@ constexpr char kFireIntervalPreset[] = "10";
 // Value preselected for buttons 0..4 without a row.
 constexpr int kUnassignedPreset[] = {1, 2, 3, 6, 5};
 
-constexpr int kListControls[] = {kValueList, kApplyButton};
 constexpr int kKeyControls[] = {kKeyField, kCtrlToggle, kWinToggle, kAltToggle, kShiftToggle};
 constexpr int kFireControls[] = {kFireKindList,      kFireMouseList,  kFireKeyField,
                                  kFireIntervalField, kFireCountField, kFireApplyButton};
@@ -231,7 +230,8 @@ void ButtonsSubsystem::ShowControlsFor(int type) {
   ui::Toolkit& tk = ctx_.toolkit;
   const bool key = type == kKeyboardKey;
   const bool fire = type == kFireKey;
-  for (int id : kListControls) tk.SetVisible(id, !key && !fire);
+  tk.SetVisible(kValueList, !key && !fire);
+  tk.SetVisible(kApplyButton, !fire);  // the fire key has its own
   for (int id : kKeyControls) tk.SetVisible(id, key);
   for (int id : kFireControls) tk.SetVisible(id, fire);
   if (fire) {

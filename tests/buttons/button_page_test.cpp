@@ -123,6 +123,7 @@ TEST_F(ButtonPageTest, EachAppliedFunctionReachesTheMouseAndThePicture) {
   Choose(kCategoryList, kKeyboardKey);
   EXPECT_TRUE(tk_.IsVisible(kKeyField));
   EXPECT_FALSE(tk_.IsVisible(kValueList));
+  EXPECT_TRUE(tk_.IsVisible(kApplyButton));
   dlg_->OnControlNotify(kKeyField, ui::kNotifyKey, 0x41);
   dlg_->OnControlNotify(kKeyField, ui::kNotifyKey, 0xA0);
   EXPECT_EQ(tk_.GetEditText(kKeyField), "A");
@@ -165,6 +166,8 @@ TEST_F(ButtonPageTest, FireKeysClampTheirFieldsAndCodeTheCapturedKey) {
   Choose(kFireKindList, kFireKindKey);
   EXPECT_TRUE(tk_.IsVisible(kFireKeyField));
   EXPECT_FALSE(tk_.IsVisible(kFireMouseList));
+  EXPECT_FALSE(tk_.IsVisible(kApplyButton));
+  EXPECT_TRUE(tk_.IsVisible(kFireApplyButton));
   dlg_->OnControlNotify(kFireKeyField, ui::kNotifyKey, 0xA0);  // any key, Shift too
   tk_.SetEditText(kFireCountField, "3");
   Click(kFireApplyButton);
