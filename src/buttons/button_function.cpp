@@ -253,8 +253,8 @@ std::string KeyboardDescription(int bits, int usage) {
 }
 
 std::optional<KeyAssignmentRecord> DecodeButtonBytes(int n, uint8_t b0, uint8_t b1, uint8_t b2,
-                                                     uint8_t b3) {
-  const auto text = [](int number) { return LanguageText(number); };
+                                                     uint8_t b3, TextLookup lookup) {
+  const auto text = [lookup](int number) { return lookup ? lookup(number) : LanguageText(number); };
   switch (b0 & 0x7F) {
     case 0x00: {
       if (b1 == 0 && b2 == 0 && b3 == 0) return Row(n, kDisabled, 1, 0, 0, "禁用按键");

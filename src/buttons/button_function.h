@@ -96,10 +96,14 @@ std::string MacroDisplayName(const std::string& name);
 // `usage`, joined.
 std::string KeyboardDescription(int modifier_bits, int usage);
 
+// A language text by number.
+using TextLookup = std::string (*)(int number);
+
 // The row a code read from the mouse stands for (type, values, description; key_code = n),
-// or nothing when the code is not one the program keeps. The lock bit is ignored.
+// or nothing when the code is not one the program keeps. The lock bit is ignored. Texts come
+// from `text` (nullptr: the language file).
 std::optional<KeyAssignmentRecord> DecodeButtonBytes(int n, uint8_t b0, uint8_t b1, uint8_t b2,
-                                                     uint8_t b3);
+                                                     uint8_t b3, TextLookup text = nullptr);
 
 // True when replacing button `key_code`'s function would take away the profile's last left
 // click: its row is MouseButton 1 and at most one stored row is.

@@ -33,6 +33,8 @@ constexpr int kDisabledText = 190;
 constexpr int kFireKeyText = 135;
 constexpr int kFireKindMouseText = 130;
 constexpr int kFireKindKeyText = 133;
+constexpr int kLeftSideText = 1913;
+constexpr int kRightSideText = 1914;
 constexpr char kFireCountPreset[] = "1";
 constexpr char kFireIntervalPreset[] = "10";
 
@@ -105,7 +107,7 @@ ButtonCode ButtonsSubsystem::CodeForButton(int n) {
 bool ButtonsSubsystem::SendFrame(const CommandFrame& frame) {
   CommandFrame f = frame;
   const bool ok = ctx_.comm.SendFeatureReportRetry(f, true) == device::kSuccess;
-  if (!ok) Trace(4, "按键写入失败, 命令 %02X 地址 %02X", frame[4], frame[6]);
+  if (!ok) Trace(4, "Button write failed: command %02X, address %02X", frame[4], frame[6]);
   return ok;
 }
 
@@ -196,6 +198,8 @@ void ButtonsSubsystem::ShowHotSpots() {
 
 void ButtonsSubsystem::InitPage() {
   ui::Toolkit& tk = ctx_.toolkit;
+  tk.SetTitle(catalogue::kLeftLockLabel, LanguageText(kLeftSideText));
+  tk.SetTitle(catalogue::kRightLockLabel, LanguageText(kRightSideText));
   tk.ClearItems(kCategoryList);
   for (const ListEntry& e : Categories()) tk.AddItem(kCategoryList, LanguageText(e.text), e.value);
   tk.ClearItems(kFireKindList);
