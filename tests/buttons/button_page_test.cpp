@@ -322,6 +322,52 @@ TEST_F(ButtonPageTest, UnknownCodesFromTheMouseShowTheStoredOrDefaultFunction) {
   EXPECT_FALSE(StoredRow(5));
 }
 
+TEST_F(ButtonPageTest, AStoredRowOutsideItsTablesShowsItsTextAndIsSentAsNothing) {
+  Start();
+  KeyAssignmentRecord row;
+  row.profile = dlg_->Device().CurrentProfile();
+  row.key_code = 4;
+  row.macro_type = 42;
+  row.macro_value = 3;
+  row.macro_desc = "imported";
+  ASSERT_GT(ProfileStore::Instance().SaveKeyAssignment(row), 0);
+  dlg_->Device().Settings().ports.buttons->RefreshButtonPage();
+  EXPECT_EQ(Shown(4), "imported");
+  Click(kHotSpots, 4);
+  EXPECT_EQ(tk_.GetCurSel(kCategoryList), -1);
+  dlg_->AppendTask(app::kTaskWriteKeyMap);
+  RunQueuedTasks();
+  EXPECT_EQ(
+      KeyRequests(),
+      std::vector<Bytes>({{0x03, 0xB4, 0x50, 0x04, 0x20, 0x30, 0x10, 0x00, 0x00, 0x00, 0x00}}));
+}
+
+TEST_F(ButtonPageTest, AFailedMacroUploadKeepsTheWholeWriteForTheNextTask) {
+  Start();
+  bool upload_ok = false;
+  int uploads = 0;
+  Buttons().SetMacroUpload([&] {
+    ++uploads;
+    return upload_ok;
+  });
+  ASSERT_GT(ProfileStore::Instance().AddMacro("Custom 1"), 0);
+  ChooseFunction(5, kMacro, -1);
+  Click(kApplyButton);
+  RunQueuedTasks();
+  EXPECT_EQ(uploads, 1);
+  EXPECT_TRUE(KeyRequests().empty());
+  EXPECT_TRUE(Buttons().WriteAllPending());
+  EXPECT_FALSE(tk_.ModalOpen(ui::ModalKind::kWait));  // the dialog ends either way
+
+  upload_ok = true;
+  dlg_->AppendTask(app::kTaskWriteKeyMap);
+  RunQueuedTasks();
+  EXPECT_EQ(uploads, 2);
+  EXPECT_EQ(KeyRequests().size(), 3u);
+  EXPECT_FALSE(Buttons().WriteAllPending());
+  EXPECT_EQ(MouseKey(5), (Bytes{0x03, 0x01, 0x01, 0x00}));
+}
+
 TEST_F(ButtonPageTest, NextLightingEffectFromTheMouseIsKept) {
   Start();
   bus_.ModifyState(0, [](sim::MouseState& m) { m.keys[20] = 0x08, m.keys[21] = 0x00; });
