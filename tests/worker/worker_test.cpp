@@ -2,7 +2,6 @@
 // turns run by hand (and once on the real thread), the task table's pauses and wait-dialog
 // ends, dropped codes, the firmware-tool hand-back, the idle status poll, plug events and the
 // device routines.
-#include "support/recording_ports.h"
 #include "app/worker.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +21,7 @@
 #include "device/device_link_window.h"
 #include "sim/virtual_bus.h"
 #include "support/device_test_support.h"
+#include "support/recording_ports.h"
 #include "ui/headless/headless_toolkit.h"
 
 namespace {
@@ -482,9 +482,9 @@ TEST_F(WorkerTest, ThreadRunsABurstOfTasksInOrderAndStopsInTime) {
   producer.join();
   ASSERT_TRUE(SpinUntil([&] { return Ran().size() >= expected.size(); }));
 
-  const auto before = std::chrono::steady_clock::now();
+  // True only when the done-event came within the stop's own bound; how fast the stop is
+  // is measured in bench/worker_bench.cpp.
   EXPECT_TRUE(worker_.StopWorker());
-  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(1000));
   EXPECT_TRUE(worker_.Done());
   EXPECT_FALSE(worker_.Running());
   EXPECT_EQ(Ran(), expected);
