@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "buttons/key_codes.h"
-#include "ui/language.h"
+#include "platform/language.h"
 
 namespace buttons {
 namespace {

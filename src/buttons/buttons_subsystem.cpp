@@ -3,21 +3,21 @@
 #include <algorithm>
 #include <string>
 
-#include "app/control_dispatch.h"
-#include "app/task_table.h"
 #include "buttons/key_codes.h"
 #include "buttons/key_map.h"
 #include "catalogue/catalogue.h"
-#include "device/device_link_window.h"
 #include "device/driver_comm.h"
 #include "log/trace.h"
 #include "platform/clock.h"
-#include "settings/settings_keys.h"
+#include "platform/language.h"
 #include "settings/settings_model.h"
 #include "settings/settings_write.h"
 #include "store/profile_store.h"
-#include "ui/language.h"
+#include "store/settings_keys.h"
+#include "ui/control_dispatch.h"
+#include "ui/task_table.h"
 #include "ui/toolkit.h"
+#include "ui/window_messages.h"
 
 namespace buttons {
 namespace {
@@ -141,7 +141,7 @@ void ButtonsSubsystem::WriteKeyAssignment() {
       pending_.pop_front();
     }
   }
-  if (!settings::OnlineCheck(ctx_, device::kStatusReceiverOffline)) return;
+  if (!settings::OnlineCheck(ctx_, ui::kStatusReceiverOffline)) return;
   if (!write_all_.load()) {
     WriteButton(n);
     return;
@@ -154,9 +154,9 @@ void ButtonsSubsystem::WriteKeyAssignment() {
   }
   write_all_ = false;
   ctx_.clock.SleepMs(kAfterUploadMs);
-  if (!settings::OnlineCheck(ctx_, device::kStatusOfflineSilent)) return;
+  if (!settings::OnlineCheck(ctx_, ui::kStatusOfflineSilent)) return;
   SendKeyTable();
-  settings::OnlineCheck(ctx_, device::kStatusOfflineSilent);
+  settings::OnlineCheck(ctx_, ui::kStatusOfflineSilent);
 }
 
 void ButtonsSubsystem::DecodeButtonCode(int n, uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3) {
@@ -333,10 +333,10 @@ void ButtonsSubsystem::SaveAndQueue(KeyAssignmentRecord row, bool with_wait) {
   if (with_wait) {
     // Registered before the task can run, so the worker's end always finds it.
     ctx_.toolkit.BeginModal(ui::ModalKind::kWait);
-    settings::AppendTask(ctx_, app::kTaskWriteKeyMap);
+    settings::AppendTask(ctx_, ui::kTaskWriteKeyMap);
     ctx_.toolkit.RunModal(ui::ModalKind::kWait);
   } else {
-    settings::AppendTask(ctx_, app::kTaskWriteKeyMap);
+    settings::AppendTask(ctx_, ui::kTaskWriteKeyMap);
   }
 }
 
@@ -423,7 +423,7 @@ void ButtonsSubsystem::ResetAllButtons() {
   ShowHotSpots();
   SelectButton(0);
   ctx_.state.pending_section = settings::kSectionButtons;
-  settings::AppendTask(ctx_, app::kTaskRestoreSection);
+  settings::AppendTask(ctx_, ui::kTaskRestoreSection);
 }
 
 void ButtonsSubsystem::ResetButton() {
@@ -451,7 +451,7 @@ void ButtonsSubsystem::SetSideButtonsUsable(bool left, bool on) {
   for (int n : left ? kLeftSide : kRightSide) {
     if (on) {
       // The side buttons are written here and now; the page's selection stays where it is.
-      if (!settings::OnlineCheck(ctx_, device::kStatusReceiverOffline)) return;
+      if (!settings::OnlineCheck(ctx_, ui::kStatusReceiverOffline)) return;
       WriteButton(n);
     } else {
       WriteLockedKey(n);
@@ -469,7 +469,7 @@ void ButtonsSubsystem::RefreshButtonPage() {
   SelectButton(1);
 }
 
-void ButtonsSubsystem::RegisterPage(app::ControlDispatch& dispatch) {
+void ButtonsSubsystem::RegisterPage(ui::ControlDispatch& dispatch) {
   ui::Toolkit& tk = ctx_.toolkit;
   dispatch.OnClick(catalogue::kMouseHotSpots,
                    [this](int, int64_t key) { SelectButton(static_cast<int>(key)); });
@@ -507,8 +507,8 @@ void ButtonsSubsystem::RegisterPage(app::ControlDispatch& dispatch) {
   });
 }
 
-void ButtonsSubsystem::RegisterTasks(app::TaskTable& table) {
-  table.Add(app::kTaskWriteKeyMap, {[this] { WriteKeyAssignment(); }, kTaskPauseMs, true});
+void ButtonsSubsystem::RegisterTasks(ui::TaskTable& table) {
+  table.Add(ui::kTaskWriteKeyMap, {[this] { WriteKeyAssignment(); }, kTaskPauseMs, true});
 }
 
 }  // namespace buttons

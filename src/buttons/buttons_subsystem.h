@@ -17,10 +17,10 @@
 #include "settings/settings_context.h"
 #include "settings/subsystem_ports.h"
 
-namespace app {
+namespace ui {
 class ControlDispatch;
 class TaskTable;
-}  // namespace app
+}  // namespace ui
 namespace catalogue {
 class Catalogue;
 }
@@ -60,9 +60,9 @@ class ButtonsSubsystem final : public settings::ButtonsPort {
   void SetMacroUpload(std::function<bool()> upload) { upload_macros_ = std::move(upload); }
 
   // Registers the page's controls and the lock switches; `this` must outlive the dispatch.
-  void RegisterPage(app::ControlDispatch& dispatch);
+  void RegisterPage(ui::ControlDispatch& dispatch);
   // Registers task 8 (100 ms pause, ends the wait dialog).
-  void RegisterTasks(app::TaskTable& table);
+  void RegisterTasks(ui::TaskTable& table);
   // Fills the fixed lists once the window is built.
   void InitPage();
 

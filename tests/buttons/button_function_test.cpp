@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "buttons/key_map.h"
+#include "platform/language.h"
 #include "platform/paths.h"
-#include "ui/language.h"
 
 namespace buttons {
 namespace {
@@ -18,7 +18,7 @@ class ButtonFunctionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::SetProgramDir(MOUSE_DATA_DIR);
-    ui::SetLanguageId(1033);
+    platform::SetLanguageId(1033);
   }
   void TearDown() override { platform::SetProgramDir(saved_); }
   std::string saved_ = platform::ProgramDir();
@@ -159,11 +159,11 @@ TEST_F(ButtonFunctionTest, DescribesAssignments) {
 }
 
 TEST_F(ButtonFunctionTest, MacroNamesWithTheNewMacroPrefixShowText351) {
-  ui::SetLanguageId(2052);
+  platform::SetLanguageId(2052);
   EXPECT_EQ(MacroDisplayName("Custom 3"), "自定义 3");
   EXPECT_EQ(MacroDisplayName("自定义7"), "自定义7");
   EXPECT_EQ(MacroDisplayName("Cus"), "Cus");
-  ui::SetLanguageId(1033);
+  platform::SetLanguageId(1033);
   EXPECT_EQ(MacroDisplayName("自定义7"), "Custom7");
 }
 

@@ -9,7 +9,7 @@
 #include "buttons/buttons_subsystem.h"
 #include "catalogue/catalogue.h"
 #include "e2e/e2e_fixture.h"
-#include "settings/settings_keys.h"
+#include "store/settings_keys.h"
 
 namespace buttons {
 namespace {
@@ -97,7 +97,7 @@ TEST_F(ButtonPageTest, ApplyingMouseValueThreeToButtonTwoWritesThatButton) {
   ChooseFunction(2, kMouseButton, 3);
   EXPECT_TRUE(KeyRequests().empty());  // the click only stores and queues
   Click(kApplyButton);
-  EXPECT_EQ(Queued(), std::vector<int>{app::kTaskWriteKeyMap});
+  EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskWriteKeyMap});
   RunQueuedTasks();
   EXPECT_EQ(
       KeyRequests(),
@@ -335,7 +335,7 @@ TEST_F(ButtonPageTest, AStoredRowOutsideItsTablesShowsItsTextAndIsSentAsNothing)
   EXPECT_EQ(Shown(4), "imported");
   Click(kHotSpots, 4);
   EXPECT_EQ(tk_.GetCurSel(kCategoryList), -1);
-  dlg_->AppendTask(app::kTaskWriteKeyMap);
+  dlg_->AppendTask(ui::kTaskWriteKeyMap);
   RunQueuedTasks();
   EXPECT_EQ(
       KeyRequests(),
@@ -360,7 +360,7 @@ TEST_F(ButtonPageTest, AFailedMacroUploadKeepsTheWholeWriteForTheNextTask) {
   EXPECT_FALSE(tk_.ModalOpen(ui::ModalKind::kWait));  // the dialog ends either way
 
   upload_ok = true;
-  dlg_->AppendTask(app::kTaskWriteKeyMap);
+  dlg_->AppendTask(ui::kTaskWriteKeyMap);
   RunQueuedTasks();
   EXPECT_EQ(uploads, 2);
   EXPECT_EQ(KeyRequests().size(), 3u);
@@ -379,7 +379,7 @@ TEST_F(ButtonPageTest, NextLightingEffectFromTheMouseIsKept) {
   EXPECT_EQ(Shown(5), "灯效切换");
   // Written again, it stays what it was.
   Click(kHotSpots, 5);
-  dlg_->AppendTask(app::kTaskWriteKeyMap);
+  dlg_->AppendTask(ui::kTaskWriteKeyMap);
   RunQueuedTasks();
   EXPECT_EQ(MouseKey(5), (Bytes{0x08, 0x00, 0x00, 0x00}));
 }
@@ -426,7 +426,7 @@ TEST_F(ButtonPageTest, ResettingButtons) {
   EXPECT_FALSE(StoredRow(4));
   EXPECT_EQ(Shown(4), LanguageText(153));
   EXPECT_EQ(Buttons().SelectedButton(), 0);
-  EXPECT_EQ(Queued(), std::vector<int>{app::kTaskRestoreSection});
+  EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskRestoreSection});
   RunQueuedTasks();
   EXPECT_EQ(bus_.State(0).restores.at(1), 1);
   EXPECT_EQ(MouseKey(4), (Bytes{0x01, 0x04, 0x01, 0x00}));

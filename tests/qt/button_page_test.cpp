@@ -9,10 +9,10 @@
 #include <memory>
 
 #include "buttons/buttons_subsystem.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "qt_app.h"
 #include "recorder.h"
-#include "ui/language.h"
 #include "ui/qt/pages/page_builder.h"
 #include "ui/qt/qt_toolkit.h"
 
@@ -24,7 +24,7 @@ class ButtonPageWidgetsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::SetProgramDir(MOUSE_DATA_DIR "/");
-    ui::SetLanguageId(1033);
+    platform::SetLanguageId(1033);
     toolkit_.SetListener(&recorder_);
     ui::qt::BuildButtonPage(builder_);
     page_->resize(1200, 700);

@@ -3,7 +3,7 @@
 
 #include "buttons/buttons_subsystem.h"
 #include "catalogue/catalogue.h"
-#include "ui/language.h"
+#include "platform/language.h"
 #include "ui/qt/model_widgets.h"
 #include "ui/qt/pages/key_capture_edit.h"
 #include "ui/qt/pages/page_builder.h"
