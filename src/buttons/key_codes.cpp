@@ -96,8 +96,12 @@ std::string HidUsageName(int usage) {
   if (usage >= 0x04 && usage <= 0x1D) return std::string(1, static_cast<char>('A' + usage - 0x04));
   if (usage >= 0x1E && usage <= 0x26) return std::string(1, static_cast<char>('1' + usage - 0x1E));
   if (usage == 0x27) return "0";
-  if (usage >= 0x3A && usage <= 0x45) return "F" + std::to_string(usage - 0x3A + 1);
-  if (usage >= 0x59 && usage <= 0x61) return "Num " + std::to_string(usage - 0x59 + 1);
+  // Appended rather than "F" + text: GCC 12 warns falsely about the latter at -O3.
+  if (usage >= 0x3A && usage <= 0x45)
+    return std::string("F").append(std::to_string(usage - 0x3A + 1));
+  if (usage >= 0x59 && usage <= 0x61) {
+    return std::string("Num ").append(std::to_string(usage - 0x59 + 1));
+  }
   for (const Name& n : kNames) {
     if (n.usage == usage) return n.name;
   }
