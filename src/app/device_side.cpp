@@ -15,13 +15,6 @@
 #include "ui/language.h"
 
 namespace app {
-namespace {
-
-// What the first tab tells the person while no mouse is connected.
-constexpr int kConnectHintText = 54;
-
-}  // namespace
-
 DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
     : dlg_(dlg),
       store_(options.store ? *options.store : ProfileStore::Instance()),
@@ -105,7 +98,7 @@ void DeviceSide::Start() {
   catalogue_.LoadCatalogue();
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
   dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());
-  dlg_.Toolkit().SetTitle(device::kConnectHint, LanguageText(kConnectHintText));
+  dlg_.Toolkit().SetTitle(device::kConnectHint, LanguageText(device::kConnectHintText));
   // Plug events are followed from before the first task on.
   if (start_hotplug_ && !dlg_.Link().StartHotplug()) {
     Trace(2, "Hot-plug not available");

@@ -18,12 +18,13 @@ class HidapiBus : public hid::Bus {
   HidapiBus();
   ~HidapiBus() override;
 
-  // One record per interface path and top-level collection, for interfaces this process may
-  // open (read and write). Empty when hidapi cannot start, there is no HID device, or none is
-  // accessible.
+  // One record per interface path and top-level collection, also for interfaces this process
+  // may not open (so a refusal can be explained). Empty when hidapi cannot start or there is
+  // no HID device.
   std::vector<hid::DeviceInfo> Enumerate() override;
   // nullptr when the path cannot be opened (gone, no permission).
   std::unique_ptr<hid::Device> Open(const std::string& path) override;
+  std::unique_ptr<hid::Device> TryOpen(const std::string& path, int& error) override;
 };
 
 // Turns hidapi's records into the bus's: `records` are hidapi's, in its order, possibly several
