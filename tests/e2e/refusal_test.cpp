@@ -13,7 +13,7 @@ namespace {
 
 class RefusalTest : public EndToEndTest {
  protected:
-  std::string Hint() { return Title(device::kConnectHint); }
+  std::string Hint() { return Title(app::kConnectHint); }
 };
 
 TEST_F(RefusalTest, PermissionAndBusyMessagesInBothLanguagesThenTheNextPlugEventConnects) {
@@ -39,13 +39,13 @@ TEST_F(RefusalTest, PermissionAndBusyMessagesInBothLanguagesThenTheNextPlugEvent
   StartProgram();
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.language) + " " + std::to_string(c.error));
-    ui::SetLanguageId(c.language);
+    platform::SetLanguageId(c.language);
     bus_.SetOpenRefusal(c.error);
-    dlg_->AppendTask(app::kTaskArrival);
+    dlg_->AppendTask(ui::kTaskArrival);
     RunQueuedTasks();
     EXPECT_EQ(Title(kConnectionLabel), c.label);
     EXPECT_NE(Title(kConnectionLabel), LanguageText(50));
-    EXPECT_TRUE(tk_.Snapshot(device::kConnectHint).visible);
+    EXPECT_TRUE(tk_.Snapshot(app::kConnectHint).visible);
     const std::string hint = Hint();
     EXPECT_NE(hint.find("K7 Mouse"), std::string::npos) << hint;
     EXPECT_NE(hint.find(c.hint_words), std::string::npos) << hint;
@@ -55,11 +55,11 @@ TEST_F(RefusalTest, PermissionAndBusyMessagesInBothLanguagesThenTheNextPlugEvent
   }
 
   // The rule took effect: udev announces the node again and the mouse connects.
-  ui::SetLanguageId(1033);
+  platform::SetLanguageId(1033);
   bus_.SetOpenRefusal(0);
   dlg_->Link().UpdateUSBDevice(
       device::DeviceChange{device::kDeviceArrival, command_path, command_path});
-  EXPECT_EQ(Queued(), std::vector<int>{app::kTaskArrival});
+  EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskArrival});
   RunQueuedTasks();
   EXPECT_EQ(Title(kConnectionLabel), LanguageText(52));
   EXPECT_EQ(DeviceItem(101).mode, 1);

@@ -5,8 +5,8 @@
 #include <QPainterPath>
 #include <cmath>
 
-#include "device/device_link_window.h"
-#include "ui/language.h"
+#include "app/device_link_window.h"
+#include "platform/language.h"
 #include "ui/manager.h"
 
 namespace ui::qt {
@@ -154,8 +154,8 @@ void ConnectionLabel::paintEvent(QPaintEvent* event) {
   const QString shown = text();
   const auto reads = [&shown](int number) { return shown == Q(LanguageText(number)); };
   // A mouse that is there but refused is a problem to fix, not an absence.
-  const bool refused = reads(device::kNoPermissionLabelText) || reads(device::kInUseLabelText) ||
-                       reads(device::kCannotOpenLabelText);
+  const bool refused = reads(app::kNoPermissionLabelText) || reads(app::kInUseLabelText) ||
+                       reads(app::kCannotOpenLabelText);
   const bool connected = !refused && !reads(50);
   const QColor dot = connected ? QColor(76, 201, 120)
                      : refused ? QColor(240, 164, 48)

@@ -1,4 +1,4 @@
-#include "device/device_link_window.h"
+#include "app/device_link_window.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -6,10 +6,21 @@
 #include <vector>
 
 #include "log/trace.h"
+#include "platform/language.h"
 #include "platform/paths.h"
-#include "ui/language.h"
 
-namespace device {
+namespace app {
+
+using device::DeviceChange;
+using device::HotplugMonitor;
+using device::kDeviceArrival;
+using device::kDeviceRemoveComplete;
+using device::kModeCable;
+using device::kModeReceiver;
+using ui::kStatusMacroTooLarge;
+using ui::kStatusOffline;
+using ui::kStatusOfflineSilent;
+using ui::kStatusReceiverOffline;
 
 namespace {
 
@@ -63,7 +74,8 @@ RefusalTexts DescribeRefusal(const RefusedInterface& refused, const std::string&
     texts.hint = FillText(LanguageText(kInUseHintText), model_name) + "\nfuser -v " + refused.path;
   } else {
     texts.label = LanguageText(kCannotOpenLabelText);
-    texts.hint = FillText(LanguageText(kCannotOpenHintText), model_name, ErrorText(refused.error));
+    texts.hint =
+        FillText(LanguageText(kCannotOpenHintText), model_name, device::ErrorText(refused.error));
   }
   return texts;
 }
@@ -118,7 +130,7 @@ void DeviceLinkWindow::ShowRefusal(bool connected) {
   toolkit_.SetTitle(kConnectHint, texts.hint);
   refusal_shown_ = true;
   Trace(2, "UpdateDeviceList, %s refused: %s", chosen->path.c_str(),
-        ErrorText(chosen->error).c_str());
+        device::ErrorText(chosen->error).c_str());
 }
 
 void DeviceLinkWindow::ShowConnected(int mode) {
@@ -315,4 +327,9 @@ bool DeviceLinkWindow::GuardWirelessWrite(int reason) {
   return false;
 }
 
-}  // namespace device
+void BindDeviceLink(settings::SettingsContext& context, DeviceLinkWindow& link) {
+  context.connection_mode = [&link] { return link.Mode(); };
+  context.guard_wireless = [&link](int reason) { return link.GuardWirelessWrite(reason); };
+}
+
+}  // namespace app
