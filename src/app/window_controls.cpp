@@ -1,5 +1,6 @@
 #include "app/window_controls.h"
 
+#include "buttons/buttons_subsystem.h"
 #include "catalogue/catalogue.h"
 #include "settings/settings_model.h"
 #include "ui/control_registry.h"
@@ -11,6 +12,7 @@ void RegisterWindowControls() {
   ui::RegisterControls(ui::frame::kFrameControls);
   ui::RegisterControls(catalogue::kControls);
   ui::RegisterControls(settings::kPageControls);
+  ui::RegisterControls(buttons::kPageControls);
 }
 
 }  // namespace app

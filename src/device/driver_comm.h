@@ -42,6 +42,9 @@ inline constexpr int kModeReceiver = 1;
 inline constexpr uint16_t kScreenReceiverVid = 0x7A5D;
 inline constexpr uint16_t kScreenReceiverPid = 0x3A10;
 
+// The system's text for an errno value ("Permission denied"); "reason unknown" for 0.
+std::string ErrorText(int error);
+
 }  // namespace device
 
 // One connection mode of a catalogue model.
@@ -69,6 +72,17 @@ struct DeviceEntry {
   int mode = 0;
   int online = 0;
   std::array<uint8_t, 64> info{};  // the device information block, zero-filled
+};
+
+// An interface of a supported model that is present but could not be opened.
+struct RefusedInterface {
+  std::string path;
+  uint16_t vid = 0;
+  uint16_t pid = 0;
+  int device_type = 0;
+  int mode = 0;          // 0 cable, 1 receiver
+  int error = 0;         // errno of the refusal (EACCES, EBUSY, ...); 0 when the bus cannot tell
+  bool command = false;  // the path offers the command interface (usage page 0xFF00, usage 1)
 };
 
 class DriverComm {
@@ -107,6 +121,9 @@ class DriverComm {
 
   // Rebuilds the device list from the bus, then runs the identity pass.
   void EnumerateDevice();
+  // The interfaces of supported models the last enumeration found but could not open, one
+  // per path, in bus order.
+  std::vector<RefusedInterface> RefusedInterfaces() const;
   // Closes every interface and empties the list; nothing happens while closed.
   void CloseDevices();
   // CloseDevices, EnumerateDevice and open again, with no exchange in between.
@@ -182,6 +199,7 @@ class DriverComm {
   ReportResult RetryExchange(CommandFrame& frame, bool wait, bool is_get);
   void ClearCaches();
   void DropEntries();
+  void NoteRefused(const hid::DeviceInfo& info, int error);  // mu_ held
   void ReadInfoWithRetry(hid::Device* device, std::array<uint8_t, 128>& block);
   void ApplyIdentity(OpenEntry& open, const std::array<uint8_t, 128>& block, bool receiver);
   // The cable entry of the selected model if any, else its receiver entry.
@@ -203,6 +221,7 @@ class DriverComm {
 
   std::vector<ModeRecord> modes_;
   std::vector<OpenEntry> entries_;
+  std::vector<RefusedInterface> refused_;
   int selected_type_ = 0;
   hid::Device* cached_command_ = nullptr;
   int cached_command_index_ = -1;

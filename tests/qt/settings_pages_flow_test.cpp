@@ -113,7 +113,7 @@ TEST_F(SettingsPagesFlowTest, LevelsSliderAndLiftOffReachTheMouse) {
   Press(levels, levels->CardRect(3).center() + QPoint(0, 30));
   slider->setValue(160);  // 8000 DPI; not dragging: committed once it settles
   qobject_cast<QAbstractButton*>(toolkit_.Control(s::kLiftoffSecond))->click();
-  qt_test::ProcessUntil([] { return false; }, 50);
+  ASSERT_TRUE(qt_test::ProcessUntilTimersIdle(slider)) << "the slider commit";
   RunTasks();
 
   const auto image = bus_.SettingsImage(mouse_);
@@ -146,7 +146,8 @@ TEST_F(SettingsPagesFlowTest, WheelSpinOverTheDpiSliderWritesOnce) {
       << "the level card follows every notch";
   EXPECT_TRUE(tasks_.Empty()) << "nothing is sent while the wheel turns";
   EXPECT_TRUE(qt_test::ProcessUntil([&] { return !tasks_.Empty(); }));
-  qt_test::ProcessUntil([] { return false; }, 50);
+  // Every commit the slider had pending has now been made.
+  ASSERT_TRUE(qt_test::ProcessUntilTimersIdle(slider));
   EXPECT_EQ(tasks_.Size(), 1u);
   EXPECT_EQ(tasks_.TakeFirst(), ui::kTaskWriteDpi);
 }

@@ -403,7 +403,8 @@ TEST(SettingsWrite, AsleepMouseStoresButSendsNothing) {
   rig.bus.SetWirelessLink(rig.mouse, true);
   p.Notify(s::kDpiSendButton, ui::kNotifyClicked);
   p.RunTasks();
-  EXPECT_EQ(rig.MouseImage()[15], s::EncodeDpi(1, 4500));
+  EXPECT_EQ(rig.MouseImage()[15], 89) << "4500 / 50 - 1";
+  EXPECT_EQ(rig.MouseImage()[16], 0);
 }
 
 TEST(SettingsWrite, EveryWriterChecksTheLinkFirst) {
