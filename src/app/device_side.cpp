@@ -86,6 +86,7 @@ void DeviceSide::RegisterTasks() {
   task_ctx_.refresh_pages = [this] {
     settings_ctx_.ports.buttons->RefreshButtonPage();
     settings::RefreshSettingsPage(settings_ctx_);
+    settings_ctx_.ports.macros->RefreshMacroList();
   };
   task_ctx_.refresh_profile_list = [this] {
     SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
@@ -98,10 +99,30 @@ void DeviceSide::WireSubsystems() {
   // The one place the subsystems meet: each built subsystem replaces its null port here.
   settings::SubsystemPorts& ports = settings_ctx_.ports;
   task_ctx_.lighting = ports.lighting;
+
+  macros_ = std::make_unique<macros::MacrosSubsystem>(settings_ctx_);
+  macros::MacrosSubsystem::Hooks macro_hooks;
+  // A button's catalogue default, for the button that reverts when the macros do not fit.
+  macro_hooks.button_default = [this](int key_code, KeyAssignmentRecord& row) {
+    for (const catalogue::ButtonLayoutEntry& b : catalogue_.Buttons()) {
+      if (b.key_value != key_code) continue;
+      row.macro_type = b.func_type;
+      row.macro_value = b.func_value;
+      row.macro_desc = b.func_desc;
+      return true;
+    }
+    return false;
+  };
+  macros_->SetHooks(std::move(macro_hooks));
+  macros_->Register(dlg_.Dispatch(), [this](int message, macros::MacrosSubsystem::MessageHandler h) {
+    dlg_.OnWindowMessage(message, std::move(h));
+  });
+  ports.macros = macros_.get();
 }
 
 void DeviceSide::Start() {
   settings::InitSettingsPages(settings_ctx_);
+  macros_->InitPage();
   catalogue_.LoadCatalogue();
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
   dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());

@@ -13,6 +13,7 @@
 #include "app/process_waiter.h"
 #include "app/worker.h"
 #include "catalogue/catalogue.h"
+#include "macros/macros_subsystem.h"
 #include "settings/settings_context.h"
 #include "settings/settings_model.h"
 
@@ -64,6 +65,7 @@ class DeviceSide : public WorkerHost {
   DeviceTaskContext& TaskContext() { return task_ctx_; }
   settings::SettingsContext& Settings() { return settings_ctx_; }
   ProfileStore& Store() { return store_; }
+  macros::MacrosSubsystem& Macros() { return *macros_; }
   // The profile every settings, button and lighting operation works on; 0 before the list
   // was filled.
   int CurrentProfile() const { return current_profile_.load(); }
@@ -92,6 +94,7 @@ class DeviceSide : public WorkerHost {
   settings::SettingsState settings_state_;
   settings::SettingsContext settings_ctx_;
   DeviceTaskContext task_ctx_;
+  std::unique_ptr<macros::MacrosSubsystem> macros_;
   // Last: it uses everything above, so it stops first.
   std::unique_ptr<DeviceWorker> worker_;
 };
