@@ -73,6 +73,12 @@ QSlider::handle:horizontal:disabled { background: #5C616C; }
 QProgressBar { background: #111317; border: 1px solid #2B2F37; border-radius: 6px;
   text-align: center; min-height: 12px; }
 QProgressBar::chunk { background: ACCENT; border-radius: 5px; }
+QListWidget#ItemList { background: #111317; border: 1px solid #2B2F37; border-radius: 8px;
+  color: #E2E5EC; padding: 4px; outline: none; }
+QListWidget#ItemList::item { min-height: 26px; padding: 0 8px; border-radius: 5px; }
+QListWidget#ItemList::item:hover { background: #2A2E37; }
+QListWidget#ItemList::item:selected { background: ACCENT; color: #FFFFFF; }
+QListWidget#ItemList:disabled { color: #5C616C; }
 QToolTip { background: #23262E; color: #E2E5EC; border: 1px solid #363A44; padding: 4px; }
 QMenu { background: #1F2228; border: 1px solid #2F333C; padding: 4px; }
 QMenu::item { padding: 6px 22px; border-radius: 5px; }
