@@ -309,17 +309,16 @@ void MacrosSubsystem::SaveMacroSettings() {
   const int play_type = CheckedIn(kPlayCount, kPlayOnce);
   int delay_time = 0;
   if (delay_type == 2) {
-    std::string text = tk_.GetEditText(kFixedDelayField);
-    if (text.empty()) text = std::to_string(kDefaultFixedDelayMs);
-    delay_time = ClampFieldValue(text, kMinDelayMs, kMaxDelayMs);
+    const std::string text = tk_.GetEditText(kFixedDelayField);
+    delay_time = text.empty() ? kDefaultFixedDelayMs
+                              : ClampFieldValue(text, kMinDelayMs, kMaxDelayMs);
     tk_.SetEditText(kFixedDelayField, std::to_string(delay_time));
   }
   int play_times = 1;
   if (play_type == 0) {
-    std::string text = tk_.GetEditText(kPlayCountField);
-    if (text.empty()) text = "1";
+    const std::string text = tk_.GetEditText(kPlayCountField);
     const int type = c_.device_type ? c_.device_type() : 0;
-    play_times = ClampFieldValue(text, 1, MaxPlayTimes(type));
+    play_times = text.empty() ? 1 : ClampFieldValue(text, 1, MaxPlayTimes(type));
     tk_.SetEditText(kPlayCountField, std::to_string(play_times));
   }
   // An unchecked group (stored values outside the choices) keeps what is stored.
@@ -611,9 +610,9 @@ void MacrosSubsystem::StartRecording() {
   s.first_stamp = static_cast<int>(c_.clock.TickCount() & 0x7FFFFFFF);
   s.delay_mode = std::max(0, CheckedIn(kDelayNone, kDelayFixed));
   if (s.delay_mode == 2) {
-    std::string text = tk_.GetEditText(kFixedDelayField);
-    if (text.empty()) text = std::to_string(kDefaultFixedDelayMs);
-    s.fixed_delay_ms = ClampFieldValue(text, kMinDelayMs, kMaxDelayMs);
+    const std::string text = tk_.GetEditText(kFixedDelayField);
+    s.fixed_delay_ms = text.empty() ? kDefaultFixedDelayMs
+                                    : ClampFieldValue(text, kMinDelayMs, kMaxDelayMs);
   }
   s.limit = kMaxRecordedEvents;
   event_limit_ = kMaxRecordedEvents;
