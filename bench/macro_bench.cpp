@@ -123,8 +123,8 @@ void UploadBench(benchmark::State& state, sim::Attachment attachment) {
     macros::MacroSlotTable slots;
     const auto start = std::chrono::steady_clock::now();
     const bool ok = macros::UploadMacros(rig.context, slots, {});
-    host_ms += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                   .count();
+    host_ms +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     paused_ms += rig.clock.TotalSleptMs();
     if (!ok || !rig.bus.LastMacroTransfer(0).accepted) state.SkipWithError("upload refused");
   }

@@ -13,9 +13,9 @@ namespace sim {
 struct MacroPlayback {
   bool is_macro = false;  // the button's function is a macro (code 03)
   int slot = -1;
-  int repeat = 0;          // b1 of the code: 1 count, 2 toggle, 4 while held
-  int count = 0;           // b2
-  std::string error;       // why nothing could be played (no memory, slot missing)
+  int repeat = 0;                  // b1 of the code: 1 count, 2 toggle, 4 while held
+  int count = 0;                   // b2
+  std::string error;               // why nothing could be played (no memory, slot missing)
   std::vector<std::string> lines;  // one per event: "key down A (0x04), 100 ms"
 };
 

@@ -114,9 +114,10 @@ void DeviceSide::WireSubsystems() {
     return false;
   };
   macros_->SetHooks(std::move(macro_hooks));
-  macros_->Register(dlg_.Dispatch(), [this](int message, macros::MacrosSubsystem::MessageHandler h) {
-    dlg_.OnWindowMessage(message, std::move(h));
-  });
+  macros_->Register(dlg_.Dispatch(),
+                    [this](int message, macros::MacrosSubsystem::MessageHandler h) {
+                      dlg_.OnWindowMessage(message, std::move(h));
+                    });
   ports.macros = macros_.get();
 }
 

@@ -12,8 +12,8 @@ namespace macros {
 
 int DecimalValue(const std::string& text) {
   size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' ||
-                             text[i] == '\n')) {
+  while (i < text.size() &&
+         (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) {
     ++i;
   }
   bool negative = false;

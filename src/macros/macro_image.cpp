@@ -137,8 +137,8 @@ MacroImageResult BuildMacroImageFromLists(
     std::memcpy(image.data() + p, kHeader, sizeof(kHeader));
     p += sizeof(kHeader);
 
-    int64_t pending = 0;     // wide: stored values may be huge
-    size_t last_event = 0;   // offset of the last encoded event
+    int64_t pending = 0;    // wide: stored values may be huge
+    size_t last_event = 0;  // offset of the last encoded event
     size_t encoded = 0;
     static const std::vector<MacroEventRecord> kNone;
     const std::vector<MacroEventRecord>& events = slot_events[s] ? *slot_events[s] : kNone;

@@ -30,7 +30,7 @@ enum class MacroEventType : int {
   kMoveXY = 12,
 };
 
-inline constexpr int kMaxRecordedEvents = 990;  // MAX_RECORDED_EVENTS
+inline constexpr int kMaxRecordedEvents = 990;   // MAX_RECORDED_EVENTS
 inline constexpr int kStartupEventLimit = 5000;  // by hand, until the first recording starts
 inline constexpr int kMinDelayMs = 1;
 inline constexpr int kMaxDelayMs = 10000;
@@ -92,8 +92,7 @@ enum class InsertKind { kMousePair, kKeyPair, kDelay };
 // Inserts per the insert menu: a pair goes right after `selected` (appended with -1), both
 // halves sharing `stamp`; a delay of 10 ms goes at `selected` (or is appended) with `stamp`.
 // Returns the index of the first inserted entry.
-int InsertEvents(std::vector<MacroEventRecord>& list, int selected, InsertKind kind,
-                 int stamp);
+int InsertEvents(std::vector<MacroEventRecord>& list, int selected, InsertKind kind, int stamp);
 // Moves entry `index` one place up or down, or to the top or bottom. Returns its new index
 // (unchanged when it cannot move or is out of range).
 int MoveEventUp(std::vector<MacroEventRecord>& list, int index);

@@ -11,15 +11,15 @@ std::string DefaultKeyName(int vk, int /*scan_code*/) {
   if (vk >= 0x70 && vk <= 0x87) return "F" + std::to_string(vk - 0x6F);
   if (vk >= 0x60 && vk <= 0x69) return "Num " + std::to_string(vk - 0x60);
   static const std::map<int, std::string> kNames = {
-      {0x08, "Backspace"}, {0x09, "Tab"},       {0x0C, "Clear"},     {0x0D, "Enter"},
-      {0x14, "Caps Lock"}, {0x1B, "Esc"},       {0x20, "Space"},     {0x21, "Page Up"},
-      {0x22, "Page Down"}, {0x23, "End"},       {0x24, "Home"},      {0x25, "Left"},
-      {0x26, "Up"},        {0x27, "Right"},     {0x28, "Down"},      {0x2D, "Insert"},
-      {0x2E, "Delete"},    {0x6A, "Num *"},     {0x6B, "Num +"},     {0x6D, "Num -"},
-      {0x6E, "Num Del"},   {0x6F, "Num /"},     {0x91, "Scrlk"},     {0xBA, ";"},
-      {0xBB, "="},         {0xBC, ","},         {0xBD, "-"},         {0xBE, "."},
-      {0xBF, "/"},         {0xC0, "`"},         {0xDB, "["},         {0xDC, "\\"},
-      {0xDD, "]"},         {0xDE, "'"},         {0xE2, "\\"},
+      {0x08, "Backspace"}, {0x09, "Tab"},   {0x0C, "Clear"}, {0x0D, "Enter"},
+      {0x14, "Caps Lock"}, {0x1B, "Esc"},   {0x20, "Space"}, {0x21, "Page Up"},
+      {0x22, "Page Down"}, {0x23, "End"},   {0x24, "Home"},  {0x25, "Left"},
+      {0x26, "Up"},        {0x27, "Right"}, {0x28, "Down"},  {0x2D, "Insert"},
+      {0x2E, "Delete"},    {0x6A, "Num *"}, {0x6B, "Num +"}, {0x6D, "Num -"},
+      {0x6E, "Num Del"},   {0x6F, "Num /"}, {0x91, "Scrlk"}, {0xBA, ";"},
+      {0xBB, "="},         {0xBC, ","},     {0xBD, "-"},     {0xBE, "."},
+      {0xBF, "/"},         {0xC0, "`"},     {0xDB, "["},     {0xDC, "\\"},
+      {0xDD, "]"},         {0xDE, "'"},     {0xE2, "\\"},
   };
   auto it = kNames.find(vk);
   return it == kNames.end() ? std::string() : it->second;
@@ -51,8 +51,8 @@ uint8_t SideBit(int code) {
 }
 
 // Generic Shift, Ctrl or Alt on a press: the side that is down.
-int ResolvePress(int generic, int left, int right, uint8_t left_bit, uint8_t right_bit,
-                 uint8_t& m, const KeyStateFn& down) {
+int ResolvePress(int generic, int left, int right, uint8_t left_bit, uint8_t right_bit, uint8_t& m,
+                 const KeyStateFn& down) {
   if (down(left)) {
     Set(m, left_bit);
     return left;
@@ -197,11 +197,11 @@ InputCapture DecodeMouse(const RawInputRecord& r) {
     int state;
   };
   static constexpr Flag kFlags[] = {
-      {kLeftDown, kRecordLeft, 0},       {kMiddleDown, kRecordMiddle, 0},
-      {kRightDown, kRecordRight, 0},     {kLeftUp, kRecordLeft, 1},
-      {kMiddleUp, kRecordMiddle, 1},     {kRightUp, kRecordRight, 1},
+      {kLeftDown, kRecordLeft, 0},        {kMiddleDown, kRecordMiddle, 0},
+      {kRightDown, kRecordRight, 0},      {kLeftUp, kRecordLeft, 1},
+      {kMiddleUp, kRecordMiddle, 1},      {kRightUp, kRecordRight, 1},
       {kButton4Down, kRecordBackward, 0}, {kButton4Up, kRecordBackward, 1},
-      {kButton5Down, kRecordForward, 0}, {kButton5Up, kRecordForward, 1},
+      {kButton5Down, kRecordForward, 0},  {kButton5Up, kRecordForward, 1},
   };
   for (const Flag& f : kFlags) {
     if (r.button_flags & f.flag) {
@@ -238,7 +238,7 @@ int MeasureDelay(uint64_t now_ms, uint64_t& last_ms) {
   if (last_ms != 0) {
     const uint64_t elapsed = now_ms > last_ms ? now_ms - last_ms : 0;
     result = elapsed > static_cast<uint64_t>(kMaxMeasuredDelayMs) ? kMaxMeasuredDelayMs
-                                                                   : static_cast<int>(elapsed);
+                                                                  : static_cast<int>(elapsed);
   }
   last_ms = now_ms;
   return result;
@@ -257,10 +257,9 @@ MacroRecorder::Result MacroRecorder::Add(const InputCapture& c, bool over_record
   if (c.kind == 1 && over_record_button) return Result::kDropped;
   MacroEventType type;
   if (c.kind == 1) {
-    static constexpr MacroEventType kByState[] = {MacroEventType::kMouseDown,
-                                                  MacroEventType::kMouseUp, MacroEventType::kDelay,
-                                                  MacroEventType::kWheelUp,
-                                                  MacroEventType::kWheelDown};
+    static constexpr MacroEventType kByState[] = {
+        MacroEventType::kMouseDown, MacroEventType::kMouseUp, MacroEventType::kDelay,
+        MacroEventType::kWheelUp, MacroEventType::kWheelDown};
     if (c.state < 0 || c.state > 4 || c.state == 2) return Result::kDropped;
     type = kByState[c.state];
   } else if (c.kind == 2) {

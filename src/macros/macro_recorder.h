@@ -36,7 +36,7 @@ struct RawInputRecord {
   uint32_t message = kWmKeyDown;
   // mouse
   uint16_t button_flags = 0;
-  int16_t button_data = 0;  // wheel delta, 120 a notch
+  int16_t button_data = 0;          // wheel delta, 120 a notch
   bool over_record_button = false;  // the pointer is inside the recording button
 };
 

@@ -57,12 +57,28 @@ std::vector<ui::MenuItem> EventMenu() {
 }
 
 std::vector<int> MacroPageTexts() {
-  std::vector<int> t = {kTextDelete,      kTextCustom,       kTextRecord,        kTextStop,
-                        kTextRecordingTitle, kTextInsertTitle, kTextListFull,     kTextChooseMacro,
-                        kTextImportRefused, kTextMouseKind,   kTextKeyKind,       kTextDelayKind,
-                        kTextInsertMouse,  kTextInsertKey,    kTextInsertDelay,   kTextMoveLeftKind,
-                        kTextMoveRightKind, kTextMoveUpKind,  kTextMoveDownKind,  kTextMoveXYKind,
-                        583,               584};
+  std::vector<int> t = {kTextDelete,
+                        kTextCustom,
+                        kTextRecord,
+                        kTextStop,
+                        kTextRecordingTitle,
+                        kTextInsertTitle,
+                        kTextListFull,
+                        kTextChooseMacro,
+                        kTextImportRefused,
+                        kTextMouseKind,
+                        kTextKeyKind,
+                        kTextDelayKind,
+                        kTextInsertMouse,
+                        kTextInsertKey,
+                        kTextInsertDelay,
+                        kTextMoveLeftKind,
+                        kTextMoveRightKind,
+                        kTextMoveUpKind,
+                        kTextMoveDownKind,
+                        kTextMoveXYKind,
+                        583,
+                        584};
   for (int i = 0; i < 4; ++i) t.push_back(kTextMoveTop + i);
   for (int n : kTextButtons) t.push_back(n);
   for (int n : kDelayTexts) t.push_back(n);
@@ -310,8 +326,8 @@ void MacrosSubsystem::SaveMacroSettings() {
   int delay_time = 0;
   if (delay_type == 2) {
     const std::string text = tk_.GetEditText(kFixedDelayField);
-    delay_time = text.empty() ? kDefaultFixedDelayMs
-                              : ClampFieldValue(text, kMinDelayMs, kMaxDelayMs);
+    delay_time =
+        text.empty() ? kDefaultFixedDelayMs : ClampFieldValue(text, kMinDelayMs, kMaxDelayMs);
     tk_.SetEditText(kFixedDelayField, std::to_string(delay_time));
   }
   int play_times = 1;
@@ -585,11 +601,12 @@ void MacrosSubsystem::ApplyMove() {
 // ---------------------------------------------------------------- recording
 
 void MacrosSubsystem::SetPageEnabled(bool enabled) {
-  for (int id : {kMacroList, kNewMacro, kExportMacro, kImportMacro, kEventList, kDeleteEvent,
-                 kDeleteAllEvents, kInsertEvent, kDelayNone, kDelayRecorded, kDelayFixed,
-                 kFixedDelayField, kPlayCount, kPlayHold, kPlayToggle, kPlayOnce, kPlayCountField,
-                 kEventKind, kEventField, kEventButton, kEventUp, kEventDown, kMoveLeft,
-                 kMoveRight, kMoveXField, kMoveUpward, kMoveDownward, kMoveYField}) {
+  for (int id : {kMacroList,   kNewMacro,        kExportMacro, kImportMacro, kEventList,
+                 kDeleteEvent, kDeleteAllEvents, kInsertEvent, kDelayNone,   kDelayRecorded,
+                 kDelayFixed,  kFixedDelayField, kPlayCount,   kPlayHold,    kPlayToggle,
+                 kPlayOnce,    kPlayCountField,  kEventKind,   kEventField,  kEventButton,
+                 kEventUp,     kEventDown,       kMoveLeft,    kMoveRight,   kMoveXField,
+                 kMoveUpward,  kMoveDownward,    kMoveYField}) {
     tk_.SetEnabled(id, enabled);
   }
   if (enabled) {
@@ -611,8 +628,8 @@ void MacrosSubsystem::StartRecording() {
   s.delay_mode = std::max(0, CheckedIn(kDelayNone, kDelayFixed));
   if (s.delay_mode == 2) {
     const std::string text = tk_.GetEditText(kFixedDelayField);
-    s.fixed_delay_ms = text.empty() ? kDefaultFixedDelayMs
-                                    : ClampFieldValue(text, kMinDelayMs, kMaxDelayMs);
+    s.fixed_delay_ms =
+        text.empty() ? kDefaultFixedDelayMs : ClampFieldValue(text, kMinDelayMs, kMaxDelayMs);
   }
   s.limit = kMaxRecordedEvents;
   event_limit_ = kMaxRecordedEvents;

@@ -175,10 +175,15 @@ TEST_F(MacroFiles, UntrustedFilesChangeNothing) {
 }
 
 TEST(DecimalValue, ReadsLikeTheFilesNumbers) {
-  const std::vector<std::pair<std::string, int>> cases = {
-      {"12", 12},   {" -7", -7},       {"+3", 3},    {"12abc", 12},
-      {"abc", 0},   {"", 0},           {"-", 0},     {"99999999999", 2147483647},
-      {"-99999999999", -2147483647 - 1}};
+  const std::vector<std::pair<std::string, int>> cases = {{"12", 12},
+                                                          {" -7", -7},
+                                                          {"+3", 3},
+                                                          {"12abc", 12},
+                                                          {"abc", 0},
+                                                          {"", 0},
+                                                          {"-", 0},
+                                                          {"99999999999", 2147483647},
+                                                          {"-99999999999", -2147483647 - 1}};
   for (const auto& [text, value] : cases) EXPECT_EQ(m::DecimalValue(text), value) << text;
 }
 

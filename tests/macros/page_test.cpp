@@ -122,11 +122,11 @@ TEST_F(MacroPage, DelayAndPlayChoicesAreStored) {
 TEST_F(MacroPage, InsertedPairsShareAStampAndDeletingOneHalfRemovesBoth) {
   NewMacro();
   const int id = r.macros->CurrentMacro();
-  r.Message(m::kMsgInsertMenu, m::kCmdInsertKey);    // appended
+  r.Message(m::kMsgInsertMenu, m::kCmdInsertKey);  // appended
   r.rig.clock.Advance(5);
   r.Message(m::kMsgInsertMenu, m::kCmdInsertDelay);  // at the selected press
   r.rig.clock.Advance(5);
-  SelectEvent(2);  // the release of A
+  SelectEvent(2);                                    // the release of A
   r.Message(m::kMsgInsertMenu, m::kCmdInsertMouse);  // after it
   EXPECT_EQ(Texts(Stored(r, id)), (std::vector<std::string>{" -   10 ms", "\u2193  A", "\u2191  A",
                                                             "\u2193  LB", "\u2191  LB"}));

@@ -1,7 +1,7 @@
 // The virtual mouse playing a button's macro from its memory.
-#include <gtest/gtest.h>
-
 #include "sim/macro_player.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The "Virtual mouse" tool window of --simulate: does to the virtual mice what a person does to
 // real ones (plug and unplug, switch the mouse off and on, press the DPI button, change the
-// battery, press a button that carries a macro), so hot-plug and the status reports can be tried without hardware. A developer's
-// tool, not a page of the product: its texts are fixed English.
+// battery, press a button that carries a macro), so hot-plug and the status reports can be tried
+// without hardware. A developer's tool, not a page of the product: its texts are fixed English.
 #pragma once
 
 #include <QWidget>

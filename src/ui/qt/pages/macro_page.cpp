@@ -32,7 +32,9 @@ int RunMenu(QWidget* owner, const std::vector<MenuItem>& items, const QPoint& wh
 class ItemList : public QListWidget, public CustomControl {
  public:
   ItemList(QtToolkit& toolkit, int menu_message, std::vector<MenuItem> menu, bool editable)
-      : toolkit_(toolkit), menu_message_(menu_message), menu_(std::move(menu)),
+      : toolkit_(toolkit),
+        menu_message_(menu_message),
+        menu_(std::move(menu)),
         editable_(editable) {
     setContextMenuPolicy(Qt::CustomContextMenu);
     setEditTriggers(editable ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
@@ -189,8 +191,7 @@ void BuildMacroPage(PageBuilder& page) {
   progress->setVisible(false);
 
   QFrame* delay_card = page.Card(T(1959), side);
-  page.Radio(m::kDelayNone, T(361), QStringLiteral("IDC_MACRO_STC_DELAYSET"),
-             delay_card->layout());
+  page.Radio(m::kDelayNone, T(361), QStringLiteral("IDC_MACRO_STC_DELAYSET"), delay_card->layout());
   page.Radio(m::kDelayRecorded, T(362), QStringLiteral("IDC_MACRO_STC_DELAYSET"),
              delay_card->layout());
   QHBoxLayout* fixed_row = page.Row(delay_card->layout());
@@ -204,8 +205,7 @@ void BuildMacroPage(PageBuilder& page) {
   NumberField(page, m::kPlayCountField, QStringLiteral("1"), count_row, 4);
   count_row->addStretch(1);
   page.Radio(m::kPlayHold, T(365), QStringLiteral("IDC_MACRO_RADIO_LOOP1"), play_card->layout());
-  page.Radio(m::kPlayToggle, T(366), QStringLiteral("IDC_MACRO_RADIO_LOOP1"),
-             play_card->layout());
+  page.Radio(m::kPlayToggle, T(366), QStringLiteral("IDC_MACRO_RADIO_LOOP1"), play_card->layout());
   page.Radio(m::kPlayOnce, T(380), QStringLiteral("IDC_MACRO_RADIO_LOOP1"), play_card->layout());
   side->addStretch(1);
 
