@@ -126,6 +126,8 @@ void DeviceSide::Start() {
   macros_->InitPage();
   catalogue_.LoadCatalogue();
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
+  // Macros belong to the model's database: the list follows every model load.
+  macros_->RefreshMacroList();
   dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());
   dlg_.Toolkit().SetTitle(device::kConnectHint, LanguageText(kConnectHintText));
   // Plug events are followed from before the first task on.
@@ -147,6 +149,7 @@ void DeviceSide::ChangeModel(int device_type, bool with_wait_dialog) {
   ui::Toolkit& toolkit = dlg_.Toolkit();
   dlg_.WriteDeviceType(device_type);
   catalogue_.LoadModel(device_type);
+  macros_->RefreshMacroList();
   if (with_wait_dialog) {
     RunTaskWithWaitDialog(toolkit, dlg_.PendingTasks(), kTaskModelReload);
   } else {
@@ -160,6 +163,7 @@ void DeviceSide::LoadModelDescription(int device_type) {
   if (device_type == catalogue_.CurrentType() && !catalogue_.CurrentModelName().empty()) return;
   catalogue_.LoadModel(device_type);
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
+  macros_->RefreshMacroList();
 }
 
 void DeviceSide::RunDeviceArrival() { DeviceInstall(task_ctx_); }
