@@ -4,7 +4,7 @@
 #include <array>
 #include <numeric>
 
-#include "device/device_link_window.h"
+#include "ui/window_messages.h"
 #include "log/trace.h"
 #include "store/profile_store.h"
 #include "ui/toolkit.h"
@@ -109,18 +109,18 @@ bool BeginMacroUpload(settings::SettingsContext& c, uint16_t length) {
 bool UploadMacros(settings::SettingsContext& c, MacroSlotTable& slots, const UploadHooks& hooks) {
   const int mode = Mode(c);
   const bool receiver = mode == device::kModeReceiver;
-  if (receiver && !settings::OnlineCheck(c, device::kStatusReceiverOffline)) return false;
+  if (receiver && !settings::OnlineCheck(c, ui::kStatusReceiverOffline)) return false;
 
   const MacroImageResult image = BuildProfileImage(c, slots);
   Trace(2, "UploadMacros: %zu slots, %zu bytes", slots.Count(), image.length);
   if (image.too_large()) {
     if (hooks.revert_selected_button) hooks.revert_selected_button();
-    c.toolkit.PostMessage(WM_DEVICE_STATUS, device::kStatusMacroTooLarge, 0);
+    c.toolkit.PostMessage(WM_DEVICE_STATUS, ui::kStatusMacroTooLarge, 0);
     return false;
   }
 
   c.clock.SleepMs(kPauseBeforeBeginMs);
-  if (receiver && !settings::OnlineCheck(c, device::kStatusOfflineSilent)) return false;
+  if (receiver && !settings::OnlineCheck(c, ui::kStatusOfflineSilent)) return false;
   const size_t length = image.length;
   if (!BeginMacroUpload(c, static_cast<uint16_t>(length))) return false;
 

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "app/control_dispatch.h"
+#include "ui/control_dispatch.h"
 #include "log/trace.h"
 #include "macros/macro_files.h"
 #include "platform/clock.h"
 #include "store/profile_store.h"
-#include "ui/language.h"
+#include "platform/language.h"
 
 namespace macros {
 namespace {
@@ -92,7 +92,7 @@ MacrosSubsystem::MacrosSubsystem(settings::SettingsContext& context)
 
 std::string MacrosSubsystem::Text(int number) const { return LanguageText(number); }
 
-void MacrosSubsystem::Register(app::ControlDispatch& d,
+void MacrosSubsystem::Register(ui::ControlDispatch& d,
                                const std::function<void(int, MessageHandler)>& on_message) {
   d.OnAny(kMacroList, [this](int code, int64_t value) {
     if (code == ui::kNotifyClicked) SelectMacro();

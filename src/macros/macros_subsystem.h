@@ -19,7 +19,7 @@
 #include "settings/subsystem_ports.h"
 #include "ui/toolkit.h"
 
-namespace app {
+namespace ui {
 class ControlDispatch;
 }
 
@@ -94,7 +94,7 @@ class MacrosSubsystem : public settings::MacrosPort {
   void SetHooks(Hooks hooks) { hooks_ = std::move(hooks); }
   // Registers controls 115..160; `on_message` registers a window-message handler.
   using MessageHandler = std::function<void(int64_t, int64_t)>;
-  void Register(app::ControlDispatch& dispatch,
+  void Register(ui::ControlDispatch& dispatch,
                 const std::function<void(int, MessageHandler)>& on_message);
   // Titles and fixed choices once the window is built.
   void InitPage();

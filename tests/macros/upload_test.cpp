@@ -4,7 +4,7 @@
 
 #include <numeric>
 
-#include "device/device_link_window.h"
+#include "ui/window_messages.h"
 #include "macros/macro_fixture.h"
 
 namespace {
@@ -143,7 +143,7 @@ TEST(MacroUpload, ImageOverTheLimitRevertsTheSelectedButtonAndSendsNothing) {
   const auto posted = r.rig.p().Posted();
   ASSERT_EQ(posted.size(), 1u);
   EXPECT_EQ(posted[0].message, WM_DEVICE_STATUS);
-  EXPECT_EQ(posted[0].wparam, device::kStatusMacroTooLarge);
+  EXPECT_EQ(posted[0].wparam, ui::kStatusMacroTooLarge);
   EXPECT_TRUE(LongFrames(r).empty());
 }
 
@@ -158,7 +158,7 @@ TEST(MacroUpload, OfflineMouseBehindTheReceiverIsToldAndNothingIsSent) {
   const auto posted = r.rig.p().Posted();
   ASSERT_FALSE(posted.empty());
   EXPECT_EQ(posted.back().message, WM_DEVICE_STATUS);
-  EXPECT_EQ(posted.back().wparam, device::kStatusReceiverOffline);
+  EXPECT_EQ(posted.back().wparam, ui::kStatusReceiverOffline);
   EXPECT_TRUE(LongFrames(r).empty());
 }
 

@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "macros/macros_subsystem.h"
-#include "ui/language.h"
+#include "platform/language.h"
 #include "ui/qt/pages/page_builder.h"
 #include "ui/qt/pages/settings_widgets.h"
 
