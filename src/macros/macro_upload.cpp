@@ -4,10 +4,10 @@
 #include <array>
 #include <numeric>
 
-#include "ui/window_messages.h"
 #include "log/trace.h"
 #include "store/profile_store.h"
 #include "ui/toolkit.h"
+#include "ui/window_messages.h"
 
 namespace macros {
 

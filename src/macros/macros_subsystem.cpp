@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "ui/control_dispatch.h"
 #include "log/trace.h"
 #include "macros/macro_files.h"
 #include "platform/clock.h"
-#include "store/profile_store.h"
 #include "platform/language.h"
+#include "store/profile_store.h"
+#include "ui/control_dispatch.h"
 
 namespace macros {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <numeric>
 
-#include "ui/window_messages.h"
 #include "macros/macro_fixture.h"
+#include "ui/window_messages.h"
 
 namespace {
 
