@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "platform/key_capture.h"
 #include "ui/qt/qt_toolkit.h"
 
 namespace ui::qt {
@@ -120,6 +121,13 @@ class InputFilter : public QObject {
 }  // namespace
 
 int KeyEventToVirtualKey(const QKeyEvent& e) {
+  // The window system's own codes first (X11 key code and keysym, Num Lock from Mod2).
+  platform::NativeKey native;
+  native.scan_code = e.nativeScanCode();
+  native.keysym = e.nativeVirtualKey();
+  native.num_lock = (e.nativeModifiers() & 0x10) != 0;
+  if (const int vk = platform::NativeKeyToVirtualKey(native)) return vk;
+  // Without them (other platforms), Qt's key code.
   const int key = e.key();
   const bool keypad = e.modifiers() & Qt::KeypadModifier;
   if (keypad && key >= Qt::Key_0 && key <= Qt::Key_9) return 0x60 + (key - Qt::Key_0);
