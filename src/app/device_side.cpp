@@ -35,9 +35,18 @@ DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
                                              [&dlg] { return dlg.ReadDeviceType(); },
                                              user_data_dir_}),
       settings_ctx_(dlg.Comm(), store_, dlg.Toolkit(), dlg.Comm().GetClock(), settings_state_),
+      own_pointer_(options.pointer
+                       ? nullptr
+                       : settings::MakePointerSettings(dlg.Settings(),
+                                                       [&toolkit = dlg.Toolkit()](uint32_t lines) {
+                                                         toolkit.SetWheelScrollLines(lines);
+                                                       })),
+      pointer_(options.pointer ? options.pointer : own_pointer_.get()),
+      pointer_page_(settings_ctx_, *pointer_),
       task_ctx_(dlg.Link(), dlg.Comm(), dlg.Comm().GetClock()) {
   RegisterControls();
   RegisterTasks();
+  FollowPointerSettings();
   worker_ = std::make_unique<DeviceWorker>(dlg.PendingTasks(), dlg.Tasks(), dlg.Comm(), dlg.Link(),
                                            dlg.Toolkit(), dlg.Comm().GetClock(), *this);
 }
@@ -79,6 +88,7 @@ void DeviceSide::RegisterTasks() {
   WireSubsystems();
   settings::RegisterSettingsTasks(dlg_.Tasks(), s);
   settings::RegisterSettingsPages(dlg_.Dispatch(), s);
+  pointer_page_.Register(dlg_.Dispatch(), dlg_.Tasks());
 
   // The device routines (tasks 1 to 4).
   task_ctx_.read_settings = [this] { return settings::GetMouseData2(settings_ctx_); };
@@ -100,8 +110,22 @@ void DeviceSide::WireSubsystems() {
   task_ctx_.lighting = ports.lighting;
 }
 
+void DeviceSide::FollowPointerSettings() {
+  dlg_.OnPageShown([this](int item_id) {
+    if (item_id == ui::frame::kItemPerformance) pointer_page_.Refresh();
+  });
+  dlg_.OnWindowMessage(WM_ACTIVATE, [this](int64_t active, int64_t) {
+    if (active != 0 && !dlg_.SettingsPanelShown() &&
+        dlg_.SelectedItemId() == ui::frame::kItemPerformance) {
+      pointer_page_.Refresh();
+    }
+  });
+  dlg_.OnLanguageApplied([this] { pointer_page_.ApplyTexts(); });
+}
+
 void DeviceSide::Start() {
   settings::InitSettingsPages(settings_ctx_);
+  pointer_page_.Init();
   catalogue_.LoadCatalogue();
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
   dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());
