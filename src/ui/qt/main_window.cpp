@@ -23,6 +23,8 @@ namespace {
 
 // Posted when the window is closed through the window system (Alt+F4, the task bar).
 constexpr int kWmClose = 0x0010;
+// Posted when the window becomes active (wparam 1) or inactive (0).
+constexpr int kWmActivate = 0x0006;
 // The tooltip a status strip button takes once the logic enables it.
 constexpr char kToolTipWhenEnabled[] = "toolTipWhenEnabled";
 
@@ -192,6 +194,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange) {
+    toolkit_.PostMessage(kWmActivate, isActiveWindow() ? 1 : 0, 0);
+  }
+  QWidget::changeEvent(event);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

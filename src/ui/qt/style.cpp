@@ -30,6 +30,8 @@ QPushButton#PrimaryButton { background: ACCENT; border: 1px solid ACCENT; color:
 QPushButton#PrimaryButton:hover { background: ACCENT_LIGHT; }
 QPushButton#PrimaryButton:pressed { background: ACCENT; border-color: ACCENT_LIGHT; }
 QPushButton#IconButton { padding: 0; }
+QPushButton#LinkButton { background: transparent; border: none; padding: 4px 2px; color: ACCENT; }
+QPushButton#LinkButton:hover { text-decoration: underline; color: ACCENT_LIGHT; }
 QComboBox { background: #1F2228; border: 1px solid #2F333C; border-radius: 8px;
   padding: 5px 12px; min-height: 22px; }
 QComboBox:hover { border-color: ACCENT; }
