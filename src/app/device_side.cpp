@@ -120,7 +120,11 @@ void DeviceSide::FollowPointerSettings() {
       pointer_page_.Refresh();
     }
   });
-  dlg_.OnLanguageApplied([this] { pointer_page_.ApplyTexts(); });
+  dlg_.OnLanguageApplied([this] {
+    pointer_page_.ApplyTexts();
+    // Default profile names carry a language text.
+    SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
+  });
 }
 
 void DeviceSide::Start() {

@@ -201,6 +201,9 @@ TEST_F(SystemTest, LanguageSwitchStoresItAndReappliesTheTexts) {
   EXPECT_EQ(key_.ReadInt("LCID"), 2052);
   EXPECT_EQ(tk_.Snapshot(frame::kTabs).tabs[2].title, "DPI设置");
   EXPECT_EQ(tk_.GetTitle(frame::kConnection), "USB连接");
+  ASSERT_GT(tk_.GetItemCount(frame::kProfiles), 0);
+  EXPECT_EQ(tk_.GetItemText(frame::kProfiles, 0).rfind("配置方案", 0), 0u)
+      << tk_.GetItemText(frame::kProfiles, 0);
   EXPECT_EQ(tk_.GetTitle(panel::kAutorun), LanguageText(panel::kAutorunText));
   EXPECT_EQ(tk_.GetTitle(settings::kPointerPrecision), LanguageText(settings::kPrecisionText));
   EXPECT_FALSE(LanguageText(panel::kAutorunText).empty());
