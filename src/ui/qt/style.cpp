@@ -13,6 +13,7 @@ QWidget#StatusStrip { background: #16181D; }
 QWidget#TabStrip { background: #16181D; border-bottom: 1px solid #23262D; }
 QWidget#PageArea { background: #16181D; }
 QWidget#Page { background: transparent; }
+QScrollArea#PageScroll { background: transparent; border: none; }
 QLabel#ConnectionLabel { background: #1F2228; border: 1px solid #2B2F37; border-radius: 13px;
   padding: 3px 14px 3px 28px; color: #C9CDD6; }
 QLabel#PageTitle { font-size: 20px; font-weight: 600; color: #F3F4F7; }

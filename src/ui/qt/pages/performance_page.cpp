@@ -1,4 +1,5 @@
 #include <QGridLayout>
+#include <QScrollArea>
 #include <QRegularExpressionValidator>
 
 #include "settings/pointer_page.h"
@@ -110,13 +111,13 @@ QSlider* GridSlider(PageBuilder& page, int id, int maximum, QGridLayout* grid, i
   auto* slider = page.Toolkit().Register(id, new QSlider(Qt::Horizontal));
   slider->setRange(0, maximum);
   slider->setPageStep(1);
-  slider->setMinimumWidth(160);
+  slider->setMinimumWidth(100);
   grid->addWidget(slider, row, column);
   return slider;
 }
 
 // The desktop's pointer settings: speed and precision on the left, double-click time and the
-// wheel on the right. The note in the heading shows only where the desktop is out of reach.
+// wheel on the right. The note under the heading shows only where the desktop is out of reach.
 void BuildPointerSettings(PageBuilder& page) {
   namespace p = settings;
   QHBoxLayout* heading = nullptr;
@@ -126,11 +127,12 @@ void BuildPointerSettings(PageBuilder& page) {
   if (auto* title = card->findChild<QLabel*>(QStringLiteral("CardTitle"))) {
     page.Toolkit().Register(p::kPointerHeading, title);
   }
-  heading->addSpacing(12);
-  QLabel* note = page.Text(p::kPointerNote, T(p::kPointerNoteText), heading);
-  note->setObjectName(QStringLiteral("Muted"));
-  note->setVisible(false);
   heading->addStretch(1);
+  // On a line of its own, so it wraps in a narrow window instead of widening the page.
+  QLabel* note = page.Text(p::kPointerNote, T(p::kPointerNoteText), card->layout());
+  note->setObjectName(QStringLiteral("Muted"));
+  note->setWordWrap(true);
+  note->setVisible(false);
 
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(14);
@@ -195,11 +197,24 @@ void BuildPointerSettings(PageBuilder& page) {
 
 }  // namespace
 
-// Page layout 54: the mouse's own settings, then the desktop's pointer settings.
+// Page layout 54: the mouse's own settings, then the desktop's pointer settings. Both halves
+// do not fit the smallest window: there the page scrolls instead of squeezing its cards.
 void BuildPerformancePage(PageBuilder& page) {
-  BuildMouseSettings(page);
-  BuildPointerSettings(page);
-  page.Layout()->addStretch(1);
+  auto* scroll = new QScrollArea;
+  scroll->setObjectName(QStringLiteral("PageScroll"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  auto* content = new QWidget;
+  content->setObjectName(QStringLiteral("Page"));
+  PageBuilder inner(page.Toolkit(), content, page.LayoutNumber());
+  BuildMouseSettings(inner);
+  BuildPointerSettings(inner);
+  inner.Layout()->addStretch(1);
+  scroll->setWidget(content);
+  scroll->viewport()->setAutoFillBackground(false);
+  page.Layout()->setContentsMargins(0, 0, 0, 0);
+  page.Place(scroll);
 }
 
 }  // namespace ui::qt
