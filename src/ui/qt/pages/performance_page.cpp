@@ -1,6 +1,6 @@
 #include <QGridLayout>
-#include <QScrollArea>
 #include <QRegularExpressionValidator>
+#include <QScrollArea>
 
 #include "settings/pointer_page.h"
 #include "settings/settings_model.h"
