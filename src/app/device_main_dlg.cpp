@@ -225,6 +225,8 @@ void DeviceMainDlg::SelectTabPosition(int position) {
 }
 
 void DeviceMainDlg::OpenSettingsPanel() {
+  // The autostart entry may have been removed outside the program meanwhile.
+  panel_.ShowChoices();
   toolkit_.SetVisible(frame::kTabs, false);
   for (int layout : frame::kPageLayouts) toolkit_.SetVisible(layout, false);
   for (int id : frame::kStatusStrip) toolkit_.SetVisible(id, false);

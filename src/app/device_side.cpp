@@ -124,6 +124,9 @@ void DeviceSide::FollowPointerSettings() {
     pointer_page_.ApplyTexts();
     // Default profile names carry a language text.
     SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
+    // The catalogue has put the default button texts back: the assignments go over them.
+    settings_ctx_.ports.buttons->RefreshButtonPage();
+    settings_ctx_.ports.macros->RefreshMacroList();
   });
 }
 

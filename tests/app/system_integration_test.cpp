@@ -160,6 +160,12 @@ TEST_F(SystemTest, PanelShowsTheStoredChoices) {
   EXPECT_TRUE(tk_.GetCheck(panel::kAutorunMinimize));
   EXPECT_TRUE(tk_.GetCheck(panel::kHideToTray));
   EXPECT_FALSE(tk_.GetCheck(panel::kExitOnClose));
+  // Removed outside the program: the panel shows it when it opens again.
+  std::filesystem::remove(EntryPath());
+  dlg_->OnControlNotify(frame::kSettings, ui::kNotifyClicked, 0);
+  EXPECT_FALSE(tk_.GetCheck(panel::kAutorun));
+  EXPECT_FALSE(tk_.GetCheck(panel::kAutorunMinimize));
+  EXPECT_FALSE(tk_.IsEnabled(panel::kAutorunMinimize));
   // The list offers both languages and shows the current one.
   ASSERT_EQ(tk_.GetItemCount(panel::kLanguage), 2);
   EXPECT_EQ(tk_.GetItemText(panel::kLanguage, 0), "简体中文");
