@@ -92,10 +92,12 @@ void DeviceSide::RegisterTasks() {
 
   // The device routines (tasks 1 to 4).
   task_ctx_.read_settings = [this] { return settings::GetMouseData2(settings_ctx_); };
-  // The key page, then the performance and DPI pages.
+  // The key page, then the performance and DPI pages; the pointer half also mirrors the
+  // desktop's values into the profile just read.
   task_ctx_.refresh_pages = [this] {
     settings_ctx_.ports.buttons->RefreshButtonPage();
     settings::RefreshSettingsPage(settings_ctx_);
+    pointer_page_.Refresh();
   };
   task_ctx_.refresh_profile_list = [this] {
     SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
@@ -132,8 +134,9 @@ void DeviceSide::FollowPointerSettings() {
 
 void DeviceSide::Start() {
   settings::InitSettingsPages(settings_ctx_);
-  pointer_page_.Init();
   catalogue_.LoadCatalogue();
+  // After the catalogue, whose model database holds the profile that mirrors the values.
+  pointer_page_.Init();
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
   dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());
   dlg_.Toolkit().SetTitle(device::kConnectHint, LanguageText(kConnectHintText));
