@@ -1,9 +1,9 @@
 #include "app/device_main_dlg.h"
 
 #include "log/trace.h"
+#include "platform/language.h"
 #include "platform/utf8.h"
 #include "ui/frame_controls.h"
-#include "ui/language.h"
 #include "ui/manager.h"
 
 namespace app {

@@ -3,9 +3,9 @@
 #include "log/trace.h"
 #include "platform/app_key.h"
 #include "platform/autostart.h"
+#include "platform/language.h"
 #include "platform/open_url.h"
 #include "platform/paths.h"
-#include "ui/language.h"
 #include "ui/manager.h"
 
 namespace app {
@@ -28,7 +28,7 @@ void SettingsPanel::SetHooks(Hooks hooks) {
     hooks_.executable = [] { return platform::ProgramDir() + "DeviceDriver"; };
 }
 
-void SettingsPanel::Register(ControlDispatch& dispatch) {
+void SettingsPanel::Register(ui::ControlDispatch& dispatch) {
   dispatch.OnClick(panel::kLanguage, [this](int, int64_t) { LanguageChosen(); });
   dispatch.OnClick(panel::kAutorun, [this](int, int64_t) { AutorunChanged(); });
   dispatch.OnClick(panel::kAutorunMinimize, [this](int, int64_t) { AutorunMinimizeChanged(); });
@@ -43,7 +43,7 @@ void SettingsPanel::Init() {
   toolkit_.ClearItems(panel::kLanguage);
   toolkit_.AddItem(panel::kLanguage, "简体中文", 2052);
   toolkit_.AddItem(panel::kLanguage, "English", 1033);
-  toolkit_.SelectData(panel::kLanguage, ui::LanguageId());
+  toolkit_.SelectData(panel::kLanguage, platform::LanguageId());
   // The check comes with the update support; until then the button says so.
   toolkit_.SetEnabled(panel::kFirmwareCheck, false);
   ApplyTexts();
@@ -84,8 +84,8 @@ void SettingsPanel::ApplyTexts() {
 
 void SettingsPanel::LanguageChosen() {
   const int64_t id = toolkit_.GetCurData(panel::kLanguage);
-  if (id <= 0 || id == ui::LanguageId()) return;
-  ui::SetLanguageId(static_cast<int>(id));
+  if (id <= 0 || id == platform::LanguageId()) return;
+  platform::SetLanguageId(static_cast<int>(id));
   platform::WriteLanguageId(key_, static_cast<int>(id));
   Trace(2, "Language %d", static_cast<int>(id));
   if (hooks_.apply_language) hooks_.apply_language();

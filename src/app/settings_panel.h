@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "app/control_dispatch.h"
+#include "ui/control_dispatch.h"
 #include "ui/toolkit.h"
 
 namespace platform {
@@ -82,7 +82,7 @@ class SettingsPanel {
   SettingsPanel(ui::Toolkit& toolkit, platform::AppKey& key, Hooks hooks);
 
   // Registers the panel's controls with the window's dispatch.
-  void Register(ControlDispatch& dispatch);
+  void Register(ui::ControlDispatch& dispatch);
 
   // Fills the language list, shows the stored choices and the texts (window initialisation).
   void Init();

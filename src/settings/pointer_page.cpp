@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <string>
 
-#include "app/control_dispatch.h"
-#include "app/task_table.h"
 #include "log/trace.h"
-#include "settings/settings_keys.h"
+#include "platform/language.h"
 #include "settings/settings_model.h"
-#include "ui/language.h"
+#include "store/settings_keys.h"
+#include "ui/control_dispatch.h"
+#include "ui/task_table.h"
 #include "ui/toolkit.h"
 
 namespace settings {
@@ -117,7 +117,7 @@ void PointerPage::OnSpeed(int code) {
   WriteInt(context_, kMouseSpeed, speed);
   if (code == ui::kNotifyClicked) {
     kind_ = kPointerKindSpeed;
-    AppendTask(context_, app::kTaskPointer);
+    AppendTask(context_, ui::kTaskPointer);
   }
 }
 
@@ -161,7 +161,7 @@ void PointerPage::OnWheelField(int code) {
 
 void PointerPage::OnWheelSlider() {
   kind_ = kPointerKindWheel;
-  AppendTask(context_, app::kTaskPointer);
+  AppendTask(context_, ui::kTaskPointer);
 }
 
 void PointerPage::OnDoubleClick() {
@@ -169,11 +169,11 @@ void PointerPage::OnDoubleClick() {
   const int ms = DoubleClickTimeForPosition(tk.GetPos(kDoubleClickSlider));
   tk.SetTitle(kDoubleClickLabel, std::to_string(ms));
   kind_ = kPointerKindDoubleClick;
-  AppendTask(context_, app::kTaskPointer);
+  AppendTask(context_, ui::kTaskPointer);
   WriteInt(context_, kDoubleClickTime, ms);
 }
 
-void PointerPage::Register(app::ControlDispatch& dispatch, app::TaskTable& tasks) {
+void PointerPage::Register(ui::ControlDispatch& dispatch, ui::TaskTable& tasks) {
   dispatch.OnAny(kPointerSpeedSlider, [this](int code, int64_t) { OnSpeed(code); });
   dispatch.OnClick(kPointerPrecision, [this](int, int64_t) { OnPrecision(); });
   dispatch.OnClick(kWheelPageRadio, [this](int, int64_t) { OnWheelMode(); });
@@ -181,7 +181,7 @@ void PointerPage::Register(app::ControlDispatch& dispatch, app::TaskTable& tasks
   dispatch.OnAny(kWheelLinesField, [this](int code, int64_t) { OnWheelField(code); });
   dispatch.OnClick(kWheelLinesSlider, [this](int, int64_t) { OnWheelSlider(); });
   dispatch.OnClick(kDoubleClickSlider, [this](int, int64_t) { OnDoubleClick(); });
-  tasks.Add(app::kTaskPointer, {[this] { Apply(); }, 0, false});
+  tasks.Add(ui::kTaskPointer, {[this] { Apply(); }, 0, false});
 }
 
 }  // namespace settings

@@ -10,10 +10,10 @@
 #include "settings/pointer_settings.h"
 #include "settings/settings_context.h"
 
-namespace app {
+namespace ui {
 class ControlDispatch;
 class TaskTable;
-}  // namespace app
+}  // namespace ui
 
 namespace settings {
 
@@ -85,7 +85,7 @@ class PointerPage {
   // positions now, so quick moves apply only the last position.
   void Apply();
   // Registers the page's handlers and task 19.
-  void Register(app::ControlDispatch& dispatch, app::TaskTable& tasks);
+  void Register(ui::ControlDispatch& dispatch, ui::TaskTable& tasks);
 
   int Kind() const { return kind_.load(); }
 

@@ -13,11 +13,11 @@
 #include "log/trace.h"
 #include "platform/autostart.h"
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "settings/pointer_page.h"
 #include "store/profile_store.h"
 #include "ui/frame_controls.h"
-#include "ui/language.h"
 #include "ui/manager.h"
 
 namespace {
@@ -71,7 +71,7 @@ class SystemTest : public ::testing::Test {
     env_.Set("XDG_CONFIG_HOME", (dir_.path() + "config").c_str());
     env_.Set("XDG_CURRENT_DESKTOP", "");  // the stored pointer settings
     platform::SetProgramDir(MOUSE_DATA_DIR);
-    ui::SetLanguageId(1033);
+    platform::SetLanguageId(1033);
     ui::Manager::SetDeviceName("Vex Mouse Center");
   }
   void TearDown() override {
@@ -203,7 +203,7 @@ TEST_F(SystemTest, LanguageSwitchStoresItAndReappliesTheTexts) {
   EXPECT_EQ(tk_.Snapshot(frame::kTabs).tabs[2].title, "DPI");
   ASSERT_TRUE(tk_.SelectData(panel::kLanguage, 2052));
   dlg_->OnControlNotify(panel::kLanguage, ui::kNotifyClicked, 0);
-  EXPECT_EQ(ui::LanguageId(), 2052);
+  EXPECT_EQ(platform::LanguageId(), 2052);
   EXPECT_EQ(key_.ReadInt("LCID"), 2052);
   EXPECT_EQ(tk_.Snapshot(frame::kTabs).tabs[2].title, "DPI设置");
   EXPECT_EQ(tk_.GetTitle(frame::kConnection), "USB连接");

@@ -29,7 +29,7 @@ TEST_F(PointerTest, ProfileMirrorsTheDesktopAndPageChangesReachIt) {
 
   tk_.SetPos(p::kPointerSpeedSlider, 2);
   dlg_->OnControlNotify(p::kPointerSpeedSlider, ui::kNotifyClicked, 2);
-  EXPECT_EQ(Queued(), std::vector<int>{app::kTaskPointer});
+  EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskPointer});
   RunQueuedTasks();
   EXPECT_EQ(key_.ReadInt("pointer_speed"), 3);
   EXPECT_EQ(Setting("mouse_speed"), "3");

@@ -7,18 +7,18 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/control_dispatch.h"
 #include "app/task_list.h"
-#include "app/task_table.h"
 #include "device/driver_comm.h"
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "platform/paths.h"
-#include "settings/settings_keys.h"
+#include "profiles/profile_list.h"
 #include "store/profile_store.h"
-#include "store/profiles.h"
+#include "store/settings_keys.h"
 #include "support/temp_dir.h"
+#include "ui/control_dispatch.h"
 #include "ui/headless/headless_toolkit.h"
-#include "ui/language.h"
+#include "ui/task_table.h"
 
 namespace {
 
@@ -98,7 +98,7 @@ class PointerPageTest : public ::testing::Test {
     return codes;
   }
   void RunTask19() {
-    const app::TaskRoutine* routine = table_.Find(app::kTaskPointer);
+    const ui::TaskRoutine* routine = table_.Find(ui::kTaskPointer);
     ASSERT_NE(routine, nullptr);
     EXPECT_EQ(routine->pause_ms, 0);
     EXPECT_FALSE(routine->closes_wait);
@@ -115,8 +115,8 @@ class PointerPageTest : public ::testing::Test {
   s::SettingsContext context_{comm_, ProfileStore::Instance(), tk_, clock_, state_};
   ScriptedDesktop desktop_;
   s::PointerPage page_{context_, desktop_};
-  app::ControlDispatch dispatch_;
-  app::TaskTable table_;
+  ui::ControlDispatch dispatch_;
+  ui::TaskTable table_;
   app::TaskList tasks_;
   int profile_ = 0;
 };
@@ -236,7 +236,7 @@ TEST_F(PointerPageTest, SpeedSliderShowsWhileDraggingAndAppliesOnRelease) {
   // Two releases queue two tasks; each applies the slider as it is when it runs.
   Release(s::kPointerSpeedSlider, 6);
   Release(s::kPointerSpeedSlider, 14);
-  EXPECT_EQ(Queued(), (std::vector<int>{app::kTaskPointer, app::kTaskPointer}));
+  EXPECT_EQ(Queued(), (std::vector<int>{ui::kTaskPointer, ui::kTaskPointer}));
   EXPECT_EQ(page_.Kind(), s::kPointerKindSpeed);
   RunTask19();
   RunTask19();
@@ -249,7 +249,7 @@ TEST_F(PointerPageTest, DoubleClickSliderAppliesItsTableTime) {
   Release(s::kDoubleClickSlider, 10);
   EXPECT_EQ(tk_.GetTitle(s::kDoubleClickLabel), "200");
   EXPECT_EQ(Stored(s::kDoubleClickTime), "200");
-  EXPECT_EQ(Queued(), std::vector<int>{app::kTaskPointer});
+  EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskPointer});
   RunTask19();
   EXPECT_EQ(desktop_.calls, std::vector<std::string>{"double-click 200"});
   EXPECT_EQ(desktop_.double_click, 200);
@@ -260,7 +260,7 @@ TEST_F(PointerPageTest, DoubleClickSliderAppliesItsTableTime) {
 TEST_F(PointerPageTest, WheelSliderAppliesItsPositionAsLines) {
   page_.Init();
   Release(s::kWheelLinesSlider, 11);
-  EXPECT_EQ(Queued(), std::vector<int>{app::kTaskPointer});
+  EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskPointer});
   tk_.SetPos(s::kWheelLinesSlider, 8);  // moved again before the task ran
   RunTask19();
   EXPECT_EQ(desktop_.calls, std::vector<std::string>{"wheel 8"});

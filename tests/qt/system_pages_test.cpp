@@ -19,12 +19,12 @@
 #include "device/hid.h"
 #include "platform/app_key.h"
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "qt_app.h"
 #include "recorder.h"
 #include "settings/pointer_page.h"
 #include "support/temp_dir.h"
-#include "ui/language.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_toolkit.h"
 
@@ -44,7 +44,7 @@ class QtSystemPagesTest : public ::testing::Test {
   void SetUp() override {
     qt_test::EnsureQtApp();
     platform::SetProgramDir(MOUSE_DATA_DIR);
-    ui::SetLanguageId(1033);
+    platform::SetLanguageId(1033);
     toolkit_ = std::make_unique<ui::qt::QtToolkit>();
     window_ = toolkit_->BuildMainWindow("Test Center");
   }

@@ -2,9 +2,9 @@
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
 
+#include "platform/language.h"
 #include "settings/pointer_page.h"
 #include "settings/settings_model.h"
-#include "ui/language.h"
 #include "ui/qt/pages/page_builder.h"
 #include "ui/qt/pages/settings_widgets.h"
 #include "ui/qt/qt_toolkit.h"

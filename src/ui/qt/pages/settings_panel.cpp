@@ -2,7 +2,7 @@
 
 #include <QGridLayout>
 
-#include "ui/language.h"
+#include "platform/language.h"
 #include "ui/qt/frame_widgets.h"
 #include "ui/qt/pages/page_builder.h"
 
