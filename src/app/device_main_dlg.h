@@ -24,13 +24,13 @@
 #include "ui/control_dispatch.h"
 #include "ui/task_table.h"
 #include "ui/toolkit.h"
+#include "ui/window_messages.h"
 
 namespace app {
 
 // Window messages of the frame.
-inline constexpr int WM_ACTIVATE = 0x0006;  // wparam non-zero: the window became active
-inline constexpr int WM_CLOSE = 0x0010;     // closed through the window system
-inline constexpr int WM_COMMAND = 0x0111;   // wparam: menu command
+inline constexpr int WM_CLOSE = 0x0010;    // closed through the window system
+inline constexpr int WM_COMMAND = 0x0111;  // wparam: menu command
 inline constexpr int WM_TRAY_NOTIFY = 1690;
 inline constexpr int WM_EXTERNAL_EXIT = 1691;  // from an installer; wparam 610 ends the program
 inline constexpr int kExternalExitCode = 610;

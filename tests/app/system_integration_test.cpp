@@ -245,15 +245,15 @@ TEST_F(SystemTest, PointerPageFollowsTheDesktopWhenShownOrActivated) {
   const int performance = 6;  // tab position of the performance page
   EXPECT_EQ(tk_.GetTitle(settings::kPointerSpeedLabel), "10");
   key_.WriteInt("pointer_speed", 14);       // changed meanwhile, outside the program
-  dlg_->OnMessage(app::WM_ACTIVATE, 1, 0);  // another page is shown: not read
+  dlg_->OnMessage(WM_ACTIVATE, 1, 0);  // another page is shown: not read
   EXPECT_EQ(tk_.GetTitle(settings::kPointerSpeedLabel), "10");
   tk_.Notify(frame::kTabs, ui::kNotifyClicked, performance);
   EXPECT_EQ(tk_.GetTitle(settings::kPointerSpeedLabel), "14");
   EXPECT_EQ(tk_.GetPos(settings::kPointerSpeedSlider), 13);
   key_.WriteInt("pointer_speed", 3);
-  dlg_->OnMessage(app::WM_ACTIVATE, 0, 0);  // deactivated: nothing
+  dlg_->OnMessage(WM_ACTIVATE, 0, 0);  // deactivated: nothing
   EXPECT_EQ(tk_.GetTitle(settings::kPointerSpeedLabel), "14");
-  dlg_->OnMessage(app::WM_ACTIVATE, 1, 0);
+  dlg_->OnMessage(WM_ACTIVATE, 1, 0);
   EXPECT_EQ(tk_.GetTitle(settings::kPointerSpeedLabel), "3");
   // The stored fallback says on the page that the desktop's settings are out of reach.
   EXPECT_TRUE(tk_.IsVisible(settings::kPointerNote));

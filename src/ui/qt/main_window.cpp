@@ -17,14 +17,13 @@
 #include "ui/qt/pages/page_builder.h"
 #include "ui/qt/qt_toolkit.h"
 #include "ui/qt/style.h"
+#include "ui/window_messages.h"
 
 namespace ui::qt {
 namespace {
 
 // Posted when the window is closed through the window system (Alt+F4, the task bar).
 constexpr int kWmClose = 0x0010;
-// Posted when the window becomes active (wparam 1) or inactive (0).
-constexpr int kWmActivate = 0x0006;
 // The tooltip a status strip button takes once the logic enables it.
 constexpr char kToolTipWhenEnabled[] = "toolTipWhenEnabled";
 
@@ -198,7 +197,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange) {
-    toolkit_.PostMessage(kWmActivate, isActiveWindow() ? 1 : 0, 0);
+    toolkit_.PostMessage(WM_ACTIVATE, isActiveWindow() ? 1 : 0, 0);
   }
   QWidget::changeEvent(event);
 }
