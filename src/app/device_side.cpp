@@ -15,13 +15,6 @@
 #include "ui/frame_controls.h"
 
 namespace app {
-namespace {
-
-// What the first tab tells the person while no mouse is connected.
-constexpr int kConnectHintText = 54;
-
-}  // namespace
-
 DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
     : dlg_(dlg),
       store_(options.store ? *options.store : ProfileStore::Instance()),
@@ -43,7 +36,8 @@ DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
                                                        })),
       pointer_(options.pointer ? options.pointer : own_pointer_.get()),
       pointer_page_(settings_ctx_, *pointer_),
-      task_ctx_(dlg.Link(), dlg.Comm(), dlg.Comm().GetClock()) {
+      task_ctx_(dlg.Link(), dlg.Comm(), dlg.Comm().GetClock()),
+      buttons_(settings_ctx_, catalogue_) {
   RegisterControls();
   RegisterTasks();
   FollowPointerSettings();
@@ -89,6 +83,8 @@ void DeviceSide::RegisterTasks() {
   settings::RegisterSettingsTasks(dlg_.Tasks(), s);
   settings::RegisterSettingsPages(dlg_.Dispatch(), s);
   pointer_page_.Register(dlg_.Dispatch(), dlg_.Tasks());
+  buttons_.RegisterTasks(dlg_.Tasks());
+  buttons_.RegisterPage(dlg_.Dispatch());
 
   // The device routines (tasks 1 to 4).
   task_ctx_.read_settings = [this] { return settings::GetMouseData2(settings_ctx_); };
@@ -109,6 +105,7 @@ void DeviceSide::RegisterTasks() {
 void DeviceSide::WireSubsystems() {
   // The one place the subsystems meet: each built subsystem replaces its null port here.
   settings::SubsystemPorts& ports = settings_ctx_.ports;
+  ports.buttons = &buttons_;
   task_ctx_.lighting = ports.lighting;
 }
 
@@ -134,6 +131,7 @@ void DeviceSide::FollowPointerSettings() {
 
 void DeviceSide::Start() {
   settings::InitSettingsPages(settings_ctx_);
+  buttons_.InitPage();
   catalogue_.LoadCatalogue();
   // After the catalogue, whose model database holds the profile that mirrors the values.
   pointer_page_.Init();

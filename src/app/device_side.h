@@ -12,6 +12,7 @@
 #include "app/device_tasks.h"
 #include "app/process_waiter.h"
 #include "app/worker.h"
+#include "buttons/buttons_subsystem.h"
 #include "catalogue/catalogue.h"
 #include "settings/pointer_page.h"
 #include "settings/pointer_settings.h"
@@ -68,6 +69,7 @@ class DeviceSide : public WorkerHost {
   DeviceTaskContext& TaskContext() { return task_ctx_; }
   settings::SettingsContext& Settings() { return settings_ctx_; }
   settings::PointerPage& Pointer() { return pointer_page_; }
+  buttons::ButtonsSubsystem& Buttons() { return buttons_; }
   ProfileStore& Store() { return store_; }
   // The profile every settings, button and lighting operation works on; 0 before the list
   // was filled.
@@ -103,6 +105,7 @@ class DeviceSide : public WorkerHost {
   settings::PointerSettings* pointer_;
   settings::PointerPage pointer_page_;
   DeviceTaskContext task_ctx_;
+  buttons::ButtonsSubsystem buttons_;
   // Last: it uses everything above, so it stops first.
   std::unique_ptr<DeviceWorker> worker_;
 };
