@@ -28,10 +28,19 @@ DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
                                              [&dlg] { return dlg.ReadDeviceType(); },
                                              user_data_dir_}),
       settings_ctx_(dlg.Comm(), store_, dlg.Toolkit(), dlg.Comm().GetClock(), settings_state_),
+      own_pointer_(options.pointer
+                       ? nullptr
+                       : settings::MakePointerSettings(dlg.Settings(),
+                                                       [&toolkit = dlg.Toolkit()](uint32_t lines) {
+                                                         toolkit.SetWheelScrollLines(lines);
+                                                       })),
+      pointer_(options.pointer ? options.pointer : own_pointer_.get()),
+      pointer_page_(settings_ctx_, *pointer_),
       task_ctx_(dlg.Link(), dlg.Comm(), dlg.Comm().GetClock()),
       buttons_(settings_ctx_, catalogue_) {
   RegisterControls();
   RegisterTasks();
+  FollowPointerSettings();
   worker_ = std::make_unique<DeviceWorker>(dlg.PendingTasks(), dlg.Tasks(), dlg.Comm(), dlg.Link(),
                                            dlg.Toolkit(), dlg.Comm().GetClock(), *this);
 }
@@ -73,16 +82,19 @@ void DeviceSide::RegisterTasks() {
   WireSubsystems();
   settings::RegisterSettingsTasks(dlg_.Tasks(), s);
   settings::RegisterSettingsPages(dlg_.Dispatch(), s);
+  pointer_page_.Register(dlg_.Dispatch(), dlg_.Tasks());
   buttons_.RegisterTasks(dlg_.Tasks());
   buttons_.RegisterPage(dlg_.Dispatch());
 
   // The device routines (tasks 1 to 4).
   task_ctx_.read_settings = [this] { return settings::GetMouseData2(settings_ctx_); };
-  // The key page, then the performance and DPI pages.
+  // The key page, then the performance and DPI pages; the pointer half also mirrors the
+  // desktop's values into the profile just read.
   task_ctx_.refresh_pages = [this] {
     settings_ctx_.ports.buttons->RefreshButtonPage();
     settings::RefreshSettingsPage(settings_ctx_);
     settings_ctx_.ports.macros->RefreshMacroList();
+    pointer_page_.Refresh();
   };
   task_ctx_.refresh_profile_list = [this] {
     SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
@@ -122,11 +134,33 @@ void DeviceSide::WireSubsystems() {
   ports.macros = macros_.get();
 }
 
+void DeviceSide::FollowPointerSettings() {
+  dlg_.OnPageShown([this](int item_id) {
+    if (item_id == ui::frame::kItemPerformance) pointer_page_.Refresh();
+  });
+  dlg_.OnWindowMessage(WM_ACTIVATE, [this](int64_t active, int64_t) {
+    if (active != 0 && !dlg_.SettingsPanelShown() &&
+        dlg_.SelectedItemId() == ui::frame::kItemPerformance) {
+      pointer_page_.Refresh();
+    }
+  });
+  dlg_.OnLanguageApplied([this] {
+    pointer_page_.ApplyTexts();
+    // Default profile names carry a language text.
+    SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
+    // The catalogue has put the default button texts back: the assignments go over them.
+    settings_ctx_.ports.buttons->RefreshButtonPage();
+    settings_ctx_.ports.macros->RefreshMacroList();
+  });
+}
+
 void DeviceSide::Start() {
   settings::InitSettingsPages(settings_ctx_);
   buttons_.InitPage();
   macros_->InitPage();
   catalogue_.LoadCatalogue();
+  // After the catalogue, whose model database holds the profile that mirrors the values.
+  pointer_page_.Init();
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
   // Macros belong to the model's database: the list follows every model load.
   macros_->RefreshMacroList();
