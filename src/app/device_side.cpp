@@ -97,11 +97,16 @@ void DeviceSide::RegisterTasks() {
 void DeviceSide::WireSubsystems() {
   // The one place the subsystems meet: each built subsystem replaces its null port here.
   settings::SubsystemPorts& ports = settings_ctx_.ports;
+  ports.lighting = &lighting_;
+  lighting_.RegisterControls(dlg_.Dispatch());
+  lighting_.RegisterTasks(dlg_.Tasks());
   task_ctx_.lighting = ports.lighting;
+  profile_files_.RegisterControls(dlg_.Dispatch());
 }
 
 void DeviceSide::Start() {
   settings::InitSettingsPages(settings_ctx_);
+  lighting_.InitLightingPage();
   catalogue_.LoadCatalogue();
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
   dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());

@@ -13,6 +13,8 @@
 #include "app/process_waiter.h"
 #include "app/worker.h"
 #include "catalogue/catalogue.h"
+#include "lighting/lighting.h"
+#include "profiles/profile_file_actions.h"
 #include "settings/settings_context.h"
 #include "settings/settings_model.h"
 
@@ -91,6 +93,8 @@ class DeviceSide : public WorkerHost {
   catalogue::Catalogue catalogue_;
   settings::SettingsState settings_state_;
   settings::SettingsContext settings_ctx_;
+  lighting::LightingSubsystem lighting_{settings_ctx_};
+  profiles::ProfileFileActions profile_files_{settings_ctx_};
   DeviceTaskContext task_ctx_;
   // Last: it uses everything above, so it stops first.
   std::unique_ptr<DeviceWorker> worker_;
