@@ -107,6 +107,7 @@ void DeviceSide::WireSubsystems() {
 void DeviceSide::Start() {
   settings::InitSettingsPages(settings_ctx_);
   lighting_.InitLightingPage();
+  profile_files_.EnableButtons();
   catalogue_.LoadCatalogue();
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
   dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());

@@ -68,6 +68,11 @@ void ProfileFileActions::Import() {
   tk.RunModal(ui::ModalKind::kWait);
 }
 
+void ProfileFileActions::EnableButtons() {
+  ctx_.toolkit.SetEnabled(kImportButton, true);
+  ctx_.toolkit.SetEnabled(kExportButton, true);
+}
+
 void ProfileFileActions::RegisterControls(app::ControlDispatch& dispatch) {
   dispatch.OnClick(kImportButton, [this](int, int64_t) { Import(); });
   dispatch.OnClick(kExportButton, [this](int, int64_t) { Export(); });

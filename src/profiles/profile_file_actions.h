@@ -23,6 +23,8 @@ class ProfileFileActions {
   explicit ProfileFileActions(settings::SettingsContext& context) : ctx_(context) {}
 
   void RegisterControls(app::ControlDispatch& dispatch);
+  // Once the window exists: the buttons come up disabled until their handler is there.
+  void EnableButtons();
   // Window thread. Both do nothing when the person cancels the file dialog.
   void Export();
   void Import();
