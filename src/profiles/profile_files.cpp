@@ -140,6 +140,9 @@ FileResult CheckSetting(const std::string& key, const std::string& text) {
   const SettingRange* range = RangeOf(key);
   if (range == nullptr || text.empty()) return Ok();
   const std::optional<int> v = StrictInt(text);
+  // 255 is what a read stores for a mouse without an active level; the DPI write takes it
+  // for level 0, so the program's own files carry it back.
+  if (key == "dpi_index" && v == 255) return Ok();
   if (!v || *v < range->min || *v > range->max) return OutOfRange(key, text);
   if (key == "sleep_light" &&
       std::find(kSleepTimes.begin(), kSleepTimes.end(), *v) == kSleepTimes.end()) {

@@ -300,6 +300,25 @@ TEST_F(ProfileFiles, SectionsAreReadInOrderAndAnEarlierOneIsSkipped) {
   EXPECT_EQ(rig.p().TakeTasks(), std::vector<int>{7});
 }
 
+// The edges of the ranges are taken, and so is the active level a read stores for a mouse
+// without one.
+TEST_F(ProfileFiles, ValuesAtTheEdgesOfTheirRangesAreStored) {
+  ImportText(Crlf({"<profile>", "<Mouse_DPI dpi_flag=\"7\" dpi_index=\"255\" dpi_count=\"1\">",
+                   "<DPI1 value=\"50\" color=\"16777215\"/>", "<DPI2 value=\"42000\" color=\"0\"/>",
+                   "</Mouse_DPI>", "<Mouse>", "<button_respondtime value=\"20\"/>",
+                   "<report_rate value=\"6\"/>", "<sleep_light value=\"120\"/>", "</Mouse>",
+                   "</profile>"}));
+  EXPECT_TRUE(rig.p().tk.Messages().empty());
+  EXPECT_EQ(Get("dpi_index"), "255");
+  EXPECT_EQ(Get("dpi_count"), "1");
+  EXPECT_EQ(Get("dpi_group0_value"), "50");
+  EXPECT_EQ(Get("dpi_group0_rgb"), "16777215");
+  EXPECT_EQ(Get("dpi_group1_value"), "42000");
+  EXPECT_EQ(Get("button_respondtime"), "20");
+  EXPECT_EQ(Get("report_rate"), "6");
+  EXPECT_EQ(Get("sleep_light"), "120");
+}
+
 // Files refused before anything is stored: the database stays as it was, the person is told
 // which file and why, and the mouse is not written.
 TEST_F(ProfileFiles, RefusedFilesChangeNothingAndSaySo) {
