@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "lighting/lighting.h"
@@ -80,5 +81,43 @@ void BM_ReadProfileFile(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ReadProfileFile)->Unit(benchmark::kMicrosecond);
+
+// Hostile files: refused or read, each well within a second.
+void ReadHostile(benchmark::State& state, const std::string& text) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "profile_bench_XXXXXX").string();
+  const std::string dir = std::string(mkdtemp(pattern.data())) + "/";
+  const std::string file = dir + "hostile.xml";
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << text;
+  }
+  profiles::ProfilePlan plan;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(profiles::ReadProfileFile(file, true, plan).ok);
+  }
+  std::filesystem::remove_all(dir);
+}
+
+void BM_ReadDeeplyNestedFile(benchmark::State& state) {
+  std::string text;
+  for (int i = 0; i < 100000; ++i) text += "<profile>";
+  ReadHostile(state, text);
+}
+BENCHMARK(BM_ReadDeeplyNestedFile)->Unit(benchmark::kMillisecond);
+
+void BM_ReadTenThousandItems(benchmark::State& state) {
+  std::string text = "<profile><keyitems>";
+  for (int i = 0; i < 10000; ++i) {
+    text += "<item key_code=\"1\" macro_type=\"1\" macro_value=\"1\"/>";
+  }
+  ReadHostile(state, text + "</keyitems></profile>");
+}
+BENCHMARK(BM_ReadTenThousandItems)->Unit(benchmark::kMillisecond);
+
+void BM_ReadFileJustBelowTheSizeLimit(benchmark::State& state) {
+  ReadHostile(state,
+              "<profile>" + std::string(profiles::kMaxProfileFileBytes - 30, ' ') + "</profile>");
+}
+BENCHMARK(BM_ReadFileJustBelowTheSizeLimit)->Unit(benchmark::kMillisecond);
 
 }  // namespace
