@@ -47,8 +47,15 @@ void CheckPlan(const profiles::ProfilePlan& plan, bool with_lighting) {
   }
   for (const auto& [key, value] : plan.settings) {
     if (value.empty()) continue;
-    if (key == "dpi_count") Check(value.size() == 1 && value[0] >= '1' && value[0] <= '7');
-    if (key == "report_rate") Check(value.size() == 1 && value[0] >= '0' && value[0] <= '6');
+    // A checked value is a whole decimal number in its range ("-0" and "06" read as 0 and 6).
+    const bool number =
+        value.find_first_not_of("0123456789", value[0] == '-' ? 1 : 0) == std::string::npos;
+    const long n = std::strtol(value.c_str(), nullptr, 10);
+    if (key == "dpi_count") Check(number && n >= 1 && n <= 7);
+    if (key == "report_rate") Check(number && n >= 0 && n <= 6);
+    if (key.ends_with("_value") && key.starts_with("dpi_group")) {
+      Check(number && n >= 50 && n <= 42000);
+    }
   }
 }
 
