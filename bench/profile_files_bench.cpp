@@ -72,6 +72,26 @@ void BM_ExportAndImportFullProfile(benchmark::State& state) {
 }
 BENCHMARK(BM_ExportAndImportFullProfile)->Unit(benchmark::kMillisecond);
 
+void BM_ExportFullProfile(benchmark::State& state) {
+  FullProfile p;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        profiles::ExportProfile(ProfileStore::Instance(), p.profile, "Bench", true, p.file).ok);
+  }
+}
+BENCHMARK(BM_ExportFullProfile)->Unit(benchmark::kMillisecond);
+
+// The import's one transaction ends in the database's commit to disk.
+void BM_ImportFullProfile(benchmark::State& state) {
+  FullProfile p;
+  ProfileStore& store = ProfileStore::Instance();
+  profiles::ExportProfile(store, p.profile, "Bench", true, p.file);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(profiles::ImportProfile(store, p.profile, true, p.file).ok);
+  }
+}
+BENCHMARK(BM_ImportFullProfile)->Unit(benchmark::kMillisecond);
+
 void BM_ReadProfileFile(benchmark::State& state) {
   FullProfile p;
   profiles::ExportProfile(ProfileStore::Instance(), p.profile, "Bench", true, p.file);
