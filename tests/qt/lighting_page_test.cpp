@@ -2,6 +2,7 @@
 // parameters folds its sliders and colour away, and the colour inputs reach the dispatch.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -80,6 +81,20 @@ class LightingPageTest : public ::testing::Test {
   Recorder recorder_;
   int profile_ = 0;
 };
+
+TEST_F(LightingPageTest, EveryLightingControlExists) {
+  std::vector<int> ids = {165, 166, 167, 168, 169, 170, 171, 172,
+                          173, 182, 183, 186, 190, 191, 192};
+  for (int id = 174; id <= 181; ++id) ids.push_back(id);
+  for (int id : ids) EXPECT_TRUE(toolkit_->HasControl(id)) << id;
+  // The presets are one exclusive group: checking one unchecks the other.
+  toolkit_->SetCheck(174, true);
+  toolkit_->SetCheck(175, true);
+  EXPECT_FALSE(toolkit_->GetCheck(174));
+  // The hue bar clears them all.
+  toolkit_->SetCheck(175, false);
+  EXPECT_FALSE(Widget<QAbstractButton>(175)->isChecked());
+}
 
 TEST_F(LightingPageTest, ModesAndTheirParametersInTheWidgets) {
   auto* modes = Widget<QComboBox>(l::kModeSelector);
