@@ -11,7 +11,7 @@
 #include "lighting/lighting.h"
 #include "profiles/profile_files.h"
 #include "store/profile_store.h"
-#include "store/profiles.h"
+#include "profiles/profile_list.h"
 #include "ui/headless/headless_toolkit.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include "log/trace.h"
 #include "platform/app_key.h"
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "platform/single_instance.h"
-#include "ui/language.h"
 #include "ui/manager.h"
 #include "xml/xml_document.h"
 
@@ -156,7 +156,7 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
     language = LanguageIdForLocale(UserUiLocale());
     platform::WriteLanguageId(app_key, language);
   }
-  ui::SetLanguageId(language);
+  platform::SetLanguageId(language);
   // 9. Data folders.
   const std::string user_data = platform::UserDataDir();
   PrepareDataFolders(user_data);

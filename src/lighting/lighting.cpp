@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/control_dispatch.h"
-#include "app/task_table.h"
+#include "ui/control_dispatch.h"
+#include "ui/task_table.h"
 #include "log/trace.h"
 #include "settings/settings_write.h"
 #include "store/profile_store.h"
-#include "ui/language.h"
+#include "platform/language.h"
 #include "ui/toolkit.h"
 
 namespace lighting {
@@ -86,7 +86,7 @@ bool LightingSubsystem::HasLighting() const {
   return ctx_.lighting_in_use && ctx_.lighting_in_use();
 }
 
-void LightingSubsystem::QueueLightingTask() { settings::AppendTask(ctx_, app::kTaskLighting); }
+void LightingSubsystem::QueueLightingTask() { settings::AppendTask(ctx_, ui::kTaskLighting); }
 
 void LightingSubsystem::InitLightingPage() {
   ui::Toolkit& tk = ctx_.toolkit;
@@ -239,10 +239,10 @@ void LightingSubsystem::ResetLighting() {
                                               LanguageText(kResetTitleText), ui::kStyleOkCancel);
   if (answer != ui::kResultOk) return;
   ctx_.state.pending_section = settings::kSectionLighting;
-  settings::AppendTask(ctx_, app::kTaskRestoreSection);
+  settings::AppendTask(ctx_, ui::kTaskRestoreSection);
 }
 
-void LightingSubsystem::RegisterControls(app::ControlDispatch& dispatch) {
+void LightingSubsystem::RegisterControls(ui::ControlDispatch& dispatch) {
   dispatch.OnClick(kModeSelector, [this](int, int64_t) { OnModeChosen(); });
   dispatch.OnClick(kResetButton, [this](int, int64_t) { ResetLighting(); });
   dispatch.OnClick(kBrightnessSlider,
@@ -262,8 +262,8 @@ void LightingSubsystem::RegisterControls(app::ControlDispatch& dispatch) {
   }
 }
 
-void LightingSubsystem::RegisterTasks(app::TaskTable& table) {
-  table.Add(app::kTaskLighting, {nullptr, 500, false});
+void LightingSubsystem::RegisterTasks(ui::TaskTable& table) {
+  table.Add(ui::kTaskLighting, {nullptr, 500, false});
 }
 
 }  // namespace lighting

@@ -12,10 +12,10 @@
 #include "settings/settings_context.h"
 #include "settings/subsystem_ports.h"
 
-namespace app {
+namespace ui {
 class ControlDispatch;
 class TaskTable;
-}  // namespace app
+}  // namespace ui
 struct LightModeRecord;
 
 namespace lighting {
@@ -94,9 +94,9 @@ class LightingSubsystem final : public settings::LightingPort {
   explicit LightingSubsystem(settings::SettingsContext& context) : ctx_(context) {}
 
   // The handlers of the page's controls.
-  void RegisterControls(app::ControlDispatch& dispatch);
+  void RegisterControls(ui::ControlDispatch& dispatch);
   // Task 10: sends nothing, only the 500 ms pause.
-  void RegisterTasks(app::TaskTable& table);
+  void RegisterTasks(ui::TaskTable& table);
   // Once the page exists: texts, ranges and the preset buttons' colours.
   void InitLightingPage();
 

@@ -6,13 +6,12 @@
 #include <filesystem>
 #include <mutex>
 
-#include "ui/manager.h"
-
 namespace platform {
 namespace {
 
 std::mutex g_mu;
 std::string g_program_dir;
+std::string g_caption = "DeviceDriver";
 
 std::string WithSlash(std::string dir) {
   if (dir.empty() || dir.back() != '/') dir.push_back('/');
@@ -43,9 +42,17 @@ void SetProgramDir(const std::string& dir) {
   g_program_dir = WithSlash(dir);
 }
 
-std::string UserDataDir() {
-  return EnvOr("XDG_DATA_HOME", ".local/share") + ui::Manager::GetDeviceName() + " Files/";
+std::string Caption() {
+  std::lock_guard lock(g_mu);
+  return g_caption;
 }
+
+void SetCaption(const std::string& caption) {
+  std::lock_guard lock(g_mu);
+  g_caption = caption;
+}
+
+std::string UserDataDir() { return EnvOr("XDG_DATA_HOME", ".local/share") + Caption() + " Files/"; }
 
 std::string ConfigHome() { return EnvOr("XDG_CONFIG_HOME", ".config"); }
 

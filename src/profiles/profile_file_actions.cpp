@@ -2,12 +2,12 @@
 
 #include <vector>
 
-#include "app/control_dispatch.h"
-#include "app/task_table.h"
+#include "ui/control_dispatch.h"
+#include "ui/task_table.h"
 #include "profiles/profile_files.h"
 #include "store/profile_store.h"
-#include "store/profiles.h"
-#include "ui/language.h"
+#include "profiles/profile_list.h"
+#include "platform/language.h"
 #include "ui/toolkit.h"
 
 namespace profiles {
@@ -64,7 +64,7 @@ void ProfileFileActions::Import() {
   // The dialog is registered before the task is queued, so a task that ends quickly still
   // finds it to close.
   tk.BeginModal(ui::ModalKind::kWait);
-  if (ctx_.append_task) ctx_.append_task(app::kTaskApplyProfile);
+  if (ctx_.append_task) ctx_.append_task(ui::kTaskApplyProfile);
   tk.RunModal(ui::ModalKind::kWait);
 }
 
@@ -73,7 +73,7 @@ void ProfileFileActions::EnableButtons() {
   ctx_.toolkit.SetEnabled(kExportButton, true);
 }
 
-void ProfileFileActions::RegisterControls(app::ControlDispatch& dispatch) {
+void ProfileFileActions::RegisterControls(ui::ControlDispatch& dispatch) {
   dispatch.OnClick(kImportButton, [this](int, int64_t) { Import(); });
   dispatch.OnClick(kExportButton, [this](int, int64_t) { Export(); });
 }

@@ -7,7 +7,7 @@
 
 #include "settings/settings_context.h"
 
-namespace app {
+namespace ui {
 class ControlDispatch;
 }
 
@@ -22,7 +22,7 @@ class ProfileFileActions {
   // outlive the dispatch it registers with.
   explicit ProfileFileActions(settings::SettingsContext& context) : ctx_(context) {}
 
-  void RegisterControls(app::ControlDispatch& dispatch);
+  void RegisterControls(ui::ControlDispatch& dispatch);
   // Once the window exists: the buttons come up disabled until their handler is there.
   void EnableButtons();
   // Window thread. Both do nothing when the person cancels the file dialog.

@@ -10,7 +10,7 @@
 
 #include "log/trace.h"
 #include "store/sqlite_db.h"
-#include "ui/language.h"
+#include "platform/language.h"
 #include "xml/xml_document.h"
 
 namespace profiles {

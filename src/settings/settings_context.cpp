@@ -1,14 +1,8 @@
 #include "settings/settings_context.h"
 
-#include "device/device_link_window.h"
 #include "store/profile_store.h"
 
 namespace settings {
-
-void BindDeviceLink(SettingsContext& context, device::DeviceLinkWindow& link) {
-  context.connection_mode = [&link] { return link.Mode(); };
-  context.guard_wireless = [&link](int reason) { return link.GuardWirelessWrite(reason); };
-}
 
 std::string ReadText(SettingsContext& context, const std::string& key) {
   std::string value;

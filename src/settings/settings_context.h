@@ -24,9 +24,6 @@ class Clock;
 namespace ui {
 class Toolkit;
 }
-namespace device {
-class DeviceLinkWindow;
-}
 
 namespace settings {
 
@@ -60,9 +57,6 @@ struct SettingsContext {
   // --- owned by other subsystems: buttons, macros, lighting ---
   SubsystemPorts ports;
 };
-
-// Connects the mode and the guard to the device link's window side.
-void BindDeviceLink(SettingsContext& context, device::DeviceLinkWindow& link);
 
 // --- small helpers shared by the pages, reads and writes ---
 // A setting of the current profile as text (empty when missing) or as a number (0 when

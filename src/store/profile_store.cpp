@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <utility>
 
-#include "settings/settings_keys.h"
 #include "store/schema.h"
+#include "store/settings_keys.h"
 
 namespace {
 
@@ -497,7 +497,7 @@ int ProfileStore::AddMacroEvent(const MacroEventRecord& r) {
 
 int ProfileStore::AddMacroEvents(const std::vector<MacroEventRecord>& list) {
   std::lock_guard hold(mu_);
-  SQLiteAutoTransaction transaction(this);
+  SQLiteAutoTransaction transaction(&db_);
   transaction.Begin();
   Query query(db_);
   int inserted = 0;
@@ -562,7 +562,7 @@ int ProfileStore::ListScreenLayers(int profile, std::vector<ScreenLayerRecord>& 
 
 int ProfileStore::AddScreenFrames(std::vector<ScreenFrameRecord> list) {
   std::lock_guard hold(mu_);
-  SQLiteAutoTransaction transaction(this);
+  SQLiteAutoTransaction transaction(&db_);
   transaction.Begin();
   Query query(db_);
   int inserted = 0;

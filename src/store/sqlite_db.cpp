@@ -4,8 +4,6 @@
 
 #include <cstring>
 
-#include "store/profile_store.h"
-
 SQLiteStatement::~SQLiteStatement() { Finalize(); }
 
 void SQLiteStatement::Finalize() {
@@ -88,9 +86,9 @@ int64_t SQLiteDB::LastInsertRowId() {
   return sqlite3_last_insert_rowid(handle_);
 }
 
-SQLiteAutoTransaction::SQLiteAutoTransaction(ProfileStore* store) : store_(store) {
-  if (store_ == nullptr) return;
-  if (store_->Db().IsOpen()) store_->Db().Execute("BEGIN");
+SQLiteAutoTransaction::SQLiteAutoTransaction(SQLiteDB* db) : db_(db) {
+  if (db_ == nullptr) return;
+  if (db_->IsOpen()) db_->Execute("BEGIN");
   active_ = true;
 }
 
@@ -99,17 +97,17 @@ SQLiteAutoTransaction::~SQLiteAutoTransaction() {
 }
 
 bool SQLiteAutoTransaction::Begin() {
-  if (store_ == nullptr || active_) return false;
+  if (db_ == nullptr || active_) return false;
   bool ok = false;
-  if (store_->Db().IsOpen()) ok = store_->Db().Execute("BEGIN") == SQLITE_OK;
+  if (db_->IsOpen()) ok = db_->Execute("BEGIN") == SQLITE_OK;
   active_ = true;
   return ok;
 }
 
 bool SQLiteAutoTransaction::Commit() {
-  if (store_ == nullptr || !active_) return false;
+  if (db_ == nullptr || !active_) return false;
   bool ok = false;
-  if (store_->Db().IsOpen()) ok = store_->Db().Execute("END") == SQLITE_OK;
+  if (db_->IsOpen()) ok = db_->Execute("END") == SQLITE_OK;
   active_ = false;
   return ok;
 }

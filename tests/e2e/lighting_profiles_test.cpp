@@ -25,7 +25,7 @@ TEST_F(LightingProfilesTest, LightingPageFilledAfterTheFirstReadAndModeChangesQu
   EXPECT_TRUE(tk_.IsEnabled(profiles::kExportButton));
 
   Choose(l::kModeSelector, 2);
-  EXPECT_EQ(Queued(), std::vector<int>{app::kTaskLighting});
+  EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskLighting});
   EXPECT_EQ(ProfileStore::Instance().GetActiveLightMode(dlg_->Device().CurrentProfile()), 2);
   bus_.ClearLog();
   clock_.ClearSleeps();
@@ -54,7 +54,7 @@ TEST_F(LightingProfilesTest, ExportedProfileImportedBackIsAppliedToTheMouse) {
   tk_.QueueFileAnswer(file);
   dlg_->OnControlNotify(profiles::kImportButton, ui::kNotifyClicked, 0);
   EXPECT_TRUE(tk_.ModalOpen(ui::ModalKind::kWait));
-  EXPECT_EQ(Queued(), std::vector<int>{app::kTaskApplyProfile});
+  EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskApplyProfile});
   RunQueuedTasks();
   EXPECT_FALSE(tk_.ModalOpen(ui::ModalKind::kWait));
   EXPECT_EQ(Setting("dpi_group0_value"), "1600");

@@ -228,7 +228,7 @@ TEST(LightingPage, ResetAsksThenRestoresTheMouseAndReloads) {
 
 TEST(LightingTask, PausesOnlyAndSendsNothing) {
   LightRig rig;
-  const app::TaskRoutine* routine = rig.p().table.Find(10);
+  const ui::TaskRoutine* routine = rig.p().table.Find(10);
   ASSERT_NE(routine, nullptr);
   EXPECT_FALSE(routine->run);
   EXPECT_EQ(routine->pause_ms, 500);

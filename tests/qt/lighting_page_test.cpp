@@ -19,9 +19,9 @@
 #include "settings/settings_context.h"
 #include "sim/virtual_bus.h"
 #include "store/profile_store.h"
-#include "store/profiles.h"
+#include "profiles/profile_list.h"
 #include "support/temp_dir.h"
-#include "ui/language.h"
+#include "platform/language.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_toolkit.h"
 
@@ -34,7 +34,7 @@ class LightingPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::SetProgramDir(MOUSE_DATA_DIR "/");
-    ui::SetLanguageId(1033);
+    platform::SetLanguageId(1033);
     toolkit_ = std::make_unique<ui::qt::QtToolkit>();
     window_ = toolkit_->BuildMainWindow("Test Center");
     toolkit_->SetListener(&recorder_);

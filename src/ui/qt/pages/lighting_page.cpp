@@ -2,7 +2,7 @@
 #include <QRegularExpressionValidator>
 
 #include "lighting/lighting.h"
-#include "ui/language.h"
+#include "platform/language.h"
 #include "ui/qt/pages/page_builder.h"
 #include "ui/qt/pages/settings_widgets.h"
 
