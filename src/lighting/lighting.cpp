@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include "ui/control_dispatch.h"
-#include "ui/task_table.h"
 #include "log/trace.h"
+#include "platform/language.h"
 #include "settings/settings_write.h"
 #include "store/profile_store.h"
-#include "platform/language.h"
+#include "ui/control_dispatch.h"
+#include "ui/task_table.h"
 #include "ui/toolkit.h"
 
 namespace lighting {

@@ -2,12 +2,13 @@
 
 #include <vector>
 
-#include "ui/control_dispatch.h"
-#include "ui/task_table.h"
-#include "profiles/profile_files.h"
-#include "store/profile_store.h"
-#include "profiles/profile_list.h"
 #include "platform/language.h"
+#include "profiles/profile_files.h"
+#include "profiles/profile_list.h"
+#include "store/profile_store.h"
+#include "ui/control_dispatch.h"
+#include "ui/frame_controls.h"
+#include "ui/task_table.h"
 #include "ui/toolkit.h"
 
 namespace profiles {
@@ -69,13 +70,13 @@ void ProfileFileActions::Import() {
 }
 
 void ProfileFileActions::EnableButtons() {
-  ctx_.toolkit.SetEnabled(kImportButton, true);
-  ctx_.toolkit.SetEnabled(kExportButton, true);
+  ctx_.toolkit.SetEnabled(ui::frame::kImport, true);
+  ctx_.toolkit.SetEnabled(ui::frame::kExport, true);
 }
 
 void ProfileFileActions::RegisterControls(ui::ControlDispatch& dispatch) {
-  dispatch.OnClick(kImportButton, [this](int, int64_t) { Import(); });
-  dispatch.OnClick(kExportButton, [this](int, int64_t) { Export(); });
+  dispatch.OnClick(ui::frame::kImport, [this](int, int64_t) { Import(); });
+  dispatch.OnClick(ui::frame::kExport, [this](int, int64_t) { Export(); });
 }
 
 }  // namespace profiles

@@ -13,9 +13,6 @@ class ControlDispatch;
 
 namespace profiles {
 
-inline constexpr int kImportButton = 46;
-inline constexpr int kExportButton = 47;
-
 class ProfileFileActions {
  public:
   // Uses the context's toolkit, store, current profile, task list and lighting fact; it must

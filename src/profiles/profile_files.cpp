@@ -9,8 +9,8 @@
 #include <system_error>
 
 #include "log/trace.h"
-#include "store/sqlite_db.h"
 #include "platform/language.h"
+#include "store/sqlite_db.h"
 #include "xml/xml_document.h"
 
 namespace profiles {

@@ -6,6 +6,7 @@
 #include "e2e_fixture.h"
 #include "lighting/lighting.h"
 #include "profiles/profile_file_actions.h"
+#include "ui/frame_controls.h"
 
 namespace {
 
@@ -21,8 +22,8 @@ TEST_F(LightingProfilesTest, LightingPageFilledAfterTheFirstReadAndModeChangesQu
   ASSERT_EQ(tk_.GetItemCount(l::kModeSelector), 7);
   EXPECT_EQ(tk_.GetItemText(l::kModeSelector, 0), "Lights off");
   EXPECT_EQ(tk_.GetItemText(l::kModeSelector, 3), "Spectrum cycle");
-  EXPECT_TRUE(tk_.IsEnabled(profiles::kImportButton));
-  EXPECT_TRUE(tk_.IsEnabled(profiles::kExportButton));
+  EXPECT_TRUE(tk_.IsEnabled(ui::frame::kImport));
+  EXPECT_TRUE(tk_.IsEnabled(ui::frame::kExport));
 
   Choose(l::kModeSelector, 2);
   EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskLighting});
@@ -43,7 +44,7 @@ TEST_F(LightingProfilesTest, ExportedProfileImportedBackIsAppliedToTheMouse) {
   ASSERT_TRUE(store.WriteSetting(profile, "dpi_group0_value", "1600"));
   const std::string file = dir_.path() + "mine.xml";
   tk_.QueueFileAnswer(file);
-  dlg_->OnControlNotify(profiles::kExportButton, ui::kNotifyClicked, 0);
+  dlg_->OnControlNotify(ui::frame::kExport, ui::kNotifyClicked, 0);
   std::ifstream in(file, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
@@ -52,7 +53,7 @@ TEST_F(LightingProfilesTest, ExportedProfileImportedBackIsAppliedToTheMouse) {
 
   ASSERT_TRUE(store.WriteSetting(profile, "dpi_group0_value", "400"));
   tk_.QueueFileAnswer(file);
-  dlg_->OnControlNotify(profiles::kImportButton, ui::kNotifyClicked, 0);
+  dlg_->OnControlNotify(ui::frame::kImport, ui::kNotifyClicked, 0);
   EXPECT_TRUE(tk_.ModalOpen(ui::ModalKind::kWait));
   EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskApplyProfile});
   RunQueuedTasks();
@@ -71,7 +72,7 @@ TEST_F(LightingProfilesTest, ModelWithoutLightingHasNoLightingRowsOrSection) {
   EXPECT_EQ(ProfileStore::Instance().CountLightModes(dlg_->Device().CurrentProfile()), 0);
   const std::string file = dir_.path() + "air.xml";
   tk_.QueueFileAnswer(file);
-  dlg_->OnControlNotify(profiles::kExportButton, ui::kNotifyClicked, 0);
+  dlg_->OnControlNotify(ui::frame::kExport, ui::kNotifyClicked, 0);
   std::ifstream in(file, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();

@@ -9,6 +9,7 @@
 #include "profiles/profile_file_actions.h"
 #include "settings/settings_fixture.h"
 #include "store/sqlite_db.h"
+#include "ui/frame_controls.h"
 
 namespace lighting_test {
 

@@ -41,7 +41,7 @@ class ProfileFiles : public ::testing::Test {
   void ImportText(const std::string& text) {
     WriteAll(Path("in.xml"), text);
     rig.p().tk.QueueFileAnswer(Path("in.xml"));
-    rig.p().Notify(profiles::kImportButton, 2);
+    rig.p().Notify(ui::frame::kImport, 2);
   }
   std::string Get(const char* key) { return rig.p().Get(key); }
   int KeyRows() {
@@ -68,7 +68,7 @@ TEST_F(ProfileFiles, ExportWritesTheTreeLineByLine) {
   rig.light.LoadLightingPage();
   rig.light.SelectLightMode(2);
   rig.p().tk.QueueFileAnswer(Path("out.xml"));
-  rig.p().Notify(profiles::kExportButton, 2);
+  rig.p().Notify(ui::frame::kExport, 2);
 
   const char* light_item =
       "<item light_mode=\"%d\" brightness=\"255\" speed=\"127\" direction=\"0\" colorful=\"1\" "
@@ -394,10 +394,10 @@ TEST_F(ProfileFiles, FailureMessagesNameTheFileAndTheReason) {
   rig.ws.WriteFile("language/1033.lan", ReadAll(rig.ws.Dir() + "language/2052.lan"));
   ImportText("<mouse/>");
   rig.p().tk.QueueFileAnswer(Path("missing.xml"));
-  rig.p().Notify(profiles::kImportButton, 2);
+  rig.p().Notify(ui::frame::kImport, 2);
   ImportText("<profile><Mouse><report_rate value=\"77\"/></Mouse></profile>");
   rig.p().tk.QueueFileAnswer(Path("no/such/folder/out.xml"));
-  rig.p().Notify(profiles::kExportButton, 2);
+  rig.p().Notify(ui::frame::kExport, 2);
   const auto m = rig.p().tk.Messages();
   ASSERT_EQ(m.size(), 4u);
   EXPECT_EQ(m[0].message, "Not read from " + Path("in.xml") + ": not a profile");
@@ -411,9 +411,9 @@ TEST_F(ProfileFiles, FailureMessagesNameTheFileAndTheReason) {
 TEST_F(ProfileFiles, CancelledDialogsDoNothing) {
   const std::string before = Dump();
   rig.p().tk.QueueFileAnswer("");
-  rig.p().Notify(profiles::kImportButton, 2);
+  rig.p().Notify(ui::frame::kImport, 2);
   rig.p().tk.QueueFileAnswer("");
-  rig.p().Notify(profiles::kExportButton, 2);
+  rig.p().Notify(ui::frame::kExport, 2);
   EXPECT_EQ(Dump(), before);
   EXPECT_TRUE(rig.p().tk.Messages().empty());
   EXPECT_TRUE(rig.p().TakeTasks().empty());
