@@ -35,7 +35,8 @@ DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
                                              [&dlg] { return dlg.ReadDeviceType(); },
                                              user_data_dir_}),
       settings_ctx_(dlg.Comm(), store_, dlg.Toolkit(), dlg.Comm().GetClock(), settings_state_),
-      task_ctx_(dlg.Link(), dlg.Comm(), dlg.Comm().GetClock()) {
+      task_ctx_(dlg.Link(), dlg.Comm(), dlg.Comm().GetClock()),
+      buttons_(settings_ctx_, catalogue_) {
   RegisterControls();
   RegisterTasks();
   worker_ = std::make_unique<DeviceWorker>(dlg.PendingTasks(), dlg.Tasks(), dlg.Comm(), dlg.Link(),
@@ -79,6 +80,8 @@ void DeviceSide::RegisterTasks() {
   WireSubsystems();
   settings::RegisterSettingsTasks(dlg_.Tasks(), s);
   settings::RegisterSettingsPages(dlg_.Dispatch(), s);
+  buttons_.RegisterTasks(dlg_.Tasks());
+  buttons_.RegisterPage(dlg_.Dispatch());
 
   // The device routines (tasks 1 to 4).
   task_ctx_.read_settings = [this] { return settings::GetMouseData2(settings_ctx_); };
@@ -97,6 +100,7 @@ void DeviceSide::RegisterTasks() {
 void DeviceSide::WireSubsystems() {
   // The one place the subsystems meet: each built subsystem replaces its null port here.
   settings::SubsystemPorts& ports = settings_ctx_.ports;
+  ports.buttons = &buttons_;
   ports.lighting = &lighting_;
   lighting_.RegisterControls(dlg_.Dispatch());
   lighting_.RegisterTasks(dlg_.Tasks());
@@ -106,6 +110,7 @@ void DeviceSide::WireSubsystems() {
 
 void DeviceSide::Start() {
   settings::InitSettingsPages(settings_ctx_);
+  buttons_.InitPage();
   lighting_.InitLightingPage();
   profile_files_.EnableButtons();
   catalogue_.LoadCatalogue();

@@ -12,6 +12,7 @@
 #include "app/device_tasks.h"
 #include "app/process_waiter.h"
 #include "app/worker.h"
+#include "buttons/buttons_subsystem.h"
 #include "catalogue/catalogue.h"
 #include "lighting/lighting.h"
 #include "profiles/profile_file_actions.h"
@@ -65,6 +66,7 @@ class DeviceSide : public WorkerHost {
   DeviceWorker& Worker() { return *worker_; }
   DeviceTaskContext& TaskContext() { return task_ctx_; }
   settings::SettingsContext& Settings() { return settings_ctx_; }
+  buttons::ButtonsSubsystem& Buttons() { return buttons_; }
   ProfileStore& Store() { return store_; }
   // The profile every settings, button and lighting operation works on; 0 before the list
   // was filled.
@@ -96,6 +98,7 @@ class DeviceSide : public WorkerHost {
   lighting::LightingSubsystem lighting_{settings_ctx_};
   profiles::ProfileFileActions profile_files_{settings_ctx_};
   DeviceTaskContext task_ctx_;
+  buttons::ButtonsSubsystem buttons_;
   // Last: it uses everything above, so it stops first.
   std::unique_ptr<DeviceWorker> worker_;
 };

@@ -46,12 +46,12 @@ inline constexpr int kResetMessageText = 275;
 inline constexpr int kResetTitleText = 276;
 inline constexpr int kFirstModeText = 280;  // 280..286 name modes 0..6
 inline constexpr int kHeadingText = 69;
-inline constexpr int kBrightnessText = 1925;
-inline constexpr int kSpeedText = 1926;
-inline constexpr int kColourText = 1927;
-inline constexpr int kSaturationText = 1928;
-inline constexpr int kHelpText = 1929;
-inline constexpr int kEffectText = 1930;
+inline constexpr int kBrightnessText = 2013;
+inline constexpr int kSpeedText = 2014;
+inline constexpr int kColourText = 2015;
+inline constexpr int kSaturationText = 2016;
+inline constexpr int kHelpText = 2017;
+inline constexpr int kEffectText = 2018;
 
 // Which parameters a mode offers (config_func bits).
 inline constexpr int kOffersBrightness = 0x01;

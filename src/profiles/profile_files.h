@@ -27,18 +27,18 @@ inline constexpr const char* kExportFilter = "Mouse (*.xml)";
 inline constexpr const char* kImportFilter = "MouseKey (*.xml)";
 
 // --- language texts of the failure messages ---
-inline constexpr int kImportTitleText = 1913;
-inline constexpr int kExportTitleText = 1914;
-inline constexpr int kExportFailedText = 1915;  // "%s" the file, "%s" the reason
-inline constexpr int kImportFailedText = 1916;  // "%s" the file, "%s" the reason
-inline constexpr int kCannotWriteText = 1917;
-inline constexpr int kCannotReadText = 1918;
-inline constexpr int kNotWellFormedText = 1919;
-inline constexpr int kNotProfileText = 1920;
-inline constexpr int kOutOfRangeText = 1921;  // "%s" the name, "%s" the value
-inline constexpr int kDatabaseFailedText = 1922;
-inline constexpr int kTooLargeText = 1923;
-inline constexpr int kNoFileText = 1924;
+inline constexpr int kImportTitleText = 2001;
+inline constexpr int kExportTitleText = 2002;
+inline constexpr int kExportFailedText = 2003;  // "%s" the file, "%s" the reason
+inline constexpr int kImportFailedText = 2004;  // "%s" the file, "%s" the reason
+inline constexpr int kCannotWriteText = 2005;
+inline constexpr int kCannotReadText = 2006;
+inline constexpr int kNotWellFormedText = 2007;
+inline constexpr int kNotProfileText = 2008;
+inline constexpr int kOutOfRangeText = 2009;  // "%s" the name, "%s" the value
+inline constexpr int kDatabaseFailedText = 2010;
+inline constexpr int kTooLargeText = 2011;
+inline constexpr int kNoFileText = 2012;
 
 // One item of Lightitems: the mode it is for and the six values it overwrites.
 struct LightItem {

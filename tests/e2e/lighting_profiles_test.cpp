@@ -76,7 +76,8 @@ TEST_F(LightingProfilesTest, ModelWithoutLightingHasNoLightingRowsOrSection) {
   std::ifstream in(file, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
-  EXPECT_NE(text.str().find("<keyitems/>\r\n<Mouse_DPI "), std::string::npos) << text.str();
+  EXPECT_EQ(text.str().find("Lightitems"), std::string::npos) << text.str();
+  EXPECT_NE(text.str().find("</keyitems>\r\n<Mouse_DPI "), std::string::npos) << text.str();
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ inline std::vector<int> Texts() {
   std::vector<int> texts = settings_test::SettingsTexts();
   for (int n : {275, 276}) texts.push_back(n);
   for (int n = 280; n <= 286; ++n) texts.push_back(n);
-  for (int n = 1913; n <= 1930; ++n) texts.push_back(n);
+  for (int n = 2001; n <= 2018; ++n) texts.push_back(n);
   return texts;
 }
 

@@ -333,36 +333,36 @@ TEST_F(ProfileFiles, RefusedFilesChangeNothingAndSaySo) {
     return out + "</profileinfo>\r\n</profile>\r\n";
   };
   const Case cases[] = {
-      {"other root", Crlf({"<profiles>", "<keyitems/>", "</profiles>"}), 1920},
-      {"not well formed", "<profile><keyitems></profile>", 1919},
-      {"binary", std::string("\x00\xff\xfe<\x01\x02", 6), 1919},
-      {"empty", "", 1919},
+      {"other root", Crlf({"<profiles>", "<keyitems/>", "</profiles>"}), 2008},
+      {"not well formed", "<profile><keyitems></profile>", 2007},
+      {"binary", std::string("\x00\xff\xfe<\x01\x02", 6), 2007},
+      {"empty", "", 2007},
       {"level count", in_info({"<Mouse_DPI dpi_flag=\"6\" dpi_index=\"2\" dpi_count=\"9\"/>"}),
-       1921},
+       2009},
       {"dpi", in_info({"<Mouse_DPI>", "<DPI1 value=\"60000\" color=\"0\"/>", "</Mouse_DPI>"}),
-       1921},
-      {"dpi text", in_info({"<Mouse_DPI>", "<DPI3 value=\"400x\"/>", "</Mouse_DPI>"}), 1921},
-      {"report rate", in_info({"<Mouse>", "<report_rate value=\"7\"/>", "</Mouse>"}), 1921},
-      {"sleep", in_info({"<Mouse>", "<sleep_light value=\"3\"/>", "</Mouse>"}), 1921},
+       2009},
+      {"dpi text", in_info({"<Mouse_DPI>", "<DPI3 value=\"400x\"/>", "</Mouse_DPI>"}), 2009},
+      {"report rate", in_info({"<Mouse>", "<report_rate value=\"7\"/>", "</Mouse>"}), 2009},
+      {"sleep", in_info({"<Mouse>", "<sleep_light value=\"3\"/>", "</Mouse>"}), 2009},
       {"colour",
-       in_info({"<Mouse_DPI>", "<DPI1 value=\"400\" color=\"16777216\"/>", "</Mouse_DPI>"}), 1921},
+       in_info({"<Mouse_DPI>", "<DPI1 value=\"400\" color=\"16777216\"/>", "</Mouse_DPI>"}), 2009},
       {"key type",
        in_info({"<keyitems>",
                 "<item key_code=\"1\" macro_type=\"12\" "
                 "macro_value=\"1\"/>",
                 "</keyitems>"}),
-       1921},
+       2009},
       {"key code",
        in_info({"<keyitems>",
                 "<item key_code=\"8\" macro_type=\"1\" "
                 "macro_value=\"1\"/>",
                 "</keyitems>"}),
-       1921},
+       2009},
       {"brightness",
        in_info({"<Lightitems lightmode=\"1\">", "<item light_mode=\"1\" brightness=\"256\"/>",
                 "</Lightitems>"}),
-       1921},
-      {"light mode", in_info({"<Lightitems lightmode=\"7\"/>"}), 1921},
+       2009},
+      {"light mode", in_info({"<Lightitems lightmode=\"7\"/>"}), 2009},
   };
   rig.light.LoadLightingPage();
   AddKey(2, 1, 3, 0, 0, "kept");
@@ -377,8 +377,8 @@ TEST_F(ProfileFiles, RefusedFilesChangeNothingAndSaySo) {
     const auto messages = rig.p().tk.Messages();
     ASSERT_EQ(messages.size(), shown + 1);
     // The test language's texts have no placeholders: the message names only the text.
-    EXPECT_EQ(messages.back().message, "T1916");
-    EXPECT_EQ(messages.back().title, "T1913");
+    EXPECT_EQ(messages.back().message, "T2004");
+    EXPECT_EQ(messages.back().title, "T2001");
     const profiles::FileResult r =
         profiles::ImportProfile(rig.p().store(), rig.p().profile, true, Path("in.xml"));
     EXPECT_FALSE(r.ok);
@@ -388,9 +388,9 @@ TEST_F(ProfileFiles, RefusedFilesChangeNothingAndSaySo) {
 
 TEST_F(ProfileFiles, FailureMessagesNameTheFileAndTheReason) {
   rig.ws.WriteFile("language/2052.lan",
-                   "[LAN]\n1913=Import\n1914=Export\n1915=Not saved to %s: %s\n"
-                   "1916=Not read from %s: %s\n1917=cannot write\n1920=not a profile\n"
-                   "1921=%s is \"%s\"\n1924=no file\n");
+                   "[LAN]\n2001=Import\n2002=Export\n2003=Not saved to %s: %s\n"
+                   "2004=Not read from %s: %s\n2005=cannot write\n2008=not a profile\n"
+                   "2009=%s is \"%s\"\n2012=no file\n");
   rig.ws.WriteFile("language/1033.lan", ReadAll(rig.ws.Dir() + "language/2052.lan"));
   ImportText("<mouse/>");
   rig.p().tk.QueueFileAnswer(Path("missing.xml"));
@@ -443,7 +443,7 @@ TEST_F(ProfileFiles, AnImportThatFailsHalfWayLeavesTheDatabaseAsItWas) {
   EXPECT_EQ(Dump(), before);
   EXPECT_TRUE(rig.p().TakeTasks().empty());
   ASSERT_EQ(rig.p().tk.Messages().size(), 1u);
-  EXPECT_EQ(rig.p().tk.Messages()[0].message, "T1916");
+  EXPECT_EQ(rig.p().tk.Messages()[0].message, "T2004");
   // The store works on afterwards: the transaction is over.
   EXPECT_TRUE(store.WriteSetting(rig.p().profile, "mouse_speed", "5"));
   EXPECT_EQ(Get("mouse_speed"), "5");
