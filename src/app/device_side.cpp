@@ -107,7 +107,11 @@ void DeviceSide::WireSubsystems() {
   // The one place the subsystems meet: each built subsystem replaces its null port here.
   settings::SubsystemPorts& ports = settings_ctx_.ports;
   ports.buttons = &buttons_;
+  ports.lighting = &lighting_;
+  lighting_.RegisterControls(dlg_.Dispatch());
+  lighting_.RegisterTasks(dlg_.Tasks());
   task_ctx_.lighting = ports.lighting;
+  profile_files_.RegisterControls(dlg_.Dispatch());
 
   macros_ = std::make_unique<macros::MacrosSubsystem>(settings_ctx_);
   macros::MacrosSubsystem::Hooks macro_hooks;
@@ -158,6 +162,8 @@ void DeviceSide::Start() {
   settings::InitSettingsPages(settings_ctx_);
   buttons_.InitPage();
   macros_->InitPage();
+  lighting_.InitLightingPage();
+  profile_files_.EnableButtons();
   catalogue_.LoadCatalogue();
   // After the catalogue, whose model database holds the profile that mirrors the values.
   pointer_page_.Init();

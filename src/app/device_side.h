@@ -17,6 +17,8 @@
 #include "macros/macros_subsystem.h"
 #include "settings/pointer_page.h"
 #include "settings/pointer_settings.h"
+#include "lighting/lighting.h"
+#include "profiles/profile_file_actions.h"
 #include "settings/settings_context.h"
 #include "settings/settings_model.h"
 
@@ -106,6 +108,8 @@ class DeviceSide : public WorkerHost {
   std::unique_ptr<settings::PointerSettings> own_pointer_;
   settings::PointerSettings* pointer_;
   settings::PointerPage pointer_page_;
+  lighting::LightingSubsystem lighting_{settings_ctx_};
+  profiles::ProfileFileActions profile_files_{settings_ctx_};
   DeviceTaskContext task_ctx_;
   buttons::ButtonsSubsystem buttons_;
   std::unique_ptr<macros::MacrosSubsystem> macros_;
