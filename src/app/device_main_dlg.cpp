@@ -90,6 +90,7 @@ void DeviceMainDlg::RegisterFrameControls() {
   message_handlers_[WM_DEVICE_STATUS] = [this](int64_t reason, int64_t) {
     link_.OnDeviceStatus(static_cast<int>(reason));
   };
+  message_handlers_[WM_SHOW_NOTICE] = [this](int64_t, int64_t) { ShowPendingNotices(); };
 }
 
 void DeviceMainDlg::ApplyFrameTexts() {
@@ -112,6 +113,27 @@ void DeviceMainDlg::ApplyFrameTexts() {
 
 void DeviceMainDlg::OnWindowMessage(int message, MessageHandler handler) {
   message_handlers_[message] = std::move(handler);
+}
+
+void DeviceMainDlg::ShowNotice(const std::string& text) {
+  {
+    std::lock_guard lock(notices_mu_);
+    // The same notice twice in a row tells nothing new.
+    if (!notices_.empty() && notices_.back() == text) return;
+    notices_.push_back(text);
+  }
+  toolkit_.PostMessage(WM_SHOW_NOTICE, 0, 0);
+}
+
+void DeviceMainDlg::ShowPendingNotices() {
+  std::vector<std::string> texts;
+  {
+    std::lock_guard lock(notices_mu_);
+    texts.swap(notices_);
+  }
+  for (const std::string& text : texts) {
+    toolkit_.ShowMessage(text, ui::Manager::GetDeviceName(), ui::kStyleOk);
+  }
 }
 
 void DeviceMainDlg::OnControlNotify(int number, int code, int64_t value) {

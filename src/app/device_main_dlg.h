@@ -10,7 +10,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/control_dispatch.h"
 #include "app/device_side.h"
@@ -31,6 +33,8 @@ inline constexpr int WM_COMMAND = 0x0111;  // wparam: menu command
 inline constexpr int WM_TRAY_NOTIFY = 1690;
 inline constexpr int WM_EXTERNAL_EXIT = 1691;  // from an installer; wparam 610 ends the program
 inline constexpr int kExternalExitCode = 610;
+// Posted to itself when a notice waits to be shown (see ShowNotice).
+inline constexpr int WM_SHOW_NOTICE = 1700;
 inline constexpr int kMenuExit = 100;
 inline constexpr int kTrayIconId = 109;
 // Tray mouse messages (lparam of WM_TRAY_NOTIFY).
@@ -74,6 +78,9 @@ class DeviceMainDlg : public ui::Listener, public device::DeviceWindowHost {
   DeviceSide& Device() { return *device_side_; }
   // Handles a window message other than the frame's own; a later registration replaces.
   void OnWindowMessage(int message, MessageHandler handler);
+  // Queues a message box for the person (any thread, never blocks): it is shown on the
+  // window thread once the posted WM_SHOW_NOTICE arrives, so no lock held here can stall it.
+  void ShowNotice(const std::string& text);
 
   // A model is loaded (its pages can be shown); set by the catalogue side.
   void SetModelLoaded(bool loaded) { model_loaded_.store(loaded); }
@@ -113,6 +120,7 @@ class DeviceMainDlg : public ui::Listener, public device::DeviceWindowHost {
   void TrayNotify(int64_t mouse_message);
   void RemoveTrayIcon();
   void ExitProcess();
+  void ShowPendingNotices();
 
   ui::Toolkit& toolkit_;
   DriverComm& comm_;
@@ -123,6 +131,8 @@ class DeviceMainDlg : public ui::Listener, public device::DeviceWindowHost {
   std::map<int, MessageHandler> message_handlers_;
   device::DeviceListControl device_list_;
   std::function<void(int)> exit_process_;
+  std::mutex notices_mu_;
+  std::vector<std::string> notices_;
 
   std::atomic<bool> tray_shown_{false};
   bool settings_shown_ = false;

@@ -139,6 +139,21 @@ HotSpotPoints ParseRect(std::string_view text) {
   return {numbers[0], numbers[1], numbers[2], numbers[3], numbers[4], numbers[5]};
 }
 
+std::string StoreOpenNotice(const StoreOpenReport& report) {
+  using Outcome = StoreOpenReport::Outcome;
+  switch (report.outcome) {
+    case Outcome::kReplaced:
+      return FormatText(LanguageText(kStoreReplacedText),
+                        {report.path, report.reason, report.kept_as});
+    case Outcome::kNotWritable:
+      return FormatText(LanguageText(kStoreNotWritableText), {report.path, report.reason});
+    case Outcome::kUnusable:
+      return FormatText(LanguageText(kStoreUnusableText), {report.path, report.reason});
+    default:
+      return {};
+  }
+}
+
 Catalogue::Catalogue(CatalogueContext context) : ctx_(std::move(context)) {}
 
 void Catalogue::LoadCatalogue() {
@@ -256,6 +271,9 @@ bool Catalogue::LoadModelLocked(int device_type) {
 
   platform::EnsureDirectory(ctx_.user_data_dir + "db");
   ctx_.store.OpenForModel(ctx_.user_data_dir, name);
+  // The store has traced the details; the person learns what it means for their changes.
+  const std::string notice = StoreOpenNotice(ctx_.store.OpenReport());
+  if (!notice.empty() && ctx_.report_problem) ctx_.report_problem(notice);
 
   ModelFile file;
   if (!ReadModelFile(platform::ProgramDir() + "device/" + name + ".xml", file)) return false;

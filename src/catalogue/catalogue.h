@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
+#include "store/profile_store.h"
 #include "ui/toolkit.h"
 
 class DriverComm;
-class ProfileStore;
 
 namespace device {
 class DeviceListControl;
@@ -105,7 +105,16 @@ struct CatalogueContext {
   std::function<int()> read_device_type;
   // Where the model databases live ("<user_data_dir>db/<name>_data.db").
   std::string user_data_dir;
+  // Tells the person about a problem (a damaged or locked database); empty: only traced.
+  std::function<void(const std::string& text)> report_problem;
 };
+
+// Language texts about the profile database.
+inline constexpr int kStoreReplacedText = 1921;
+inline constexpr int kStoreNotWritableText = 1922;
+inline constexpr int kStoreUnusableText = 1923;
+// What the person is told after the store opened as `report` says; empty when all is well.
+std::string StoreOpenNotice(const StoreOpenReport& report);
 
 // Owned by the main window. The data files are found in platform::ProgramDir() and the
 // pictures in the skin folder of ui::Manager::GetTheme(). Loads are serialised; the records

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "log/trace.h"
-
 #include "settings/settings_keys.h"
 #include "store/schema.h"
 
@@ -273,8 +272,8 @@ std::string MoveAside(const std::string& path, std::string& why) {
   std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
   std::error_code ec;
   std::string target = path + ".broken-" + stamp;
-  for (int n = 2; std::filesystem::symlink_status(target, ec).type() !=
-                  std::filesystem::file_type::not_found;
+  for (int n = 2;
+       std::filesystem::symlink_status(target, ec).type() != std::filesystem::file_type::not_found;
        ++n) {
     target = path + ".broken-" + stamp + "-" + std::to_string(n);
   }
@@ -321,8 +320,8 @@ bool ProfileStore::OpenForModel(const std::string& user_data_dir, const std::str
     return false;
   }
   std::error_code ec;
-  const bool present = std::filesystem::symlink_status(path_, ec).type() !=
-                       std::filesystem::file_type::not_found;
+  const bool present =
+      std::filesystem::symlink_status(path_, ec).type() != std::filesystem::file_type::not_found;
   if (!present) {
     report_.outcome = CreateDatabase() ? Outcome::kCreated : Outcome::kUnusable;
   } else {
@@ -527,6 +526,7 @@ std::string ProfileStore::Path() const {
 
 bool ProfileStore::ReadSetting(int profile, const std::string& key, std::string& value) {
   std::lock_guard hold(mu_);
+  last_error_.clear();
   value.clear();
   SQLiteStatement st;
   PrepareBound(db_, st, kReadSetting, profile, key);
@@ -541,6 +541,7 @@ bool ProfileStore::ReadSetting(int profile, const std::string& key, std::string&
 
 bool ProfileStore::WriteSetting(int profile, const std::string& key, const std::string& value) {
   std::lock_guard hold(mu_);
+  last_error_.clear();
   return Query(*this).Write(kWriteSetting, value, profile, key);
 }
 
@@ -624,14 +625,14 @@ int ProfileStore::CountLightModes(int profile) {
 int ProfileStore::AddLightMode(const LightModeRecord& r) {
   std::lock_guard hold(mu_);
   return Query(*this).Insert(kInsertLight, r.profile, r.name, r.mode, r.brightness, r.speed,
-                           r.direction, r.colorful, r.colorindex, r.color_value, r.config_func,
-                           r.reserved, r.status);
+                             r.direction, r.colorful, r.colorindex, r.color_value, r.config_func,
+                             r.reserved, r.status);
 }
 
 bool ProfileStore::UpdateLightMode(int profile, int mode, const LightModeRecord& r) {
   std::lock_guard hold(mu_);
   return Query(*this).Write(kUpdateLight, r.brightness, r.speed, r.direction, r.colorful,
-                          r.colorindex, r.color_value, r.config_func, r.reserved, profile, mode);
+                            r.colorindex, r.color_value, r.config_func, r.reserved, profile, mode);
 }
 
 bool ProfileStore::SetActiveLightMode(int profile, int mode) {
@@ -666,7 +667,7 @@ int ProfileStore::AddMacro(const std::string& name) {
 int ProfileStore::AddMacro(const MacroRecord& r) {
   std::lock_guard hold(mu_);
   return Query(*this).Insert(kInsertMacro, r.name, r.play_type, r.play_times, r.delay_type,
-                           r.delay_time);
+                             r.delay_time);
 }
 
 bool ProfileStore::RenameMacro(int macro_id, const std::string& name) {
@@ -678,7 +679,7 @@ bool ProfileStore::UpdateMacro(int macro_id, const std::string& name, int play_t
                                int delay_type, int delay_time) {
   std::lock_guard hold(mu_);
   return Query(*this).Write(kUpdateMacro, name, play_type, play_times, delay_type, delay_time,
-                          macro_id);
+                            macro_id);
 }
 
 bool ProfileStore::DeleteMacro(int macro_id) {
@@ -701,7 +702,7 @@ int ProfileStore::ListMacros(std::vector<MacroRecord>& list) {
 int ProfileStore::AddMacroEvent(const MacroEventRecord& r) {
   std::lock_guard hold(mu_);
   return Query(*this).Insert(kInsertEvent, r.macro_id, r.type, r.record_index, r.desc, r.value,
-                           r.delay_time);
+                             r.delay_time);
 }
 
 int ProfileStore::AddMacroEvents(const std::vector<MacroEventRecord>& list) {

@@ -125,9 +125,10 @@ class ProfileStore {
   StoreOpenReport OpenReport() const;
   // False when the open found writes refused; a later failed write does not change it.
   bool Writable() const;
-  // The reason of the last failed statement (SQLite's words), empty when none failed.
+  // The reason of the last failed statement (SQLite's words), empty when none failed;
+  // ReadSetting and WriteSetting clear it first, so after one of them it is that call's.
   std::string LastError() const;
-  // How long an operation waits for another process's lock (default 1000 ms).
+  // How long an operation waits for another process's lock (default 3000 ms).
   void SetBusyTimeoutMs(int ms);
   // Records the connection's error as the reason of a failed `what` and traces it (the
   // store's own statements call it; the lock is held).

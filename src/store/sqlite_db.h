@@ -64,7 +64,7 @@ class SQLiteDB {
   void InterruptAndClose();
 
   sqlite3* handle_ = nullptr;
-  int busy_timeout_ms_ = 1000;
+  int busy_timeout_ms_ = 3000;
 };
 
 // A scoped transaction on the store's connection. There is no rollback: it always ends with

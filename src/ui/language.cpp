@@ -24,3 +24,17 @@ std::string LanguageText(const std::string& section, int number) {
 }
 
 std::string LanguageText(int number) { return LanguageText("LAN", number); }
+
+std::string FormatText(const std::string& text, std::initializer_list<std::string> args) {
+  std::string out;
+  auto next = args.begin();
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == 's' && next != args.end()) {
+      out += *next++;
+      ++i;
+    } else {
+      out.push_back(text[i]);
+    }
+  }
+  return out;
+}

@@ -1,6 +1,7 @@
 // Every text the person reads, looked up by number in "<ProgramDir>language/<id>.lan".
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 namespace ui {
@@ -17,3 +18,7 @@ void SetLanguageId(int id);
 std::string LanguageText(const std::string& section, int number);
 // Section "LAN", where nearly every text lives.
 std::string LanguageText(int number);
+
+// `text` with each "%s" replaced by the next of `args` in order; a "%s" without an argument
+// is left as it stands.
+std::string FormatText(const std::string& text, std::initializer_list<std::string> args);

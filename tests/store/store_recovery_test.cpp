@@ -171,7 +171,7 @@ TEST_F(StoreRecoveryTest, ADatabaseLockedByAnotherProcessIsReportedAndLeftAlone)
   // Once the other side lets go, the same file serves again.
   sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
   sqlite3_close(other);
-  store().SetBusyTimeoutMs(1000);
+  store().SetBusyTimeoutMs(3000);
   EXPECT_TRUE(store().OpenForModel(dir_.path(), "K7"));
   std::vector<MacroRecord> macros;
   EXPECT_EQ(store().ListMacros(macros), 1);
@@ -195,7 +195,7 @@ TEST_F(StoreRecoveryTest, AWriteLockHeldElsewhereMakesTheStoreReadOnlyAndSaysWhy
 
   sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
   sqlite3_close(other);
-  store().SetBusyTimeoutMs(1000);
+  store().SetBusyTimeoutMs(3000);
 }
 
 TEST_F(StoreRecoveryTest, AReadOnlyFileIsReportedAndNotReplaced) {
