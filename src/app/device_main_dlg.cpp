@@ -62,8 +62,8 @@ void DeviceMainDlg::OnInitDialog() {
   toolkit_.SetVisible(frame::kSettingsPanel, false);
   SelectTabPosition(0);
   toolkit_.SelectTab(frame::kTabs, 0);
+  // No periodic window timer: the window has nothing to do between events.
   StartDeviceWork();
-  toolkit_.StartTimer(10);
 }
 
 void DeviceMainDlg::StartDeviceWork() { device_side_->Start(); }

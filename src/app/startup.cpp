@@ -10,11 +10,18 @@
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "platform/single_instance.h"
+#include "platform/stop_signals.h"
 #include "ui/language.h"
 #include "ui/manager.h"
 #include "xml/xml_document.h"
 
 namespace app {
+namespace {
+
+// Language text: the check for another running copy is not possible.
+constexpr int kLockProblemText = 1926;
+
+}  // namespace
 
 int MonitorScaleForDpi(int dpi) {
   if (dpi <= 96) return 100;
@@ -149,6 +156,9 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
     mouselog::CloseLog();
     return 0;
   }
+  if (!instance.Problem().empty()) {
+    Trace(4, "Single-instance lock not taken: %s", instance.Problem().c_str());
+  }
   // 7. Language.
   platform::AppKey app_key = platform::AppKey::ForCaption(caption);
   int language = platform::ReadLanguageId(app_key);
@@ -157,6 +167,11 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
     platform::WriteLanguageId(app_key, language);
   }
   ui::SetLanguageId(language);
+  // Said once the language is known; the program runs on all the same.
+  if (!instance.Problem().empty()) {
+    toolkit.ShowMessage(FormatText(LanguageText(kLockProblemText), {instance.Problem()}), caption,
+                        ui::kStyleOk);
+  }
   // 9. Data folders.
   const std::string user_data = platform::UserDataDir();
   PrepareDataFolders(user_data);
@@ -169,13 +184,18 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
     DriverComm comm(*bus, clock);
     DeviceMainDlg dialog(toolkit, comm, app_key);
     std::shared_ptr<void> session = on_session ? on_session(*bus, dialog) : nullptr;
+    // The session manager's way to end the program is the window system's close.
+    platform::StopSignals stop_signals([&toolkit](int signal) {
+      Trace(2, "Signal %d: closing", signal);
+      toolkit.PostMessage(WM_CLOSE, 0, 0);
+    });
     dialog.Run(frontend);
     session.reset();
     Trace(2, "Main window ended");
   }
-  // 12. Shut-down.
+  // 12. Shut-down. Every normal end is a success to shells, session managers and autostart.
   mouselog::CloseLog();
-  return 1;
+  return 0;
 }
 
 }  // namespace app

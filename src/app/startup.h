@@ -77,8 +77,8 @@ using BusFactory = std::function<std::unique_ptr<hid::Bus>(platform::Clock& cloc
 // bus go away.
 using SessionHook = std::function<std::shared_ptr<void>(hid::Bus& bus, DeviceMainDlg& dialog)>;
 
-// The whole run. 0 when another copy was already running (it was asked to come to the
-// front), 1 after a normal run.
+// The whole run. 0 after a normal run (closed by the person, the window system, SIGTERM or
+// SIGINT) and when another copy was already running (it was asked to come to the front).
 int RunApplication(int argc, char** argv, Frontend& frontend, const BusFactory& make_bus,
                    const SessionHook& on_session = {});
 

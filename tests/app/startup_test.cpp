@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <future>
+#include <thread>
 
+#include "app/device_main_dlg.h"
 #include "app_fixture.h"
 #include "log/trace.h"
 #include "platform/app_key.h"
@@ -184,14 +187,14 @@ class RunApplicationTest : public ::testing::Test {
   std::string saved_program_dir_ = platform::ProgramDir();
 };
 
-TEST_F(RunApplicationTest, NormalRunReturnsOneWithCaptionLanguageAndFolders) {
+TEST_F(RunApplicationTest, NormalRunReturnsZeroWithCaptionLanguageAndFolders) {
   app_test::WriteFile(DataDir() + "edit/old/left.png", "x");
   app_test::WriteFile(DataDir() + "db/keep.db", "y");
   frontend_.while_running = [this] {
     // The window runs with the caption of config.xml and its first task queued.
     EXPECT_EQ(frontend_.toolkit.Snapshot(36).title, "Vex Mouse Center");
   };
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), 0);
   EXPECT_EQ(frontend_.runs, 1);
   EXPECT_EQ(ui::Manager::GetDeviceName(), "Vex Mouse Center");
   EXPECT_EQ(ui::Manager::GetSelectColor(), 0xFFFF5A1Fu);
@@ -208,7 +211,7 @@ TEST_F(RunApplicationTest, NormalRunReturnsOneWithCaptionLanguageAndFolders) {
 TEST_F(RunApplicationTest, StoredLanguageWinsOverLocale) {
   platform::AppKey key(home_.path() + "config/Vex Mouse Center/");
   ASSERT_TRUE(key.WriteInt("LCID", 1033));
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), 0);
   EXPECT_EQ(ui::LanguageId(), 1033);
 }
 
@@ -216,6 +219,40 @@ TEST_F(RunApplicationTest, ScreenDecidesDpiAwareness) {
   frontend_.screen = {true, 1366, 768, 96};
   Run();
   EXPECT_TRUE(frontend_.dpi_aware);
+}
+
+TEST_F(RunApplicationTest, SigtermClosesTheWindowAsTheWindowSystemWouldAndExitsWithZero) {
+  frontend_.while_running = [this] {
+    ASSERT_EQ(raise(SIGTERM), 0);
+    // The request arrives as the window system's close, posted to the window.
+    // It comes from the signal watcher's thread: wait for it (bounded, not timed).
+    const auto close_posted = [this] {
+      for (const auto& posted : frontend_.toolkit.PendingMessages()) {
+        if (!posted.notification && posted.message == app::WM_CLOSE) return true;
+      }
+      return false;
+    };
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!close_posted() && std::chrono::steady_clock::now() < give_up) {
+      std::this_thread::yield();
+    }
+    ASSERT_TRUE(close_posted());
+    frontend_.toolkit.PumpMessages();
+    EXPECT_TRUE(frontend_.toolkit.WindowClosed());
+  };
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(frontend_.runs, 1);
+}
+
+TEST_F(RunApplicationTest, ALockThatCannotBeTakenIsToldAndTheProgramRuns) {
+  std::filesystem::create_directories(platform::SingleInstance("Vex Mouse Center").LockPath());
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(frontend_.runs, 1);
+  const auto messages = frontend_.toolkit.Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  // The Chinese locale decides the language of the first start.
+  EXPECT_EQ(messages[0].message.rfind("无法检查程序是否已在运行（" + home_.path() + "run/", 0), 0u)
+      << messages[0].message;
 }
 
 TEST_F(RunApplicationTest, SecondCopyRaisesTheFirstAndExitsWithZero) {
