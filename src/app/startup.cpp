@@ -20,6 +20,10 @@ namespace {
 
 // Language text: the check for another running copy is not possible.
 constexpr int kLockProblemText = 1926;
+// Language text: config.xml cannot be used.
+constexpr int kConfigProblemText = 1927;
+// The caption of the last start with a good config.xml.
+constexpr char kLastCaptionValue[] = "last_caption";
 
 }  // namespace
 
@@ -64,11 +68,37 @@ std::optional<SoftwareConfig> ReadSoftwareConfig(const std::string& path) {
   return config;
 }
 
-void ReadConfiguration() {
-  const auto config = ReadSoftwareConfig(platform::ProgramDir() + "config.xml");
-  if (!config) return;
-  if (config->caption) ui::Manager::SetDeviceName(*config->caption);
+std::string SoftwareConfigProblem(const std::string& path) {
+  if (std::string problem = platform::DataFileProblem(path); !problem.empty()) return problem;
+  XmlDocument doc;
+  if (!doc.LoadFile(path)) return "not well-formed XML";
+  const auto config = ReadSoftwareConfig(path);
+  if (!config) return "no software element";
+  if (config->caption && !platform::IsSafePathName(*config->caption)) {
+    return "the caption cannot name a folder";
+  }
+  return {};
+}
+
+std::string ReadConfiguration() {
+  const std::string path = platform::ProgramDir() + "config.xml";
+  platform::AppKey memory = platform::AppKey::ForCaption(platform::kDefaultCaption);
+  const std::string problem = SoftwareConfigProblem(path);
+  if (!problem.empty()) {
+    Trace(4, "%s cannot be used: %s", path.c_str(), problem.c_str());
+    const std::string last = memory.ReadText(kLastCaptionValue);
+    if (platform::IsSafePathName(last)) ui::Manager::SetDeviceName(last);
+    return problem;
+  }
+  const auto config = ReadSoftwareConfig(path);
+  if (config->caption) {
+    ui::Manager::SetDeviceName(*config->caption);
+    if (memory.ReadText(kLastCaptionValue) != *config->caption) {
+      memory.WriteText(kLastCaptionValue, *config->caption);
+    }
+  }
   if (config->theme_colour) ui::Manager::SetSelectColor(*config->theme_colour);
+  return {};
 }
 
 int LanguageIdForLocale(const std::string& locale) {
@@ -142,7 +172,7 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
   const bool dpi_aware = NeedsDpiAwareness(screen.width, screen.height, scale);
   if (dpi_aware) frontend.SetProcessDpiAware();
   // 2. Caption and theme colour.
-  ReadConfiguration();
+  const std::string config_problem = ReadConfiguration();
   const std::string caption = ui::Manager::GetDeviceName();
   // 3. Trace log.
   mouselog::OpenLog();
@@ -168,6 +198,11 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
   }
   ui::SetLanguageId(language);
   // Said once the language is known; the program runs on all the same.
+  if (!config_problem.empty()) {
+    toolkit.ShowMessage(FormatText(LanguageText(kConfigProblemText),
+                                   {platform::ProgramDir() + "config.xml", config_problem}),
+                        caption, ui::kStyleOk);
+  }
   if (!instance.Problem().empty()) {
     toolkit.ShowMessage(FormatText(LanguageText(kLockProblemText), {instance.Problem()}), caption,
                         ui::kStyleOk);

@@ -41,9 +41,15 @@ struct SoftwareConfig {
 // The "software" element of "<config>" in the file; nullopt when the file, its root or the
 // element is missing or the file is not well formed.
 std::optional<SoftwareConfig> ReadSoftwareConfig(const std::string& path);
-// Reads "<ProgramDir>config.xml" and hands caption and theme colour to ui::Manager; a missing
-// or bad file leaves the defaults.
-void ReadConfiguration();
+// Why the "software" element of the file cannot be used ("missing", "larger than 4 MB",
+// "not well-formed XML", "no software element", "the caption cannot name a folder"); empty
+// when it can.
+std::string SoftwareConfigProblem(const std::string& path);
+// Reads "<ProgramDir>config.xml" and hands caption and theme colour to ui::Manager. A good
+// file's caption is remembered ("last_caption" in the default caption's settings); a missing
+// or bad one leaves the defaults but the remembered caption, so the profiles of the last good
+// start stay in use. Returns the problem with the file, empty when there is none.
+std::string ReadConfiguration();
 
 // --- language ---
 // 2052 for a Simplified Chinese locale name ("zh_CN.UTF-8", "zh_SG", "zh-Hans", "zh"), else

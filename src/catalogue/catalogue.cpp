@@ -6,6 +6,7 @@
 
 #include "device/device_list_control.h"
 #include "device/driver_comm.h"
+#include "log/trace.h"
 #include "platform/paths.h"
 #include "store/profile_store.h"
 #include "ui/language.h"
@@ -32,12 +33,6 @@ std::string Upper(std::string text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   return text;
-}
-
-// A model name becomes a file name (model file, database); one that would reach outside
-// its folder is not used.
-bool UsableAsFileName(const std::string& name) {
-  return name.find_first_of("/\\") == std::string::npos && name.find('\0') == std::string::npos;
 }
 
 // The parts of a model file, read completely before anything is shown.
@@ -267,7 +262,14 @@ bool Catalogue::LoadModelLocked(int device_type) {
   }
   // The model selector always shows the model loaded, whoever chose it.
   ctx_.toolkit.SelectData(kModelSelector, device_type);
-  if (!UsableAsFileName(name)) return false;
+  // A model name becomes a file name (model file, database): one that would reach outside
+  // its folder is not used.
+  if (!platform::IsSafePathName(name)) {
+    Trace(4, "Model name \"%.60s\" cannot name a file", name.c_str());
+    // The previous model's database must not serve this one.
+    ctx_.store.Close();
+    return false;
+  }
 
   platform::EnsureDirectory(ctx_.user_data_dir + "db");
   ctx_.store.OpenForModel(ctx_.user_data_dir, name);

@@ -269,3 +269,108 @@ TEST_F(RunApplicationTest, SecondCopyRaisesTheFirstAndExitsWithZero) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PathNameTest, OnlyNamesThatStayOneFolderDeepAreSafe) {
+  const std::pair<std::string, bool> cases[] = {
+      {"Vex Mouse Center", true},
+      {"K7 Mouse", true},
+      {"鼠标中心", true},
+      {std::string(128, 'x'), true},
+      {"..x", true},
+      {"", false},
+      {".", false},
+      {"..", false},
+      {"../../../../tmp/x", false},
+      {"a/b", false},
+      {"/abs", false},
+      {"a\\b", false},
+      {"..\\..\\x", false},
+      {std::string("a\0b", 3), false},
+      {"line\nbreak", false},
+      {std::string(129, 'x'), false},
+  };
+  for (const auto& [name, safe] : cases) {
+    EXPECT_EQ(platform::IsSafePathName(name), safe) << name;
+  }
+}
+
+// Start-up with a config.xml of the test's own beside a copy of the language files.
+class ConfigFileRunTest : public RunApplicationTest {
+ protected:
+  void SetUp() override {
+    RunApplicationTest::SetUp();
+    ui::Manager::SetDeviceName(platform::kDefaultCaption);
+    std::filesystem::copy(std::string(MOUSE_DATA_DIR) + "/language", program_.path() + "language",
+                          std::filesystem::copy_options::recursive);
+  }
+  void TearDown() override {
+    ui::Manager::SetDeviceName(platform::kDefaultCaption);
+    RunApplicationTest::TearDown();
+  }
+  void UseConfig(const std::string& text) {
+    app_test::WriteFile(program_.path() + "config.xml", text);
+    platform::SetProgramDir(program_.path());
+  }
+  TempDir program_;
+};
+
+TEST_F(ConfigFileRunTest, ACaptionThatLeavesTheDataHomeIsNotUsedAndDeletesNothing) {
+  // "../x Files/edit" would be emptied at start if the caption were taken as it stands.
+  app_test::WriteFile(home_.path() + "x Files/edit/precious.txt", "keep");
+  UseConfig("<config><software caption=\"../x\"/></config>");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(app_test::ReadFile(home_.path() + "x Files/edit/precious.txt"), "keep");
+  EXPECT_TRUE(std::filesystem::is_directory(home_.path() + "data/DeviceDriver Files/db"));
+  ASSERT_EQ(frontend_.toolkit.Messages().size(), 1u);
+  EXPECT_NE(frontend_.toolkit.Messages()[0].message.find("the caption cannot name a folder"),
+            std::string::npos);
+}
+
+struct BrokenConfig {
+  const char* name;
+  std::string text;
+  const char* problem;
+};
+
+class BrokenConfigTest : public ConfigFileRunTest,
+                         public ::testing::WithParamInterface<BrokenConfig> {};
+
+TEST_P(BrokenConfigTest, IsToldWithItsPlaceAndTheLastGoodCaptionStaysInUse) {
+  // A start with the shipped file remembers its caption.
+  ASSERT_EQ(Run(), 0);
+  ASSERT_EQ(ui::Manager::GetDeviceName(), "Vex Mouse Center");
+  ui::Manager::SetDeviceName(platform::kDefaultCaption);
+
+  UseConfig(GetParam().text);
+  app_test::HeadlessFrontend second;
+  char name[] = "DeviceDriver";
+  char* argv[] = {name, nullptr};
+  EXPECT_EQ(
+      app::RunApplication(1, argv, second,
+                          [](platform::Clock&) { return std::make_unique<app_test::EmptyBus>(); }),
+      0);
+  EXPECT_EQ(ui::Manager::GetDeviceName(), "Vex Mouse Center");
+  EXPECT_EQ(platform::UserDataDir(), DataDir());
+  const auto messages = second.toolkit.Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  // The locale of the fixture is Chinese.
+  EXPECT_EQ(messages[0].message,
+            "文件 " + program_.path() + "config.xml 无法使用（" + GetParam().problem +
+                "）。程序将沿用上次正常启动时的配置方案；请重新安装程序以修复该文件。");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BrokenConfigTest,
+    ::testing::Values(
+        BrokenConfig{"Empty", "", "not well-formed XML"},
+        BrokenConfig{"Truncated", "<?xml version=\"1.0\"?>\n<config><software caption=\"Vex",
+                     "not well-formed XML"},
+        BrokenConfig{"Junk", std::string(3000, '\x01') + "\xff\xfe", "not well-formed XML"},
+        BrokenConfig{"NoSoftware", "<config><device/></config>", "no software element"},
+        BrokenConfig{"Huge", "<config>" + std::string(5 * 1024 * 1024, ' ') + "</config>",
+                     "larger than 4 MB"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
