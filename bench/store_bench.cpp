@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
+#include "profiles/profile_list.h"
 #include "store/profile_store.h"
-#include "store/profiles.h"
 #include "ui/headless/headless_toolkit.h"
 
 namespace {

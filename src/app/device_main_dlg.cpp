@@ -3,9 +3,9 @@
 #include <cstdlib>
 
 #include "log/trace.h"
+#include "platform/language.h"
 #include "platform/utf8.h"
 #include "ui/frame_controls.h"
-#include "ui/language.h"
 #include "ui/manager.h"
 
 namespace app {

@@ -14,15 +14,15 @@
 #include <string>
 #include <vector>
 
-#include "app/control_dispatch.h"
+#include "app/device_link_window.h"
+#include "app/device_list_control.h"
 #include "app/device_side.h"
 #include "app/frontend.h"
 #include "app/task_list.h"
-#include "app/task_table.h"
-#include "device/device_link_window.h"
-#include "device/device_list_control.h"
 #include "device/driver_comm.h"
 #include "platform/app_key.h"
+#include "ui/control_dispatch.h"
+#include "ui/task_table.h"
 #include "ui/toolkit.h"
 
 namespace app {
@@ -42,7 +42,7 @@ inline constexpr int kTrayLeftDown = 513;
 inline constexpr int kTrayLeftDoubleClick = 515;
 inline constexpr int kTrayRightUp = 517;
 
-class DeviceMainDlg : public ui::Listener, public device::DeviceWindowHost {
+class DeviceMainDlg : public ui::Listener, public app::DeviceWindowHost {
  public:
   using MessageHandler = std::function<void(int64_t wparam, int64_t lparam)>;
 
@@ -66,13 +66,13 @@ class DeviceMainDlg : public ui::Listener, public device::DeviceWindowHost {
   void OnTimer() override {}
 
   // --- what subsystems register with and use ---
-  ControlDispatch& Dispatch() { return dispatch_; }
-  TaskTable& Tasks() { return task_table_; }
+  ui::ControlDispatch& Dispatch() { return dispatch_; }
+  ui::TaskTable& Tasks() { return task_table_; }
   TaskList& PendingTasks() { return task_list_; }
   ui::Toolkit& Toolkit() { return toolkit_; }
   DriverComm& Comm() { return comm_; }
-  device::DeviceLinkWindow& Link() { return link_; }
-  device::DeviceListControl& DeviceList() { return device_list_; }
+  app::DeviceLinkWindow& Link() { return link_; }
+  app::DeviceListControl& DeviceList() { return device_list_; }
   platform::AppKey& Settings() { return app_key_; }
   // The catalogue, the worker and the current profile.
   DeviceSide& Device() { return *device_side_; }
@@ -94,7 +94,7 @@ class DeviceMainDlg : public ui::Listener, public device::DeviceWindowHost {
     exit_process_ = std::move(exit_process);
   }
 
-  // --- device::DeviceWindowHost ---
+  // --- app::DeviceWindowHost ---
   int ReadDeviceType() override;
   void WriteDeviceType(int device_type) override;
   void AppendTask(int code) override { task_list_.Append(code); }
@@ -125,11 +125,11 @@ class DeviceMainDlg : public ui::Listener, public device::DeviceWindowHost {
   ui::Toolkit& toolkit_;
   DriverComm& comm_;
   platform::AppKey& app_key_;
-  ControlDispatch dispatch_;
-  TaskTable task_table_;
+  ui::ControlDispatch dispatch_;
+  ui::TaskTable task_table_;
   TaskList task_list_;
   std::map<int, MessageHandler> message_handlers_;
-  device::DeviceListControl device_list_;
+  app::DeviceListControl device_list_;
   std::function<void(int)> exit_process_;
   std::mutex notices_mu_;
   std::vector<std::string> notices_;
@@ -140,7 +140,7 @@ class DeviceMainDlg : public ui::Listener, public device::DeviceWindowHost {
   int selected_item_ = 1;
 
   // Its hot-plug thread stops before the rest goes away.
-  device::DeviceLinkWindow link_;
+  app::DeviceLinkWindow link_;
   // Last: the worker in it uses everything above, so it stops first.
   std::unique_ptr<DeviceSide> device_side_;
 };

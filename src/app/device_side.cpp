@@ -5,14 +5,14 @@
 #include "app/device_main_dlg.h"
 #include "app/wait_dialog.h"
 #include "log/trace.h"
+#include "platform/language.h"
 #include "platform/paths.h"
+#include "profiles/profile_list.h"
 #include "settings/settings_page.h"
 #include "settings/settings_read.h"
 #include "settings/settings_write.h"
 #include "store/profile_store.h"
-#include "store/profiles.h"
 #include "ui/frame_controls.h"
-#include "ui/language.h"
 
 namespace app {
 namespace {
@@ -52,7 +52,7 @@ void DeviceSide::EndWorker() {
 }
 
 void DeviceSide::RegisterControls() {
-  ControlDispatch& dispatch = dlg_.Dispatch();
+  ui::ControlDispatch& dispatch = dlg_.Dispatch();
   dispatch.OnClick(catalogue::kModelSelector, [this](int, int64_t) {
     const int64_t type = dlg_.Toolkit().GetCurData(catalogue::kModelSelector);
     if (type > 0) ChangeModel(static_cast<int>(type), true);
@@ -71,7 +71,7 @@ void DeviceSide::RegisterControls() {
 void DeviceSide::RegisterTasks() {
   // The mouse settings: reads, writes and the DPI and performance pages.
   settings::SettingsContext& s = settings_ctx_;
-  settings::BindDeviceLink(s, dlg_.Link());
+  app::BindDeviceLink(s, dlg_.Link());
   s.append_task = [this](int code) { dlg_.AppendTask(code); };
   s.current_profile = [this] { return CurrentProfile(); };
   s.set_current_profile = [this](int profile) { SetCurrentProfile(profile); };
@@ -107,13 +107,13 @@ void DeviceSide::Start() {
   catalogue_.LoadCatalogue();
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
   dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());
-  dlg_.Toolkit().SetTitle(device::kConnectHint, LanguageText(kConnectHintText));
+  dlg_.Toolkit().SetTitle(app::kConnectHint, LanguageText(kConnectHintText));
   // Plug events are followed from before the first task on.
   if (start_hotplug_ && !dlg_.Link().StartHotplug()) {
     Trace(2, "Hot-plug not available");
   }
   // The first device read waits in the list for the worker's first turn.
-  dlg_.AppendTask(kTaskFirstRead);
+  dlg_.AppendTask(ui::kTaskFirstRead);
   if (start_thread_) worker_->StartWorker();
 }
 
@@ -128,7 +128,7 @@ void DeviceSide::ChangeModel(int device_type, bool with_wait_dialog) {
   dlg_.WriteDeviceType(device_type);
   catalogue_.LoadModel(device_type);
   if (with_wait_dialog) {
-    RunTaskWithWaitDialog(toolkit, dlg_.PendingTasks(), kTaskModelReload);
+    RunTaskWithWaitDialog(toolkit, dlg_.PendingTasks(), ui::kTaskModelReload);
   } else {
     AppendModelReload(dlg_.PendingTasks());
   }

@@ -80,20 +80,20 @@ bool ModelReload(DeviceTaskContext& ctx) {
   return ReadAndRefresh(ctx, mode);
 }
 
-void RegisterDeviceTasks(TaskTable& table, DeviceTaskContext& ctx) {
-  table.Add(kTaskFirstRead, {[&ctx] { FirstDeviceRead(ctx); }, 0, false});
-  table.Add(kTaskArrival, {[&ctx] {
-                             ctx.clock.SleepMs(kArrivalDispatchPauseMs);
-                             DeviceInstall(ctx);
-                             FirstDeviceRead(ctx);
-                           },
-                           0, false});
-  table.Add(kTaskRemoval, {[&ctx] {
-                             ctx.clock.SleepMs(kRemovalDispatchPauseMs);
-                             DeviceRemoval(ctx);
-                           },
-                           0, false});
-  table.Add(kTaskModelReload, {[&ctx] { ModelReload(ctx); }, kModelReloadPauseMs, true});
+void RegisterDeviceTasks(ui::TaskTable& table, DeviceTaskContext& ctx) {
+  table.Add(ui::kTaskFirstRead, {[&ctx] { FirstDeviceRead(ctx); }, 0, false});
+  table.Add(ui::kTaskArrival, {[&ctx] {
+                                 ctx.clock.SleepMs(kArrivalDispatchPauseMs);
+                                 DeviceInstall(ctx);
+                                 FirstDeviceRead(ctx);
+                               },
+                               0, false});
+  table.Add(ui::kTaskRemoval, {[&ctx] {
+                                 ctx.clock.SleepMs(kRemovalDispatchPauseMs);
+                                 DeviceRemoval(ctx);
+                               },
+                               0, false});
+  table.Add(ui::kTaskModelReload, {[&ctx] { ModelReload(ctx); }, kModelReloadPauseMs, true});
 }
 
 }  // namespace app

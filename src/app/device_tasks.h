@@ -6,11 +6,11 @@
 #include <atomic>
 #include <functional>
 
-#include "app/task_table.h"
-#include "device/device_link_window.h"
+#include "app/device_link_window.h"
 #include "device/driver_comm.h"
 #include "platform/clock.h"
 #include "settings/subsystem_ports.h"
+#include "ui/task_table.h"
 
 namespace app {
 
@@ -20,11 +20,10 @@ namespace app {
 // empty refresh hook has nothing to refresh, an empty lighting_supported means no lighting.
 // The lighting page is refreshed through the lighting subsystem's port.
 struct DeviceTaskContext {
-  DeviceTaskContext(device::DeviceLinkWindow& link_window, DriverComm& driver,
-                    platform::Clock& time)
+  DeviceTaskContext(app::DeviceLinkWindow& link_window, DriverComm& driver, platform::Clock& time)
       : link(link_window), comm(driver), clock(time) {}
 
-  device::DeviceLinkWindow& link;
+  app::DeviceLinkWindow& link;
   DriverComm& comm;
   platform::Clock& clock;
 
@@ -59,6 +58,6 @@ bool DeviceRemoval(DeviceTaskContext& ctx);
 bool ModelReload(DeviceTaskContext& ctx);
 
 // Adds tasks 1 to 4 to `table`. `ctx` must outlive every use of the table.
-void RegisterDeviceTasks(TaskTable& table, DeviceTaskContext& ctx);
+void RegisterDeviceTasks(ui::TaskTable& table, DeviceTaskContext& ctx);
 
 }  // namespace app

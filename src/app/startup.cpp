@@ -8,10 +8,10 @@
 #include "log/trace.h"
 #include "platform/app_key.h"
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "platform/single_instance.h"
 #include "platform/stop_signals.h"
-#include "ui/language.h"
 #include "ui/manager.h"
 #include "xml/xml_document.h"
 
@@ -196,7 +196,7 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
     language = LanguageIdForLocale(UserUiLocale());
     platform::WriteLanguageId(app_key, language);
   }
-  ui::SetLanguageId(language);
+  platform::SetLanguageId(language);
   // Said once the language is known; the program runs on all the same.
   if (!config_problem.empty()) {
     toolkit.ShowMessage(FormatText(LanguageText(kConfigProblemText),

@@ -1,16 +1,16 @@
 #include "app/wait_dialog.h"
 
-#include "app/task_table.h"
+#include "ui/task_table.h"
 
 namespace app {
 
 bool TaskClosesWaitDialog(int code) {
   switch (code) {
-    case kTaskModelReload:
-    case kTaskApplyProfile:
-    case kTaskWriteKeyMap:
-    case kTaskWriteReportRate:
-    case kTaskRestoreFactory:
+    case ui::kTaskModelReload:
+    case ui::kTaskApplyProfile:
+    case ui::kTaskWriteKeyMap:
+    case ui::kTaskWriteReportRate:
+    case ui::kTaskRestoreFactory:
       return true;
     default:
       return false;
@@ -24,6 +24,6 @@ void RunTaskWithWaitDialog(ui::Toolkit& toolkit, TaskList& tasks, int code) {
   toolkit.RunModal(ui::ModalKind::kWait);
 }
 
-void AppendModelReload(TaskList& tasks) { tasks.Append(kTaskModelReload); }
+void AppendModelReload(TaskList& tasks) { tasks.Append(ui::kTaskModelReload); }
 
 }  // namespace app

@@ -2,8 +2,8 @@
 
 namespace app {
 
-DeviceWorker::DeviceWorker(TaskList& tasks, const TaskTable& table, DriverComm& comm,
-                           device::DeviceLinkWindow& link, ui::Toolkit& toolkit,
+DeviceWorker::DeviceWorker(TaskList& tasks, const ui::TaskTable& table, DriverComm& comm,
+                           app::DeviceLinkWindow& link, ui::Toolkit& toolkit,
                            platform::Clock& clock, WorkerHost& host)
     : CThreadBasic(clock),
       tasks_(tasks),
@@ -52,12 +52,12 @@ void DeviceWorker::BetweenTurns() {
     clock_.SleepMs(Period());
     return;
   }
-  tasks_.WaitForTask(link_.DevicePresent() ? device::DeviceLinkWindow::kPollSpacingMs
+  tasks_.WaitForTask(link_.DevicePresent() ? DeviceLinkWindow::kPollSpacingMs
                                            : kIdleWaitWithoutDeviceMs);
 }
 
 bool DeviceWorker::Dispatch(int code) {
-  const TaskRoutine* routine = table_.Find(code);
+  const ui::TaskRoutine* routine = table_.Find(code);
   if (routine == nullptr) return false;
   if (routine->run) routine->run();
   // The dialog closes as soon as the work is done; the pause only paces the mouse.

@@ -6,13 +6,13 @@
 #include <atomic>
 #include <cstdint>
 
+#include "app/device_link_window.h"
 #include "app/process_waiter.h"
 #include "app/task_list.h"
-#include "app/task_table.h"
 #include "app/thread_basic.h"
-#include "device/device_link_window.h"
 #include "device/driver_comm.h"
 #include "platform/clock.h"
+#include "ui/task_table.h"
 #include "ui/toolkit.h"
 
 namespace app {
@@ -33,8 +33,8 @@ class DeviceWorker : public CThreadBasic {
  public:
   // The table must be complete before StartWorker: the worker reads it without a lock. The
   // owner declares the worker after everything it references, so it stops first.
-  DeviceWorker(TaskList& tasks, const TaskTable& table, DriverComm& comm,
-               device::DeviceLinkWindow& link, ui::Toolkit& toolkit, platform::Clock& clock,
+  DeviceWorker(TaskList& tasks, const ui::TaskTable& table, DriverComm& comm,
+               app::DeviceLinkWindow& link, ui::Toolkit& toolkit, platform::Clock& clock,
                WorkerHost& host);
   ~DeviceWorker() override;
 
@@ -62,9 +62,9 @@ class DeviceWorker : public CThreadBasic {
   bool HandBackFromTool();
 
   TaskList& tasks_;
-  const TaskTable& table_;
+  const ui::TaskTable& table_;
   DriverComm& comm_;
-  device::DeviceLinkWindow& link_;
+  app::DeviceLinkWindow& link_;
   ui::Toolkit& toolkit_;
   WorkerHost& host_;
   std::atomic<bool> last_turn_idle_{false};

@@ -4,12 +4,11 @@
 #include <limits>
 #include <utility>
 
-#include "device/device_list_control.h"
 #include "device/driver_comm.h"
 #include "log/trace.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "store/profile_store.h"
-#include "ui/language.h"
 #include "xml/xml_document.h"
 
 namespace catalogue {

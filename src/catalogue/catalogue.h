@@ -18,11 +18,15 @@
 
 class DriverComm;
 
-namespace device {
-class DeviceListControl;
-}
-
 namespace catalogue {
+
+// The device list the catalogue fills with its models (the window logic owns the list).
+class ModelList {
+ public:
+  virtual ~ModelList() = default;
+  virtual void ClearList() = 0;
+  virtual void AddDevice(const std::string& name, int device_type, const std::string& picture) = 0;
+};
 
 // Controls the catalogue fills.
 inline constexpr int kModelPicture = 57;
@@ -100,7 +104,7 @@ uint32_t ParseHex(std::string_view text);
 struct CatalogueContext {
   ui::Toolkit& toolkit;
   DriverComm& comm;
-  device::DeviceListControl& device_list;
+  ModelList& device_list;
   ProfileStore& store;
   std::function<int()> read_device_type;
   // Where the model databases live ("<user_data_dir>db/<name>_data.db").

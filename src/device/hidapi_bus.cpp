@@ -8,6 +8,7 @@
 #include <iterator>
 #include <mutex>
 #include <set>
+#include <string_view>
 #include <utility>
 
 namespace device {
@@ -31,10 +32,14 @@ bool StartHidapi() {
   return started;
 }
 
-bool ReadDescriptor(const std::string& device_path, ReportDescriptorInfo* info) {
+constexpr std::string_view kSysfsRoot = "/sys/";
+
+// The descriptor of a hidraw node, read under `sysfs_root` (the real "/sys/", or a test's tree).
+bool ReadDescriptor(const std::string& device_path, std::string_view sysfs_root,
+                    ReportDescriptorInfo* info) {
   const std::string sysfs = SysfsReportDescriptorPath(device_path);
   if (sysfs.empty()) return false;
-  std::ifstream file(sysfs, std::ios::binary);
+  std::ifstream file(std::string(sysfs_root) + sysfs.substr(kSysfsRoot.size()), std::ios::binary);
   if (!file) return false;
   std::vector<uint8_t> bytes(kMaxDescriptorBytes);
   file.read(reinterpret_cast<char*>(bytes.data()), kMaxDescriptorBytes);
@@ -152,11 +157,16 @@ std::vector<hid::DeviceInfo> HidapiBus::Enumerate() {
   std::erase_if(records, [](const hid::DeviceInfo& info) {
     return access(info.path.c_str(), R_OK | W_OK) != 0;
   });
+  return DescribeInterfaces(records, kSysfsRoot);
+}
+
+std::vector<hid::DeviceInfo> DescribeInterfaces(const std::vector<hid::DeviceInfo>& records,
+                                                std::string_view sysfs_root) {
   std::map<std::string, ReportDescriptorInfo> descriptors;
   for (const hid::DeviceInfo& info : records) {
     if (descriptors.count(info.path)) continue;
     ReportDescriptorInfo d;
-    if (ReadDescriptor(info.path, &d)) descriptors.emplace(info.path, std::move(d));
+    if (ReadDescriptor(info.path, sysfs_root, &d)) descriptors.emplace(info.path, std::move(d));
   }
   return MergeCollections(records, descriptors);
 }
@@ -171,7 +181,8 @@ std::unique_ptr<hid::Device> HidapiBus::Open(const std::string& path) {
   }
   if (handle == nullptr) return nullptr;
   ReportDescriptorInfo d;
-  const int output_length = ReadDescriptor(path, &d) ? OutputReportLength(d, kScreenReportId) : 0;
+  const int output_length =
+      ReadDescriptor(path, kSysfsRoot, &d) ? OutputReportLength(d, kScreenReportId) : 0;
   return std::make_unique<HidapiDevice>(handle, output_length);
 }
 

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "device/hid.h"
@@ -34,6 +35,13 @@ class HidapiBus : public hid::Bus {
 std::vector<hid::DeviceInfo> MergeCollections(
     const std::vector<hid::DeviceInfo>& records,
     const std::map<std::string, ReportDescriptorInfo>& descriptors);
+
+// hidapi's `records` (already limited to interfaces we may open) as the bus lists them: each
+// hidraw path's report descriptor is read from
+// <sysfs_root>class/hidraw/hidrawN/device/report_descriptor, then MergeCollections folds them.
+// Enumerate passes "/sys/"; `sysfs_root` ends in "/".
+std::vector<hid::DeviceInfo> DescribeInterfaces(const std::vector<hid::DeviceInfo>& records,
+                                                std::string_view sysfs_root);
 
 // The bytes hid_write gets for an output report: `data` itself, or, when the interface's output
 // report is longer than 64 bytes and `data` shorter than it, `data` zero-padded to that length

@@ -6,13 +6,12 @@
 #include <filesystem>
 #include <mutex>
 
-#include "ui/manager.h"
-
 namespace platform {
 namespace {
 
 std::mutex g_mu;
 std::string g_program_dir;
+std::string g_caption = "DeviceDriver";
 
 std::string WithSlash(std::string dir) {
   if (dir.empty() || dir.back() != '/') dir.push_back('/');
@@ -43,8 +42,18 @@ void SetProgramDir(const std::string& dir) {
   g_program_dir = WithSlash(dir);
 }
 
+std::string Caption() {
+  std::lock_guard lock(g_mu);
+  return g_caption;
+}
+
+void SetCaption(const std::string& caption) {
+  std::lock_guard lock(g_mu);
+  g_caption = caption;
+}
+
 std::string UserDataDir() {
-  std::string caption = ui::Manager::GetDeviceName();
+  std::string caption = Caption();
   // The caption comes from a data file: it must not lead the folder anywhere else.
   if (!IsSafePathName(caption)) caption = kDefaultCaption;
   return EnvOr("XDG_DATA_HOME", ".local/share") + caption + " Files/";

@@ -11,6 +11,10 @@ namespace platform {
 std::string ProgramDir();
 void SetProgramDir(const std::string& dir);
 
+// The product caption: it names the data and settings folders (and the window). Any thread.
+std::string Caption();
+void SetCaption(const std::string& caption);
+
 // "$XDG_DATA_HOME/<caption> Files/" (default ~/.local/share), ending in "/". A caption that
 // is no safe path name gives the default caption's folder.
 std::string UserDataDir();

@@ -1,17 +1,11 @@
 #include "settings/settings_context.h"
 
-#include "device/device_link_window.h"
 #include "log/trace.h"
+#include "platform/language.h"
 #include "settings/settings_page.h"
 #include "store/profile_store.h"
-#include "ui/language.h"
 
 namespace settings {
-
-void BindDeviceLink(SettingsContext& context, device::DeviceLinkWindow& link) {
-  context.connection_mode = [&link] { return link.Mode(); };
-  context.guard_wireless = [&link](int reason) { return link.GuardWirelessWrite(reason); };
-}
 
 std::string ReadText(SettingsContext& context, const std::string& key) {
   std::string value;

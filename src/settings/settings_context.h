@@ -25,9 +25,6 @@ class Clock;
 namespace ui {
 class Toolkit;
 }
-namespace device {
-class DeviceLinkWindow;
-}
 
 namespace settings {
 
@@ -73,9 +70,6 @@ struct SettingsContext {
 // Language texts about the store refusing a change or a read.
 inline constexpr int kChangeNotSavedText = 1924;
 inline constexpr int kSettingsNotReadText = 1925;
-
-// Connects the mode and the guard to the device link's window side.
-void BindDeviceLink(SettingsContext& context, device::DeviceLinkWindow& link);
 
 // --- small helpers shared by the pages, reads and writes ---
 // A setting of the current profile as text (empty when missing) or as a number (0 when

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "ui/language.h"
+#include "platform/language.h"
 
 namespace settings {
 

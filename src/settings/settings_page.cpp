@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <string>
 
-#include "app/control_dispatch.h"
-#include "app/task_table.h"
-#include "settings/settings_keys.h"
-#include "ui/language.h"
+#include "platform/language.h"
+#include "store/settings_keys.h"
+#include "ui/control_dispatch.h"
+#include "ui/task_table.h"
 #include "ui/toolkit.h"
 
 namespace settings {
@@ -113,7 +113,7 @@ void OnDpiLevel(SettingsContext& context, int code, int64_t value) {
     context.state.active_level = level;
     tk.SetPos(kDpiSlider,
               DpiToSliderPosition(context.state.sensor_type, tk.GetDPIValue(kDpiControl, level)));
-    AppendTask(context, app::kTaskWriteDpi);
+    AppendTask(context, ui::kTaskWriteDpi);
   } else if (code == kDpiColourClicked) {
     const std::optional<uint32_t> picked = tk.PickColor(tk.GetDPIColorValue(kDpiControl, level));
     if (!picked) return;
@@ -124,7 +124,7 @@ void OnDpiLevel(SettingsContext& context, int code, int64_t value) {
     WriteInt(context, DpiRgbKey(level), static_cast<int>(colour));
     WriteInt(context, kDpiIndex, level);
     context.state.active_level = level;
-    AppendTask(context, app::kTaskWriteDpi);
+    AppendTask(context, ui::kTaskWriteDpi);
   }
 }
 
@@ -137,7 +137,7 @@ void OnDpiSlider(SettingsContext& context, int code) {
     WriteInt(context, DpiValueKey(level), dpi);
   }
   // Dragging stores every step; only the release goes to the mouse.
-  if (code == ui::kNotifyClicked) AppendTask(context, app::kTaskWriteDpi);
+  if (code == ui::kNotifyClicked) AppendTask(context, ui::kTaskWriteDpi);
 }
 
 void OnLevelCount(SettingsContext& context) {
@@ -152,7 +152,7 @@ void OnLevelCount(SettingsContext& context) {
     WriteInt(context, kDpiIndex, index);
   }
   tk.SetDPISelected(kDpiControl, index);
-  AppendTask(context, app::kTaskWriteDpi);
+  AppendTask(context, ui::kTaskWriteDpi);
 }
 
 void OnReportRate(SettingsContext& context) {
@@ -162,7 +162,7 @@ void OnReportRate(SettingsContext& context) {
   WriteInt(context, kReportRate, static_cast<int>(code));
   WriteInt(context, kReportRateWireless, static_cast<int>(code));
   ShowOption3For(tk, static_cast<int>(code));
-  AppendWithWait(context, app::kTaskWriteReportRate);
+  AppendWithWait(context, ui::kTaskWriteReportRate);
 }
 
 void OnReportRateReset(SettingsContext& context) {
@@ -175,20 +175,20 @@ void OnReportRateReset(SettingsContext& context) {
   WriteInt(context, kReportRateWireless, code);
   context.toolkit.SelectData(kReportRateList, code);
   ShowOption3For(context.toolkit, code);
-  AppendWithWait(context, app::kTaskWriteReportRate);
+  AppendWithWait(context, ui::kTaskWriteReportRate);
 }
 
 void OnSettingsReset(SettingsContext& context) {
   if (!Confirmed(context, kSettingsResetTitle, kSettingsResetText)) return;
   context.state.pending_section = 2;
-  AppendTask(context, app::kTaskRestoreSection);
+  AppendTask(context, ui::kTaskRestoreSection);
 }
 
 void OnLiftoff(SettingsContext& context) {
   ui::Toolkit& tk = context.toolkit;
   const char* choice = tk.GetCheck(kLiftoffThird) ? "3" : tk.GetCheck(kLiftoffSecond) ? "2" : "1";
   WriteText(context, kLiftoffHeight, choice);
-  AppendTask(context, app::kTaskWritePerformance);
+  AppendTask(context, ui::kTaskWritePerformance);
 }
 
 void OnSensorOption(SettingsContext& context) {
@@ -197,21 +197,21 @@ void OnSensorOption(SettingsContext& context) {
     if (context.toolkit.GetCheck(option.control)) flag += option.bit;
   }
   WriteInt(context, kSensorFlag, flag);
-  AppendTask(context, app::kTaskWritePerformance);
+  AppendTask(context, ui::kTaskWritePerformance);
 }
 
 void OnEsports(SettingsContext& context) {
   ui::Toolkit& tk = context.toolkit;
   const char* mode = tk.GetCheck(kEsportsFirst) ? "0" : tk.GetCheck(kEsportsSecond) ? "1" : "2";
   WriteText(context, kEsportsFlag, mode);
-  AppendTask(context, app::kTaskWritePerformance);
+  AppendTask(context, ui::kTaskWritePerformance);
 }
 
 void OnSleep(SettingsContext& context) {
   const int64_t value = context.toolkit.GetCurData(kSleepSelector);
   if (value < 0) return;
   WriteInt(context, kSleepLight, static_cast<int>(value));
-  AppendTask(context, app::kTaskWriteSleep);
+  AppendTask(context, ui::kTaskWriteSleep);
 }
 
 // Keeps the field's text a number of 0..20 and stores it.
@@ -228,13 +228,13 @@ void OnDebounce(SettingsContext& context, int code) {
     StoreDebounceText(context);
   } else if (code == ui::kNotifyClicked) {
     StoreDebounceText(context);
-    AppendTask(context, app::kTaskWritePerformance);
+    AppendTask(context, ui::kTaskWritePerformance);
   }
 }
 
 void OnFactoryReset(SettingsContext& context) {
   if (!Confirmed(context, kFactoryResetTitle, kFactoryResetText)) return;
-  AppendWithWait(context, app::kTaskRestoreFactory);
+  AppendWithWait(context, ui::kTaskRestoreFactory);
 }
 
 }  // namespace
@@ -324,11 +324,11 @@ void ShowMouseDpiLevel(SettingsContext& context, int level) {
             DpiToSliderPosition(context.state.sensor_type, ReadInt(context, DpiValueKey(level))));
 }
 
-void RegisterSettingsPages(app::ControlDispatch& dispatch, SettingsContext& context) {
+void RegisterSettingsPages(ui::ControlDispatch& dispatch, SettingsContext& context) {
   SettingsContext* c = &context;
   dispatch.OnAny(kDpiControl, [c](int code, int64_t value) { OnDpiLevel(*c, code, value); });
   dispatch.OnAny(kDpiSlider, [c](int code, int64_t) { OnDpiSlider(*c, code); });
-  dispatch.OnClick(kDpiSendButton, [c](int, int64_t) { AppendTask(*c, app::kTaskWriteDpi); });
+  dispatch.OnClick(kDpiSendButton, [c](int, int64_t) { AppendTask(*c, ui::kTaskWriteDpi); });
   dispatch.OnClick(kLevelCountSelector, [c](int, int64_t) { OnLevelCount(*c); });
   dispatch.OnClick(kSettingsResetButton, [c](int, int64_t) { OnSettingsReset(*c); });
   dispatch.OnAny(kReportRateList, [c](int code, int64_t) {

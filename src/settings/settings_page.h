@@ -4,7 +4,7 @@
 
 #include "settings/settings_context.h"
 
-namespace app {
+namespace ui {
 class ControlDispatch;
 }
 
@@ -26,6 +26,6 @@ void ShowMouseDpiLevel(SettingsContext& context, int level);
 
 // Registers the handlers of controls 99..109 and 198..223 (the debounce field 216 included).
 // `context` must outlive the dispatch.
-void RegisterSettingsPages(app::ControlDispatch& dispatch, SettingsContext& context);
+void RegisterSettingsPages(ui::ControlDispatch& dispatch, SettingsContext& context);
 
 }  // namespace settings

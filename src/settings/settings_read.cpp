@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <array>
 
-#include "device/device_link_window.h"
 #include "device/driver_comm.h"
 #include "log/trace.h"
 #include "platform/clock.h"
-#include "settings/settings_keys.h"
-#include "store/profiles.h"
+#include "profiles/profile_list.h"
+#include "store/settings_keys.h"
 #include "ui/toolkit.h"
+#include "ui/window_messages.h"
 
 namespace settings {
 
@@ -36,7 +36,7 @@ bool ReadPage(SettingsContext& context, uint8_t command, uint8_t page, uint8_t* 
 }
 
 bool OnlineOrNotice(SettingsContext& context) {
-  return OnlineCheck(context, device::kStatusOfflineSilent);
+  return OnlineCheck(context, ui::kStatusOfflineSilent);
 }
 
 void DeviceInfoStep(SettingsContext& context, const uint8_t* d, const char* who) {

@@ -6,16 +6,16 @@
 #include <span>
 #include <string>
 
-#include "app/task_table.h"
-#include "device/device_link_window.h"
 #include "device/driver_comm.h"
 #include "log/trace.h"
 #include "platform/clock.h"
-#include "settings/settings_keys.h"
+#include "profiles/profile_list.h"
 #include "settings/settings_page.h"
 #include "settings/settings_read.h"
 #include "store/profile_store.h"
-#include "store/profiles.h"
+#include "store/settings_keys.h"
+#include "ui/task_table.h"
+#include "ui/window_messages.h"
 
 namespace settings {
 
@@ -81,7 +81,7 @@ class StoredValues {
 };
 
 bool WriteGuard(SettingsContext& context) {
-  return OnlineCheck(context, device::kStatusReceiverOffline);
+  return OnlineCheck(context, ui::kStatusReceiverOffline);
 }
 
 void RefreshProfiles(SettingsContext& context) {
@@ -175,7 +175,7 @@ void ApplyProfile(SettingsContext& context) {
   RefreshLighting(context);
 
   context.ports.macros->UploadProfileMacros();
-  const auto check = [&] { return OnlineCheck(context, device::kStatusOfflineSilent); };
+  const auto check = [&] { return OnlineCheck(context, ui::kStatusOfflineSilent); };
   if (!check()) return;
   if (!check()) return;
   context.ports.buttons->SendProfileKeyTable();
@@ -237,15 +237,15 @@ void RestoreFactory(SettingsContext& context) {
   RefreshLighting(context);
 }
 
-void RegisterSettingsTasks(app::TaskTable& table, SettingsContext& context) {
+void RegisterSettingsTasks(ui::TaskTable& table, SettingsContext& context) {
   SettingsContext* c = &context;
-  table.Add(app::kTaskApplyProfile, {[c] { ApplyProfile(*c); }, 100, true});
-  table.Add(app::kTaskWriteDpi, {[c] { WriteDpiLevel(*c); }, 500, false});
-  table.Add(app::kTaskWriteReportRate, {[c] { WriteReportRate(*c); }, 100, true});
-  table.Add(app::kTaskWritePerformance, {[c] { WritePerformance(*c); }, 500, false});
-  table.Add(app::kTaskWriteSleep, {[c] { WriteSleepTime(*c); }, 500, false});
-  table.Add(app::kTaskRestoreSection, {[c] { RestoreSection(*c); }, 500, false});
-  table.Add(app::kTaskRestoreFactory, {[c] { RestoreFactory(*c); }, 100, true});
+  table.Add(ui::kTaskApplyProfile, {[c] { ApplyProfile(*c); }, 100, true});
+  table.Add(ui::kTaskWriteDpi, {[c] { WriteDpiLevel(*c); }, 500, false});
+  table.Add(ui::kTaskWriteReportRate, {[c] { WriteReportRate(*c); }, 100, true});
+  table.Add(ui::kTaskWritePerformance, {[c] { WritePerformance(*c); }, 500, false});
+  table.Add(ui::kTaskWriteSleep, {[c] { WriteSleepTime(*c); }, 500, false});
+  table.Add(ui::kTaskRestoreSection, {[c] { RestoreSection(*c); }, 500, false});
+  table.Add(ui::kTaskRestoreFactory, {[c] { RestoreFactory(*c); }, 100, true});
 }
 
 }  // namespace settings

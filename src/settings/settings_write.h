@@ -6,7 +6,7 @@
 
 #include "settings/settings_context.h"
 
-namespace app {
+namespace ui {
 class TaskTable;
 }
 
@@ -40,6 +40,6 @@ std::optional<SettingsImage> BuildProfileImage(SettingsContext& context);
 
 // Registers tasks 7, 11, 12, 13, 14, 17 and 18 with their pauses; 7, 12 and 18 end the wait
 // dialog. `context` must outlive the table.
-void RegisterSettingsTasks(app::TaskTable& table, SettingsContext& context);
+void RegisterSettingsTasks(ui::TaskTable& table, SettingsContext& context);
 
 }  // namespace settings

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "log/trace.h"
-#include "settings/settings_keys.h"
 #include "store/schema.h"
+#include "store/settings_keys.h"
 
 namespace {
 
@@ -707,7 +707,7 @@ int ProfileStore::AddMacroEvent(const MacroEventRecord& r) {
 
 int ProfileStore::AddMacroEvents(const std::vector<MacroEventRecord>& list) {
   std::lock_guard hold(mu_);
-  SQLiteAutoTransaction transaction(this);
+  SQLiteAutoTransaction transaction(&db_);
   transaction.Begin();
   Query query(*this);
   int inserted = 0;
@@ -772,7 +772,7 @@ int ProfileStore::ListScreenLayers(int profile, std::vector<ScreenLayerRecord>& 
 
 int ProfileStore::AddScreenFrames(std::vector<ScreenFrameRecord> list) {
   std::lock_guard hold(mu_);
-  SQLiteAutoTransaction transaction(this);
+  SQLiteAutoTransaction transaction(&db_);
   transaction.Begin();
   Query query(*this);
   int inserted = 0;

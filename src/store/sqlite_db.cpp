@@ -4,8 +4,6 @@
 
 #include <cstring>
 
-#include "store/profile_store.h"
-
 SQLiteStatement::~SQLiteStatement() { Finalize(); }
 
 void SQLiteStatement::Finalize() {
@@ -100,9 +98,9 @@ void SQLiteDB::SetBusyTimeoutMs(int ms) {
   if (handle_ != nullptr) sqlite3_busy_timeout(handle_, ms);
 }
 
-SQLiteAutoTransaction::SQLiteAutoTransaction(ProfileStore* store) : store_(store) {
-  if (store_ == nullptr) return;
-  if (store_->Db().IsOpen()) store_->Db().Execute("BEGIN");
+SQLiteAutoTransaction::SQLiteAutoTransaction(SQLiteDB* db) : db_(db) {
+  if (db_ == nullptr) return;
+  if (db_->IsOpen()) db_->Execute("BEGIN");
   active_ = true;
 }
 
@@ -111,17 +109,17 @@ SQLiteAutoTransaction::~SQLiteAutoTransaction() {
 }
 
 bool SQLiteAutoTransaction::Begin() {
-  if (store_ == nullptr || active_) return false;
+  if (db_ == nullptr || active_) return false;
   bool ok = false;
-  if (store_->Db().IsOpen()) ok = store_->Db().Execute("BEGIN") == SQLITE_OK;
+  if (db_->IsOpen()) ok = db_->Execute("BEGIN") == SQLITE_OK;
   active_ = true;
   return ok;
 }
 
 bool SQLiteAutoTransaction::Commit() {
-  if (store_ == nullptr || !active_) return false;
+  if (db_ == nullptr || !active_) return false;
   bool ok = false;
-  if (store_->Db().IsOpen()) ok = store_->Db().Execute("END") == SQLITE_OK;
+  if (db_->IsOpen()) ok = db_->Execute("END") == SQLITE_OK;
   active_ = false;
   return ok;
 }

@@ -7,7 +7,6 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
-class ProfileStore;
 
 class SQLiteStatement {
  public:
@@ -67,23 +66,23 @@ class SQLiteDB {
   int busy_timeout_ms_ = 3000;
 };
 
-// A scoped transaction on the store's connection. There is no rollback: it always ends with
-// "END", so rows written before a failure stay.
+// A scoped transaction on one connection. There is no rollback: it always ends with "END", so
+// rows written before a failure stay. The caller holds whatever lock guards the connection.
 class SQLiteAutoTransaction {
  public:
-  // Begins at once when the store's connection is open; with any store it counts as active.
-  explicit SQLiteAutoTransaction(ProfileStore* store);
+  // Begins at once when the connection is open; with any database it counts as active.
+  explicit SQLiteAutoTransaction(SQLiteDB* db);
   virtual ~SQLiteAutoTransaction();
   SQLiteAutoTransaction(const SQLiteAutoTransaction&) = delete;
   SQLiteAutoTransaction& operator=(const SQLiteAutoTransaction&) = delete;
 
-  // False without a store or when already active; otherwise whether "BEGIN" succeeded.
+  // False without a database or when already active; otherwise whether "BEGIN" succeeded.
   bool Begin();
   // Runs "END" and ends the transaction; whether "END" succeeded.
   bool Commit();
   bool IsActive() const { return active_; }
 
  private:
-  ProfileStore* store_;
+  SQLiteDB* db_;
   bool active_ = false;
 };

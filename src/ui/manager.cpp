@@ -2,12 +2,13 @@
 
 #include <mutex>
 
+#include "platform/paths.h"
+
 namespace ui {
 namespace {
 
 struct State {
   std::mutex mu;
-  std::string caption = "DeviceDriver";
   uint32_t select_color = 0xFF3D8BFF;
   std::string theme = "default";
 };
@@ -19,15 +20,10 @@ State& Get() {
 
 }  // namespace
 
-void Manager::SetDeviceName(const std::string& caption) {
-  std::lock_guard lock(Get().mu);
-  Get().caption = caption;
-}
+// The caption's one home is platform's: it names the folders as well.
+void Manager::SetDeviceName(const std::string& caption) { platform::SetCaption(caption); }
 
-std::string Manager::GetDeviceName() {
-  std::lock_guard lock(Get().mu);
-  return Get().caption;
-}
+std::string Manager::GetDeviceName() { return platform::Caption(); }
 
 void Manager::SetSelectColor(uint32_t argb) {
   std::lock_guard lock(Get().mu);

@@ -4,10 +4,9 @@
 
 #include "app_fixture.h"
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "platform/paths.h"
-#include "platform/utf8.h"
 #include "ui/frame_controls.h"
-#include "ui/language.h"
 #include "ui/manager.h"
 
 namespace {
@@ -19,7 +18,7 @@ class DeviceMainDlgTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::SetProgramDir(MOUSE_DATA_DIR);
-    ui::SetLanguageId(1033);
+    platform::SetLanguageId(1033);
     dlg_.SetExitProcess([this](int code) { exits_.push_back(code); });
   }
   void TearDown() override {
@@ -68,7 +67,10 @@ TEST_F(DeviceMainDlgTest, InitialisationAddsTrayIconTabsFirstTaskAndTimer) {
   const auto tray = tk_.TrayIcons();
   ASSERT_EQ(tray.size(), 1u);
   EXPECT_EQ(std::get<0>(tray[0]), app::kTrayIconId);
-  EXPECT_EQ(std::get<1>(tray[0]), platform::Utf8Prefix(caption, 127));
+  std::string tip;  // 63 pairs and one more character: 127 characters
+  for (int i = 0; i < 63; ++i) tip += "鼠a";
+  tip += "鼠";
+  EXPECT_EQ(std::get<1>(tray[0]), tip);
   EXPECT_NE(std::get<1>(tray[0]), caption);
   EXPECT_EQ(tk_.Snapshot(frame::kCaptionText).title, caption);
 
@@ -83,7 +85,7 @@ TEST_F(DeviceMainDlgTest, InitialisationAddsTrayIconTabsFirstTaskAndTimer) {
   // The first tab: its layout alone, no tab row.
   EXPECT_EQ(ShownLayout(), 49);
   EXPECT_FALSE(Visible(frame::kTabs));
-  EXPECT_EQ(dlg_.PendingTasks().TakeFirst(), app::kTaskFirstRead);
+  EXPECT_EQ(dlg_.PendingTasks().TakeFirst(), ui::kTaskFirstRead);
   EXPECT_EQ(tk_.StartedTimerPeriod(), 0);  // no idle window timer: it would only wake the program
 }
 
@@ -97,11 +99,14 @@ TEST_F(DeviceMainDlgTest, WithoutTrayTheProgramRunsOn) {
 
 TEST_F(DeviceMainDlgTest, TabSelectionShowsItsLayoutAndTheRowExceptOnTheFirstTab) {
   dlg_.OnInitDialog();
+  // position -> {page layout, tab item id}
+  const struct {
+    int layout, item_id;
+  } tabs[] = {{49, 1}, {50, 2}, {51, 3}, {53, 5}, {55, 7}, {52, 4}, {54, 6}};
   for (int position = 6; position >= 0; --position) {
-    const auto& entry = frame::kTabTable[position];
     tk_.Notify(frame::kTabs, ui::kNotifyClicked, position);
-    EXPECT_EQ(ShownLayout(), entry.layout) << position;
-    EXPECT_EQ(dlg_.SelectedItemId(), entry.item_id);
+    EXPECT_EQ(ShownLayout(), tabs[position].layout) << position;
+    EXPECT_EQ(dlg_.SelectedItemId(), tabs[position].item_id);
     const bool first = position == 0;
     EXPECT_EQ(Visible(frame::kTabs), !first) << position;
     for (int id : frame::kModelControls) EXPECT_EQ(Visible(id), !first) << id;

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "app_fixture.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "platform/utf8.h"
-#include "ui/language.h"
 
 namespace {
 
@@ -27,29 +27,29 @@ class LanguageTextTest : public ::testing::Test {
   }
   void TearDown() override {
     platform::SetProgramDir(saved_dir_);
-    ui::SetLanguageId(saved_id_);
+    platform::SetLanguageId(saved_id_);
   }
 
   app_test::TempDir dir_;
   std::string saved_dir_ = platform::ProgramDir();
-  int saved_id_ = ui::LanguageId();
+  int saved_id_ = platform::LanguageId();
 };
 
 TEST_F(LanguageTextTest, LooksUpTheFileOfTheCurrentLanguage) {
-  ui::SetLanguageId(1033);
+  platform::SetLanguageId(1033);
   EXPECT_EQ(LanguageText(25), "OK");
   EXPECT_EQ(LanguageText(60), "Profile");
   EXPECT_EQ(LanguageText("KB.DIALOG", 2), "Frame delay");
   EXPECT_EQ(LanguageText(2), "");   // other section
   EXPECT_EQ(LanguageText(26), "");  // no such key
-  ui::SetLanguageId(2052);          // read anew, nothing cached
+  platform::SetLanguageId(2052);    // read anew, nothing cached
   EXPECT_EQ(LanguageText(25), "确定");
-  ui::SetLanguageId(1031);  // no file: empty texts, no fallback
+  platform::SetLanguageId(1031);  // no file: empty texts, no fallback
   EXPECT_EQ(LanguageText(25), "");
 }
 
 TEST_F(LanguageTextTest, LongTextIsCutAt259Characters) {
-  ui::SetLanguageId(1033);
+  platform::SetLanguageId(1033);
   const std::string text = LanguageText(99);
   EXPECT_EQ(platform::Utf8Length(text), 259u);
   EXPECT_EQ(text.size(), 259u * 3);

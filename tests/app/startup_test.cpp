@@ -11,9 +11,9 @@
 #include "app_fixture.h"
 #include "log/trace.h"
 #include "platform/app_key.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "platform/single_instance.h"
-#include "ui/language.h"
 #include "ui/manager.h"
 
 namespace {
@@ -212,7 +212,7 @@ TEST_F(RunApplicationTest, StoredLanguageWinsOverLocale) {
   platform::AppKey key(home_.path() + "config/Vex Mouse Center/");
   ASSERT_TRUE(key.WriteInt("LCID", 1033));
   EXPECT_EQ(Run(), 0);
-  EXPECT_EQ(ui::LanguageId(), 1033);
+  EXPECT_EQ(platform::LanguageId(), 1033);
 }
 
 TEST_F(RunApplicationTest, ScreenDecidesDpiAwareness) {

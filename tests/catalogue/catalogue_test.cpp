@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "device/device_list_control.h"
+#include "app/device_list_control.h"
 #include "device/driver_comm.h"
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "sim/virtual_bus.h"
 #include "store/profile_store.h"
 #include "support/temp_dir.h"
 #include "ui/headless/headless_toolkit.h"
-#include "ui/language.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ class CatalogueTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::SetProgramDir(program_dir_);
-    ui::SetLanguageId(1033);
+    platform::SetLanguageId(1033);
     WriteFile(program_dir_ + "language/1033.lan",
               "[LAN]\n21=Version\n150=Left Click\n151=Right Click\n195=DPI Cycle\n"
               "901=Left Button\n902=Right Button\n906=DPI Button\n");
@@ -95,7 +95,7 @@ class CatalogueTest : public ::testing::Test {
   sim::VirtualBus bus_{clock_};
   DriverComm comm_{bus_, clock_};
   ui::HeadlessToolkit toolkit_;
-  device::DeviceListControl device_list_{toolkit_};
+  app::DeviceListControl device_list_{toolkit_};
   int remembered_ = 0;
   Catalogue catalogue_{{toolkit_,
                         comm_,
@@ -415,7 +415,7 @@ TEST_F(CatalogueTest, LanguageSwitchRenamesTheButtons) {
                    ModelFile("", "", "<key name=\"901\" key_value=\"0\" func_desc=\"150\"/>"));
   remembered_ = 101;
   catalogue_.LoadCatalogue();
-  ui::SetLanguageId(2052);
+  platform::SetLanguageId(2052);
   catalogue_.ReloadTexts();
   ASSERT_EQ(catalogue_.Buttons().size(), 1u);
   EXPECT_EQ(catalogue_.Buttons()[0].name, "左键");

@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "app/device_list_control.h"
 #include "catalogue/catalogue.h"
-#include "device/device_list_control.h"
 #include "device/driver_comm.h"
 #include "platform/clock.h"
 #include "platform/ini_file.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "sim/virtual_bus.h"
 #include "store/profile_store.h"
 #include "support/temp_dir.h"
 #include "ui/headless/headless_toolkit.h"
-#include "ui/language.h"
 #include "ui/manager.h"
 #include "xml/xml_document.h"
 
@@ -30,7 +30,7 @@ class ShippedCatalogueTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::SetProgramDir(kData);
-    ui::SetLanguageId(1033);
+    platform::SetLanguageId(1033);
   }
   void TearDown() override { ProfileStore::Instance().Close(); }
   std::string SkinFile(const std::string& relative) const {
@@ -43,7 +43,7 @@ class ShippedCatalogueTest : public ::testing::Test {
   sim::VirtualBus bus_{clock_};
   DriverComm comm_{bus_, clock_};
   ui::HeadlessToolkit toolkit_;
-  device::DeviceListControl device_list_{toolkit_};
+  app::DeviceListControl device_list_{toolkit_};
   catalogue::Catalogue cat_{
       {toolkit_, comm_, device_list_, ProfileStore::Instance(), [] { return 0; }, user_dir_, {}}};
 };

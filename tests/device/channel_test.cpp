@@ -144,11 +144,15 @@ TEST(Exchange, TraceLinesOfOneExchange) {
           devtest::Info("hid_get_feature_report EC_SUCCESS"),
           devtest::Info("DriverComm::SendFeatureReport Buffer[4]: 31 35 01 02 00 00 00, 状态: 0"),
       }));
-  // The frame on the wire carries the checksum the channel filled in.
+  // The frame on the wire carries the checksum the channel filled in:
+  // 50 + 01 + 31 + 35 + 01 + 02 = BA.
   const auto sent = rig.Reports(ReportKind::kSetFeature);
   ASSERT_EQ(sent.size(), 1u);
-  CommandFrame expected = device::MakeCommandFrame(0x31, 0x35, 0x01, rate);
-  EXPECT_EQ(sent[0].bytes[1], device::CommandChecksum(expected));
+  std::vector<uint8_t> expected(64, 0);
+  const uint8_t head[] = {0x03, 0xBA, 0x50, 0x01, 0x31, 0x35, 0x01, 0x02};
+  std::copy(std::begin(head), std::end(head), expected.begin());
+  ASSERT_GE(sent[0].bytes.size(), 64u);
+  EXPECT_EQ(std::vector<uint8_t>(sent[0].bytes.begin(), sent[0].bytes.begin() + 64), expected);
   EXPECT_EQ(answers[0].bytes[2], 2);
 }
 
@@ -290,8 +294,11 @@ TEST(Screen, PauseFromConfigIniAndChecksum) {
     const auto out = rig.Reports(ReportKind::kOutput);
     ASSERT_EQ(out.size(), 1u);
     ASSERT_GE(out[0].bytes.size(), 64u);
-    EXPECT_EQ(out[0].bytes[2], device::ScreenChecksum(frame));
-    EXPECT_EQ(out[0].bytes[4], 0xB1);
+    // 3A + B1 + 12 = FD, over bytes 3..63
+    std::vector<uint8_t> expected(64, 0);
+    const uint8_t head[] = {0x09, 0x50, 0xFD, 0x3A, 0xB1, 0x12};
+    std::copy(std::begin(head), std::end(head), expected.begin());
+    EXPECT_EQ(std::vector<uint8_t>(out[0].bytes.begin(), out[0].bytes.begin() + 64), expected);
   }
 }
 

@@ -2,7 +2,7 @@
 // events through the window's matching, one task per plug.
 #include <gtest/gtest.h>
 
-#include "device/device_link_window.h"
+#include "app/device_link_window.h"
 #include "device/hotplug_monitor.h"
 #include "device_test_support.h"
 #include "sim/virtual_bus.h"
@@ -46,7 +46,7 @@ TEST(HidrawDevpath, InterfaceNameSpellsTheIds) {
   EXPECT_EQ(device::DeviceInterfaceName(0x7A5D, 0x3A10, -1, "x").find("VID_7A5D&PID_3A10#"), 8u);
 }
 
-struct TaskHost : device::DeviceWindowHost {
+struct TaskHost : app::DeviceWindowHost {
   int ReadDeviceType() override { return 101; }
   void AppendTask(int code) override { tasks.push_back(code); }
   std::vector<int> tasks;
@@ -63,10 +63,10 @@ TEST(VirtualPlug, OneTaskPerPlugAndUnplug) {
     comm.RegisterMode(sim::kVendorId, s.receiver_pid, s.receiver_device_id, s.device_type, 1);
   }
   ui::HeadlessToolkit tk;
-  device::DeviceListControl list(tk);
+  app::DeviceListControl list(tk);
   list.AddDevice("K7 Mouse", 101, "");
   TaskHost host;
-  device::DeviceLinkWindow win(comm, tk, list, host);
+  app::DeviceLinkWindow win(comm, tk, list, host);
   int events = 0;
   bus.SetPlugListener([&](const sim::PlugEvent& e) {
     ++events;

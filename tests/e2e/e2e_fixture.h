@@ -13,11 +13,11 @@
 #include "app/device_main_dlg.h"
 #include "platform/app_key.h"
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "sim/virtual_bus.h"
 #include "store/profile_store.h"
 #include "ui/headless/headless_toolkit.h"
-#include "ui/language.h"
 
 namespace e2e {
 
@@ -31,7 +31,7 @@ class EndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::SetProgramDir(MOUSE_DATA_DIR);
-    ui::SetLanguageId(1033);
+    platform::SetLanguageId(1033);
   }
   void TearDown() override {
     bus_.SetPlugListener(nullptr);

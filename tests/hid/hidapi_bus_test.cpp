@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <tuple>
+
+#include "support/temp_dir.h"
 
 namespace device {
 namespace {
@@ -61,6 +64,48 @@ TEST(MergeCollections, OneRecordPerPathAndTopLevelCollection) {
                       {"/dev/hidraw1", 0xFF06, 0x01, 64},   // 63 bytes and the id
                       {"/dev/hidraw2", 0xFF00, 0x01, 0},    // no descriptor: first record only
                       {"/dev/hidraw3", 0x01, 0x00, 65}}));  // a longer screen report
+}
+
+// A sysfs tree of our own, so the descriptors are read and parsed on any machine, hidraw
+// nodes or not.
+TEST(DescribeInterfaces, ReadsEachNodesDescriptorFromSysfs) {
+  const test_support::TempDir sysfs("sysfs_");
+  auto descriptor = [&](const std::string& node, const std::vector<uint8_t>& bytes) {
+    const std::filesystem::path dir = sysfs.path() + "class/hidraw/" + node + "/device";
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "report_descriptor", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+  };
+  // mouse (1:2, id 1) with a nested pointer, then the screen (FF06:1, output id 9, 63 bytes)
+  descriptor("hidraw1",
+             {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x85, 0x01, 0x09, 0x01, 0xA1, 0x00, 0x05, 0x09,
+              0x19, 0x01, 0x29, 0x03, 0x15, 0x00, 0x25, 0x01, 0x95, 0x03, 0x75, 0x01, 0x81, 0x02,
+              0x95, 0x01, 0x75, 0x05, 0x81, 0x01, 0xC0, 0xC0, 0x06, 0x06, 0xFF, 0x09, 0x01, 0xA1,
+              0x01, 0x85, 0x09, 0x75, 0x08, 0x95, 0x3F, 0x09, 0x01, 0x91, 0x02, 0xC0});
+  std::filesystem::create_directories(sysfs.path() + "class/hidraw/hidraw2/device");  // none
+  descriptor("hidraw3", {});                                                          // empty
+  // FF00:1 with output id 9 of 64 bytes
+  descriptor("hidraw10", {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x09, 0x75, 0x08, 0x95,
+                          0x40, 0x91, 0x02, 0xC0});
+  const std::vector<hid::DeviceInfo> records = {
+      Record("/dev/hidraw1", 0x01, 0x02),   Record("/dev/hidraw1", 0x01, 0x01),
+      Record("/dev/hidraw1", 0xFF06, 0x01), Record("/dev/hidraw2", 0xFF00, 0x01),
+      Record("/dev/hidraw2", 0xFF00, 0x02), Record("/dev/hidraw3", 0x01, 0x06),
+      Record("/dev/hidraw10", 0x01, 0x00),  Record("/dev/usb/hiddev0", 0x0C, 0x01)};
+
+  using Row = std::tuple<std::string, int, int, int>;
+  std::vector<Row> rows;
+  for (const hid::DeviceInfo& i : DescribeInterfaces(records, sysfs.path())) {
+    rows.emplace_back(i.path, i.usage_page, i.usage, i.output_report_length);
+  }
+  EXPECT_EQ(rows,
+            (std::vector<Row>{{"/dev/hidraw1", 0x01, 0x02, 0},
+                              {"/dev/hidraw1", 0xFF06, 0x01, 64},
+                              {"/dev/hidraw2", 0xFF00, 0x01, 0},    // no descriptor: first record
+                              {"/dev/hidraw3", 0x01, 0x06, 0},      // empty descriptor: the same
+                              {"/dev/hidraw10", 0xFF00, 0x01, 65},  // its own node, not hidraw1's
+                              {"/dev/usb/hiddev0", 0x0C, 0x01, 0}}));  // not a hidraw node
 }
 
 TEST(OutputReportBytes, PaddedOnlyForReportsLongerThan64) {

@@ -9,17 +9,17 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/device_list_control.h"
 #include "catalogue/catalogue.h"
-#include "device/device_list_control.h"
 #include "device/driver_comm.h"
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "qt_app.h"
 #include "recorder.h"
 #include "sim/virtual_bus.h"
 #include "store/profile_store.h"
 #include "support/temp_dir.h"
-#include "ui/language.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/model_widgets.h"
 #include "ui/qt/qt_toolkit.h"
@@ -38,11 +38,11 @@ class ModelPagesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::SetProgramDir(MOUSE_DATA_DIR "/");
-    ui::SetLanguageId(1033);
+    platform::SetLanguageId(1033);
     toolkit_ = std::make_unique<ui::qt::QtToolkit>();
     window_ = toolkit_->BuildMainWindow("Test Center");
     toolkit_->SetListener(&recorder_);
-    device_list_ = std::make_unique<device::DeviceListControl>(*toolkit_);
+    device_list_ = std::make_unique<app::DeviceListControl>(*toolkit_);
     catalogue_ = std::make_unique<catalogue::Catalogue>(
         catalogue::CatalogueContext{*toolkit_,
                                     comm_,
@@ -79,7 +79,7 @@ class ModelPagesTest : public ::testing::Test {
   DriverComm comm_{bus_, clock_};
   std::unique_ptr<ui::qt::QtToolkit> toolkit_;
   ui::qt::MainWindow* window_ = nullptr;
-  std::unique_ptr<device::DeviceListControl> device_list_;
+  std::unique_ptr<app::DeviceListControl> device_list_;
   std::unique_ptr<catalogue::Catalogue> catalogue_;
   Recorder recorder_;
   int remembered_ = 102;

@@ -42,9 +42,12 @@ TEST(MousePaletteDlg, PresetsInOrder) {
   MousePaletteDlg dlg(0);
   const auto presets = dlg.findChildren<QToolButton*>();
   ASSERT_EQ(presets.size(), 7);
+  // red, green, blue, cyan, yellow, magenta, white as 0x00BBGGRR
+  const uint32_t expected[] = {0x0000FF, 0x00FF00, 0xFF0000, 0xFFFF00,
+                               0x00FFFF, 0xFF00FF, 0xFFFFFF};
   for (int i = 0; i < 7; ++i) {
     presets[i]->click();
-    EXPECT_EQ(dlg.Colour(), MousePaletteDlg::kPresets[static_cast<size_t>(i)]) << i;
+    EXPECT_EQ(dlg.Colour(), expected[i]) << i;
   }
 }
 

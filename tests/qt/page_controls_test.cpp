@@ -138,7 +138,7 @@ TEST_F(PageControlsTest, SliderStepsFollowLiveAndCommitOnceWhenSettled) {
   EXPECT_EQ(recorder_.notes.size(), 10u);
   EXPECT_EQ(recorder_.notes.back(), (Recorder::Note{228, ui::kNotifyChanged, final_value}));
   EXPECT_TRUE(qt_test::ProcessUntil([&] { return !commits().empty(); }));
-  EXPECT_FALSE(qt_test::ProcessUntil([&] { return commits().size() > 1; }, 50));
+  ASSERT_TRUE(qt_test::ProcessUntilTimersIdle(slider));
   EXPECT_EQ(commits(), (std::vector<Recorder::Note>{{228, ui::kNotifyClicked, final_value}}));
 
   recorder_.notes.clear();
@@ -146,7 +146,7 @@ TEST_F(PageControlsTest, SliderStepsFollowLiveAndCommitOnceWhenSettled) {
   slider->setValue(40);
   slider->setValue(41);
   slider->setSliderDown(false);
-  EXPECT_FALSE(qt_test::ProcessUntil([&] { return commits().size() > 1; }, 50));
+  ASSERT_TRUE(qt_test::ProcessUntilTimersIdle(slider));
   EXPECT_EQ(recorder_.notes, (std::vector<Recorder::Note>{{228, ui::kNotifyChanged, 40},
                                                           {228, ui::kNotifyChanged, 41},
                                                           {228, ui::kNotifyClicked, 41}}));

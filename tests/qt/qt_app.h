@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <functional>
 
 namespace qt_test {
@@ -21,7 +22,7 @@ inline bool EnsureQtApp() {
 // Lets queued work and due timers run until `done` holds (true) or a generous limit passes
 // (false, after `limit_ms`). For timers the test has set to fire at once, not for waiting on
 // real time.
-inline bool ProcessUntil(const std::function<bool()>& done, int limit_ms = 2000) {
+inline bool ProcessUntil(const std::function<bool()>& done, int limit_ms = 10000) {
   QElapsedTimer limit;
   limit.start();
   while (!done()) {
@@ -29,6 +30,17 @@ inline bool ProcessUntil(const std::function<bool()>& done, int limit_ms = 2000)
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   }
   return true;
+}
+
+// Lets events run until no timer belonging to `owner` (or its children) is still pending, so
+// whatever those timers were going to do has been done; false after a generous limit.
+inline bool ProcessUntilTimersIdle(const QObject* owner) {
+  return ProcessUntil([owner] {
+    for (const QTimer* timer : owner->findChildren<QTimer*>()) {
+      if (timer->isActive()) return false;
+    }
+    return true;
+  });
 }
 
 }  // namespace qt_test

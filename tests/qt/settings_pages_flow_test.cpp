@@ -10,10 +10,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/control_dispatch.h"
 #include "app/task_list.h"
-#include "app/task_table.h"
 #include "device/driver_comm.h"
+#include "profiles/profile_list.h"
 #include "qt_app.h"
 #include "settings/settings_context.h"
 #include "settings/settings_page.h"
@@ -21,10 +20,11 @@
 #include "settings/settings_write.h"
 #include "sim/virtual_bus.h"
 #include "store/profile_store.h"
-#include "store/profiles.h"
 #include "support/device_test_support.h"
+#include "ui/control_dispatch.h"
 #include "ui/qt/pages/dpi_level_control.h"
 #include "ui/qt/pages/page_builder.h"
+#include "ui/task_table.h"
 
 namespace {
 
@@ -32,14 +32,14 @@ namespace s = settings;
 
 class DispatchListener : public ui::Listener {
  public:
-  explicit DispatchListener(app::ControlDispatch& dispatch) : dispatch_(dispatch) {}
+  explicit DispatchListener(ui::ControlDispatch& dispatch) : dispatch_(dispatch) {}
   void OnControlNotify(int number, int code, int64_t value) override {
     dispatch_.Notify(number, code, value);
   }
   void OnMessage(int, int64_t, int64_t) override {}
 
  private:
-  app::ControlDispatch& dispatch_;
+  ui::ControlDispatch& dispatch_;
 };
 
 void Press(QWidget* w, QPoint at) {
@@ -92,8 +92,8 @@ class SettingsPagesFlowTest : public ::testing::Test {
   s::SettingsState state_;
   int profile_ = 0;
   app::TaskList tasks_;
-  app::TaskTable table_;
-  app::ControlDispatch dispatch_;
+  ui::TaskTable table_;
+  ui::ControlDispatch dispatch_;
   DispatchListener listener_{dispatch_};
   s::SettingsContext context_{comm_, ProfileStore::Instance(), toolkit_, clock_, state_};
 };
@@ -113,7 +113,7 @@ TEST_F(SettingsPagesFlowTest, LevelsSliderAndLiftOffReachTheMouse) {
   Press(levels, levels->CardRect(3).center() + QPoint(0, 30));
   slider->setValue(160);  // 8000 DPI; not dragging: committed once it settles
   qobject_cast<QAbstractButton*>(toolkit_.Control(s::kLiftoffSecond))->click();
-  qt_test::ProcessUntil([] { return false; }, 50);
+  ASSERT_TRUE(qt_test::ProcessUntilTimersIdle(slider)) << "the slider commit";
   RunTasks();
 
   const auto image = bus_.SettingsImage(mouse_);
@@ -146,9 +146,10 @@ TEST_F(SettingsPagesFlowTest, WheelSpinOverTheDpiSliderWritesOnce) {
       << "the level card follows every notch";
   EXPECT_TRUE(tasks_.Empty()) << "nothing is sent while the wheel turns";
   EXPECT_TRUE(qt_test::ProcessUntil([&] { return !tasks_.Empty(); }));
-  qt_test::ProcessUntil([] { return false; }, 50);
+  // Every commit the slider had pending has now been made.
+  ASSERT_TRUE(qt_test::ProcessUntilTimersIdle(slider));
   EXPECT_EQ(tasks_.Size(), 1u);
-  EXPECT_EQ(tasks_.TakeFirst(), app::kTaskWriteDpi);
+  EXPECT_EQ(tasks_.TakeFirst(), ui::kTaskWriteDpi);
 }
 
 }  // namespace

@@ -100,11 +100,13 @@ TEST(SettingsPage, SensorOptionsFromBits) {
   for (const Case& c : cases) {
     Rig rig(Model::kK7Mouse);
     auto& p = rig.p();
-    for (const auto& o : s::kSensorOptions) p.tk.SetCheck(o.control, true);
+    const int options[] = {s::kSensorOption1, s::kSensorOption2, s::kSensorOption3,
+                           s::kSensorOption4};
+    for (int id : options) p.tk.SetCheck(id, true);
     p.Set("sensor_flag", c.flag);
     s::RefreshSettingsPage(rig.ctx());
     for (size_t i = 0; i < 4; ++i) {
-      EXPECT_EQ(p.tk.GetCheck(s::kSensorOptions[i].control), c.checks[i]) << c.flag << " " << i;
+      EXPECT_EQ(p.tk.GetCheck(options[i]), c.checks[i]) << c.flag << " " << i;
     }
   }
 }
@@ -141,18 +143,22 @@ TEST(SettingsPage, ActiveLevelIsCheckedAgainstTheLevelLimit) {
     int limit;
     const char* index;
     int shown;
-  } cases[] = {{0, "2", 0}, {6, "2", 2}, {6, "6", 6}, {6, "7", 0}, {3, "3", 3}, {6, "-1", 0}};
+    int slider;  // the shown level's DPI / 50
+  } cases[] = {{0, "2", 0, 8}, {6, "2", 2, 32},  {6, "6", 6, 64},
+               {6, "7", 0, 8}, {3, "3", 3, 100}, {6, "-1", 0, 8}};
   for (const Case& c : cases) {
     Rig rig(Model::kK7Mouse);
     auto& p = rig.p();
     p.state.level_limit = c.limit;
     p.Set("dpi_count", "7");
     p.Set("dpi_index", c.index);
+    p.Set("dpi_group0_value", "400");
+    p.Set("dpi_group2_value", "1600");
     p.Set("dpi_group3_value", "5000");
+    p.Set("dpi_group6_value", "3200");
     s::RefreshSettingsPage(rig.ctx());
     EXPECT_EQ(p.tk.GetDPISelected(s::kDpiControl), c.shown) << c.limit << " " << c.index;
-    EXPECT_EQ(p.tk.GetPos(s::kDpiSlider),
-              s::DpiToSliderPosition(0, std::stoi(p.Get(s::DpiValueKey(c.shown)))));
+    EXPECT_EQ(p.tk.GetPos(s::kDpiSlider), c.slider) << c.limit << " " << c.index;
     EXPECT_EQ(p.tk.GetDPILevelCount(s::kDpiControl), 7);
   }
 }

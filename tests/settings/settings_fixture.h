@@ -12,22 +12,22 @@
 #include <string>
 #include <vector>
 
-#include "app/control_dispatch.h"
+#include "app/device_link_window.h"
+#include "app/device_list_control.h"
 #include "app/task_list.h"
-#include "app/task_table.h"
-#include "device/device_link_window.h"
-#include "device/device_list_control.h"
 #include "device/driver_comm.h"
+#include "profiles/profile_list.h"
 #include "settings/settings_context.h"
-#include "settings/settings_keys.h"
 #include "settings/settings_page.h"
 #include "settings/settings_read.h"
 #include "settings/settings_write.h"
 #include "sim/virtual_bus.h"
 #include "store/profile_store.h"
-#include "store/profiles.h"
+#include "store/settings_keys.h"
 #include "support/device_test_support.h"
+#include "ui/control_dispatch.h"
 #include "ui/headless/headless_toolkit.h"
+#include "ui/task_table.h"
 
 namespace settings_test {
 
@@ -60,7 +60,7 @@ class Program {
     EXPECT_TRUE(store().OpenForModel(data_dir, "K7"));
     profile = RefreshProfileList(tk, store());
 
-    settings::BindDeviceLink(context, link);
+    app::BindDeviceLink(context, link);
     context.append_task = [this](int code) { tasks.Append(code); };
     context.current_profile = [this] { return profile.load(); };
     context.set_current_profile = [this](int p) { profile = p; };
@@ -86,7 +86,7 @@ class Program {
   // The worker's turns: each routine, then the wait dialog ended where the table says so.
   void RunTasks() {
     while (const std::optional<int> code = tasks.TakeFirst()) {
-      const app::TaskRoutine* routine = table.Find(*code);
+      const ui::TaskRoutine* routine = table.Find(*code);
       ASSERT_NE(routine, nullptr) << "task " << *code;
       if (routine->run) routine->run();
       if (routine->closes_wait) tk.EndModal(ui::ModalKind::kWait);
@@ -105,13 +105,13 @@ class Program {
 
   DriverComm comm;
   ui::HeadlessToolkit tk;
-  device::DeviceListControl device_list{tk};
-  device::DeviceWindowHost host;
-  device::DeviceLinkWindow link;
+  app::DeviceListControl device_list{tk};
+  app::DeviceWindowHost host;
+  app::DeviceLinkWindow link;
   settings::SettingsState state;
   app::TaskList tasks;
-  app::TaskTable table;
-  app::ControlDispatch dispatch;
+  ui::TaskTable table;
+  ui::ControlDispatch dispatch;
   std::atomic<int> profile{0};
   int type = 0;
   settings::SettingsContext context;

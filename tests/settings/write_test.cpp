@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <functional>
 
-#include "support/recording_ports.h"
 #include "settings_fixture.h"
+#include "support/recording_ports.h"
 
 namespace {
 
@@ -105,7 +105,7 @@ TEST(SettingsWrite, TasksPauseAndEndTheWaitDialogAsListed) {
                {14, 500, false}, {17, 500, false}, {18, 100, true}};
   Rig rig(Model::kK7Mouse);
   for (const Case& c : cases) {
-    const app::TaskRoutine* routine = rig.p().table.Find(c.code);
+    const ui::TaskRoutine* routine = rig.p().table.Find(c.code);
     ASSERT_NE(routine, nullptr) << c.code;
     EXPECT_EQ(routine->pause_ms, c.pause_ms) << c.code;
     EXPECT_EQ(routine->closes_wait, c.closes_wait) << c.code;
@@ -403,7 +403,8 @@ TEST(SettingsWrite, AsleepMouseStoresButSendsNothing) {
   rig.bus.SetWirelessLink(rig.mouse, true);
   p.Notify(s::kDpiSendButton, ui::kNotifyClicked);
   p.RunTasks();
-  EXPECT_EQ(rig.MouseImage()[15], s::EncodeDpi(1, 4500));
+  EXPECT_EQ(rig.MouseImage()[15], 89) << "4500 / 50 - 1";
+  EXPECT_EQ(rig.MouseImage()[16], 0);
 }
 
 TEST(SettingsWrite, EveryWriterChecksTheLinkFirst) {

@@ -11,6 +11,14 @@
 
 namespace simtest {
 
+// Low 8 bits of the sum of bytes [from, 64). The tests seal their frames with this rather than
+// with the virtual mouse's own checksum, so a fault in that one cannot cancel itself out.
+inline uint8_t SumFrom(const uint8_t* report, size_t from) {
+  unsigned sum = 0;
+  for (size_t i = from; i < 64; ++i) sum += report[i];
+  return static_cast<uint8_t>(sum & 0xFF);
+}
+
 // An ordinary command frame (kind 0x50) with its checksum.
 inline sim::Report Command(uint8_t command, uint8_t sub, uint8_t address,
                            std::initializer_list<uint8_t> data = {}) {
@@ -23,7 +31,7 @@ inline sim::Report Command(uint8_t command, uint8_t sub, uint8_t address,
   f[6] = address;
   size_t at = 7;
   for (uint8_t b : data) f[at++] = b;
-  f[1] = sim::Checksum(f.data(), 2);
+  f[1] = SumFrom(f.data(), 2);
   return f;
 }
 
@@ -35,11 +43,11 @@ inline sim::Report LongData(std::initializer_list<uint8_t> from_byte4) {
   f[3] = 0x3A;
   size_t at = 4;
   for (uint8_t b : from_byte4) f[at++] = b;
-  f[1] = sim::Checksum(f.data(), 2);
+  f[1] = SumFrom(f.data(), 2);
   return f;
 }
 
-inline void Reseal(sim::Report& f) { f[1] = sim::Checksum(f.data(), 2); }
+inline void Reseal(sim::Report& f) { f[1] = SumFrom(f.data(), 2); }
 
 // Set-feature, then one get-feature; the answer (all zero when a call failed).
 inline sim::Report Exchange(hid::Device& device, const sim::Report& frame) {

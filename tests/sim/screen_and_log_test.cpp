@@ -30,7 +30,7 @@ ScreenReport Screen(std::initializer_list<uint8_t> from_byte4) {
   r[3] = 0x3A;
   size_t at = 4;
   for (uint8_t b : from_byte4) r[at++] = b;
-  r[2] = sim::Checksum(r.data(), 3);
+  r[2] = simtest::SumFrom(r.data(), 3);
   return r;
 }
 
@@ -39,7 +39,7 @@ ScreenReport Piece(int frame, int piece, uint8_t first_byte) {
                            static_cast<uint8_t>(piece & 0xFF)});
   for (size_t i = 0; i < sim::kScreenPieceBytes; ++i)
     r[8 + i] = static_cast<uint8_t>(first_byte + i);
-  r[2] = sim::Checksum(r.data(), 3);
+  r[2] = simtest::SumFrom(r.data(), 3);
   return r;
 }
 

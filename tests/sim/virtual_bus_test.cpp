@@ -124,13 +124,83 @@ TEST_F(VirtualBusTest, WrongChecksumIsAnsweredWithStatusOneAndNotCarriedOut) {
   EXPECT_EQ(bus_.SettingsImage(0), before);
 }
 
+// Frames written out byte for byte with the checksum worked by hand (low byte of the sum of
+// bytes 2..63), so the mouse's check is held to the wire format rather than to itself.
+TEST_F(VirtualBusTest, KnownFramesAreCheckedOverBytesTwoToSixtyThree) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<int, uint8_t>> bytes;  // offset -> value; the rest are 0
+    int status;
+  };
+  const Case cases[] = {
+      // 50+01+31+35+01+44 = FC
+      {"report rate",
+       {{0, 0x03}, {1, 0xFC}, {2, 0x50}, {3, 0x01}, {4, 0x31}, {5, 0x35}, {6, 0x01}, {7, 0x44}},
+       0},
+      // 50+06+50+3A+00+36+3F+00+FF = 254: only the low byte travels
+      {"dpi level",
+       {{0, 0x03},
+        {1, 0x54},
+        {2, 0x50},
+        {3, 0x06},
+        {4, 0x50},
+        {5, 0x3A},
+        {6, 0x00},
+        {7, 0x36},
+        {8, 0x3F},
+        {10, 0xFF}},
+       0},
+      // FC + 20 in byte 63 = 11C
+      {"byte 63 is summed",
+       {{0, 0x03},
+        {1, 0x1C},
+        {2, 0x50},
+        {3, 0x01},
+        {4, 0x31},
+        {5, 0x35},
+        {6, 0x01},
+        {7, 0x44},
+        {63, 0x20}},
+       0},
+      {"byte 63 left out",
+       {{0, 0x03},
+        {1, 0xFC},
+        {2, 0x50},
+        {3, 0x01},
+        {4, 0x31},
+        {5, 0x35},
+        {6, 0x01},
+        {7, 0x44},
+        {63, 0x20}},
+       1},
+      // bytes 0 and 1 are not part of the sum
+      {"byte 1 summed",
+       {{0, 0x03}, {1, 0xFB}, {2, 0x50}, {3, 0x01}, {4, 0x31}, {5, 0x35}, {6, 0x01}, {7, 0x44}},
+       1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sim::VirtualBus bus(clock_);
+    bus.AddMouse(Model::kK7Mouse, sim::Attachment::kCable);
+    auto device = bus.Open(bus.InterfacePath(0, Connection::kCable, Interface::kCommand));
+    sim::Report frame{};
+    for (auto [at, value] : c.bytes) frame[at] = value;
+    const auto answer = Exchange(*device, frame);
+    EXPECT_EQ(answer[2], c.status);
+    EXPECT_EQ(answer[4], frame[4]);
+  }
+}
+
 TEST_F(VirtualBusTest, AnswersCarryTheirOwnChecksum) {
   bus_.AddMouse(Model::kK7Mouse, sim::Attachment::kCable);
   auto device = OpenCommand(0, Connection::kCable);
-  const auto answer = Exchange(*device, Command(0x0A, 0x4F, 0x40));
-  EXPECT_EQ(answer[0], 0x03);
-  EXPECT_EQ(answer[1], sim::Checksum(answer.data(), 2));
-  EXPECT_EQ(answer[3], 10);
+  ASSERT_EQ(Exchange(*device, Command(0x93, 0x36, 30, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}))[2], 0);
+  const auto answer = Exchange(*device, Command(0x0D, 0x4F, 0x43));
+  // 00 + 0A + 0D + 4F + (1 + ... + 10 = 37) = 9D
+  const uint8_t head[] = {0x03, 0x9D, 0x00, 0x0A, 0x0D, 0x4F, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+  EXPECT_TRUE(std::equal(std::begin(head), std::end(head), answer.begin()));
+  EXPECT_TRUE(std::all_of(answer.begin() + std::size(head), answer.end(),
+                          [](uint8_t b) { return b == 0; }));
 }
 
 // Each write lands at the image bytes its address names.

@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <thread>
 
-#include "settings/settings_keys.h"
+#include "store/settings_keys.h"
 #include "store_fixture.h"
 
 namespace store_test {
@@ -564,25 +567,49 @@ TEST_F(StoreTest, TwoThreadsInsertAndReadWithoutMixingUp) {
 }
 
 TEST_F(StoreTest, SwitchingModelsWhileAnotherThreadWorks) {
-  std::atomic<int> inserted{0};
-  std::atomic<bool> done{false};
+  std::mutex mu;
+  std::condition_variable changed;
+  int inserted = 0;
+  bool done = false;
   std::thread worker([&] {
     ProfileStore& s = ProfileStore::Instance();
     std::vector<MacroRecord> list;
-    while (!done) {
-      if (s.AddMacro("m") != 0) ++inserted;
+    for (;;) {
+      {
+        std::lock_guard hold(mu);
+        if (done) break;
+      }
+      const bool added = s.AddMacro("m") != 0;
       s.ListMacros(list);
+      std::lock_guard hold(mu);
+      if (added) ++inserted;
+      changed.notify_all();
     }
   });
-  for (int i = 0; i < 40; ++i) {
+  // After each switch the worker must finish two more inserts before the next one: the
+  // second began after the switch, so every opening of each file takes at least one row,
+  // and the worker keeps inserting while the next switch runs.
+  bool overlapped = true;
+  for (int i = 0; i < 40 && overlapped; ++i) {
     EXPECT_TRUE(store().OpenForModel(dir_.path(), i % 2 == 0 ? "B" : "K7"));
+    std::unique_lock hold(mu);
+    const int seen = inserted;
+    overlapped =
+        changed.wait_for(hold, std::chrono::seconds(60), [&] { return inserted >= seen + 2; });
   }
-  done = true;
+  {
+    std::lock_guard hold(mu);
+    done = true;
+  }
   worker.join();
+  ASSERT_TRUE(overlapped) << "the worker stopped inserting";
+  const int64_t in_k7 = Count("SELECT count(*) FROM t_macro_data");
+  const int64_t in_b = QueryInt(DbFile("B"), "SELECT count(*) FROM t_macro_data");
+  // 20 openings of each file, each with at least one row.
+  EXPECT_GE(in_b, 20);
+  EXPECT_GE(in_k7, 20);
   // Every insert that reported success landed in one of the two files.
-  EXPECT_EQ(Count("SELECT count(*) FROM t_macro_data") +
-                QueryInt(DbFile("B"), "SELECT count(*) FROM t_macro_data"),
-            inserted.load());
+  EXPECT_EQ(in_k7 + in_b, inserted);
 }
 
 }  // namespace

@@ -110,7 +110,7 @@ class TransactionTest : public StoreTest {
 TEST_F(TransactionTest, ConstructorBeginsAndCommitOrDestructorEnds) {
   auto hold = store().Lock();
   {
-    SQLiteAutoTransaction transaction(&store());
+    SQLiteAutoTransaction transaction(&store().Db());
     EXPECT_TRUE(transaction.IsActive());
     EXPECT_TRUE(InTransaction());
     EXPECT_FALSE(transaction.Begin());  // already active
@@ -136,7 +136,7 @@ TEST_F(TransactionTest, NoStoreOrClosedStore) {
   EXPECT_FALSE(none.Commit());
 
   ASSERT_TRUE(store().Close());
-  SQLiteAutoTransaction closed(&store());
+  SQLiteAutoTransaction closed(&store().Db());
   EXPECT_TRUE(closed.IsActive());  // counts as active, but nothing ran
   EXPECT_FALSE(closed.Commit());
   EXPECT_FALSE(closed.IsActive());

@@ -14,21 +14,21 @@
 #include <thread>
 #include <vector>
 
+#include "app/device_link_window.h"
 #include "app/device_tasks.h"
 #include "app/task_list.h"
-#include "app/task_table.h"
 #include "app/wait_dialog.h"
-#include "device/device_link_window.h"
 #include "sim/virtual_bus.h"
 #include "support/device_test_support.h"
 #include "support/recording_ports.h"
 #include "ui/headless/headless_toolkit.h"
+#include "ui/task_table.h"
 
 namespace {
 
 using app::DeviceWorker;
-using app::TaskRoutine;
 using ui::ModalKind;
+using ui::TaskRoutine;
 
 // Counts every EndModal call, also those that find no dialog.
 class CountingToolkit : public ui::HeadlessToolkit {
@@ -74,7 +74,7 @@ class Host : public app::WorkerHost {
 };
 
 // The window's side of the link: plug events append to the real task list.
-class LinkHost : public device::DeviceWindowHost {
+class LinkHost : public app::DeviceWindowHost {
  public:
   explicit LinkHost(app::TaskList& tasks) : tasks_(tasks) {}
   int ReadDeviceType() override { return 101; }
@@ -149,11 +149,11 @@ class WorkerTest : public ::testing::Test {
   sim::VirtualBus bus_{clock_};
   DriverComm comm_{bus_, clock_};
   CountingToolkit tk_;
-  device::DeviceListControl list_{tk_};
+  app::DeviceListControl list_{tk_};
   app::TaskList tasks_;
   LinkHost link_host_{tasks_};
-  device::DeviceLinkWindow link_{comm_, tk_, list_, link_host_};
-  app::TaskTable table_;
+  app::DeviceLinkWindow link_{comm_, tk_, list_, link_host_};
+  ui::TaskTable table_;
   app::DeviceTaskContext ctx_{link_, comm_, clock_};
   Host host_;
   DeviceWorker worker_{tasks_, table_, comm_, link_, tk_, clock_, host_};
@@ -166,13 +166,13 @@ class WorkerTest : public ::testing::Test {
 };
 
 TEST_F(WorkerTest, KeyMapThreeTimesRunsThreeTimesWithPausesAndDialogEnds) {
-  AddRecorder(app::kTaskWriteKeyMap, 100, true);
+  AddRecorder(ui::kTaskWriteKeyMap, 100, true);
   // The window created one dialog; the three tasks each end "the" dialog.
   tk_.BeginModal(ModalKind::kWait);
-  for (int i = 0; i < 3; ++i) tasks_.Append(app::kTaskWriteKeyMap);
+  for (int i = 0; i < 3; ++i) tasks_.Append(ui::kTaskWriteKeyMap);
   for (int i = 0; i < 3; ++i) worker_.Run();
 
-  EXPECT_EQ(Ran(), std::vector<int>(3, app::kTaskWriteKeyMap));
+  EXPECT_EQ(Ran(), std::vector<int>(3, ui::kTaskWriteKeyMap));
   EXPECT_EQ(clock_.Sleeps(), std::vector<int>({100, 100, 100}));
   EXPECT_EQ(tk_.wait_end_calls.load(), 3);
   EXPECT_EQ(tk_.ModalEnds(ModalKind::kWait), 1);  // only the first found a dialog
@@ -180,9 +180,9 @@ TEST_F(WorkerTest, KeyMapThreeTimesRunsThreeTimesWithPausesAndDialogEnds) {
 }
 
 TEST_F(WorkerTest, EachTaskWithItsOwnDialogEndsIt) {
-  AddRecorder(app::kTaskWriteKeyMap, 100, true);
+  AddRecorder(ui::kTaskWriteKeyMap, 100, true);
   for (int i = 0; i < 3; ++i) {
-    app::RunTaskWithWaitDialog(tk_, tasks_, app::kTaskWriteKeyMap);
+    app::RunTaskWithWaitDialog(tk_, tasks_, ui::kTaskWriteKeyMap);
     EXPECT_TRUE(tk_.ModalOpen(ModalKind::kWait));
     worker_.Run();
     EXPECT_FALSE(tk_.ModalOpen(ModalKind::kWait));
@@ -226,9 +226,9 @@ TEST_F(WorkerTest, StatusPollWaitsUntilTheListIsEmpty) {
   AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
   link_.UpdateDeviceList();
   ASSERT_TRUE(link_.DevicePresent());
-  AddRecorder(app::kTaskWriteDpi, 500, false);
-  tasks_.Append(app::kTaskWriteDpi);
-  tasks_.Append(app::kTaskWriteDpi);
+  AddRecorder(ui::kTaskWriteDpi, 500, false);
+  tasks_.Append(ui::kTaskWriteDpi);
+  tasks_.Append(ui::kTaskWriteDpi);
   bus_.SetBattery(0, 64, true);
 
   for (int turn = 0; turn < 2; ++turn) {
@@ -238,13 +238,13 @@ TEST_F(WorkerTest, StatusPollWaitsUntilTheListIsEmpty) {
     EXPECT_TRUE(Inputs().empty());
   }
   EXPECT_EQ(Ran().size(), 2u);
-  EXPECT_EQ(tk_.Snapshot(device::kBatteryControl).battery, -1);
+  EXPECT_EQ(tk_.Snapshot(app::kBatteryControl).battery, -1);
 
   clock_.Advance(1000);
   worker_.Run();
   EXPECT_EQ(bus_.PendingInputReports(0, sim::Connection::kCable), 0u);
-  EXPECT_EQ(tk_.Snapshot(device::kBatteryControl).battery, 64);
-  EXPECT_TRUE(tk_.Snapshot(device::kBatteryControl).charging);
+  EXPECT_EQ(tk_.Snapshot(app::kBatteryControl).battery, 64);
+  EXPECT_TRUE(tk_.Snapshot(app::kBatteryControl).charging);
 }
 
 TEST_F(WorkerTest, ToolExitReenumeratesBeforeTheFirstQueuedCode) {
@@ -258,7 +258,7 @@ TEST_F(WorkerTest, ToolExitReenumeratesBeforeTheFirstQueuedCode) {
   std::vector<std::string> events;
   host_.waiter.during_wait = [&] { events.push_back("tool running"); };
   host_.on_show = [&] { events.push_back("shown, open=" + std::to_string(comm_.IsOpen())); };
-  for (int code : {app::kTaskWriteKeyMap, app::kTaskWriteDpi}) {
+  for (int code : {ui::kTaskWriteKeyMap, ui::kTaskWriteDpi}) {
     table_.Add(code,
                TaskRoutine{[&, code] {
                              events.push_back("task " + std::to_string(code) +
@@ -267,8 +267,8 @@ TEST_F(WorkerTest, ToolExitReenumeratesBeforeTheFirstQueuedCode) {
                            },
                            0, false});
   }
-  tasks_.Append(app::kTaskWriteKeyMap);
-  tasks_.Append(app::kTaskWriteDpi);
+  tasks_.Append(ui::kTaskWriteKeyMap);
+  tasks_.Append(ui::kTaskWriteDpi);
 
   worker_.Run();
   EXPECT_EQ(host_.waiter.waited, std::vector<int32_t>{4242});
@@ -308,8 +308,8 @@ TEST_F(WorkerTest, PluggingTheReceiverQueuesOneArrivalAndShowsTheConnection) {
   ASSERT_GE(sleeps.size(), 2u);
   EXPECT_EQ(sleeps[0], 500);
   EXPECT_EQ(sleeps[1], 1000);
-  EXPECT_EQ(tk_.GetTitle(device::kConnectionLabel), "T52");
-  EXPECT_TRUE(tk_.IsVisible(device::kPageTabs));
+  EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T52");
+  EXPECT_TRUE(tk_.IsVisible(app::kPageTabs));
   EXPECT_TRUE(link_.DeviceConnected());
   EXPECT_EQ(link_.Mode(), 1);
   // The arrival read, then the first read it ends with (not done before).
@@ -343,7 +343,7 @@ TEST_F(WorkerTest, UnpluggingTheCableQueuesRemovalAndFallsBackToTheReceiver) {
     ASSERT_GE(sleeps.size(), 2u);
     EXPECT_EQ(sleeps[0], 500);
     EXPECT_EQ(sleeps[1], 500);
-    EXPECT_EQ(tk_.GetTitle(device::kConnectionLabel), "T52");
+    EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T52");
     EXPECT_EQ(reads_, 1);
     EXPECT_EQ(page_refreshes_, c.refreshes);
     EXPECT_EQ(Traced("获取鼠标数据异常, 当前模式: 1"), c.failure_traced);
@@ -359,13 +359,13 @@ TEST_F(WorkerTest, RemovalOfTheLastDeviceReadsNothing) {
   bus_.Unplug(mouse, sim::Connection::kCable);
   ASSERT_EQ(tasks_.Size(), 1u);
   worker_.Run();
-  EXPECT_EQ(tk_.GetTitle(device::kConnectionLabel), "T50");
+  EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T50");
   EXPECT_FALSE(link_.DevicePresent());
   EXPECT_EQ(reads_, 0);
 }
 
 TEST_F(WorkerTest, FirstReadSucceedsAtMostOnce) {
-  tasks_.Append(app::kTaskFirstRead);
+  tasks_.Append(ui::kTaskFirstRead);
   worker_.Run();
   EXPECT_TRUE(Traced("没有检测到设备"));
   EXPECT_FALSE(ctx_.first_read_done.load());
@@ -373,22 +373,22 @@ TEST_F(WorkerTest, FirstReadSucceedsAtMostOnce) {
 
   AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
   read_ok_ = false;
-  tasks_.Append(app::kTaskFirstRead);
+  tasks_.Append(ui::kTaskFirstRead);
   worker_.Run();
   EXPECT_TRUE(Traced("获取鼠标数据异常, 当前模式: 0"));
   EXPECT_FALSE(ctx_.first_read_done.load());
   EXPECT_EQ(page_refreshes_, 0);
 
   read_ok_ = true;
-  tasks_.Append(app::kTaskFirstRead);
+  tasks_.Append(ui::kTaskFirstRead);
   worker_.Run();
   EXPECT_TRUE(ctx_.first_read_done.load());
   EXPECT_EQ(reads_, 2);
   EXPECT_EQ(page_refreshes_, 1);
-  EXPECT_EQ(tk_.GetTitle(device::kConnectionLabel), "T51");
+  EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T51");
 
   bus_.ClearLog();
-  tasks_.Append(app::kTaskFirstRead);
+  tasks_.Append(ui::kTaskFirstRead);
   worker_.Run();
   EXPECT_EQ(reads_, 2);
   EXPECT_EQ(page_refreshes_, 1);
@@ -415,7 +415,7 @@ TEST_F(WorkerTest, ModelReloadWithAndWithoutDialog) {
   int profile_lists = 0;
   ctx_.refresh_profile_list = [&] { ++profile_lists; };
 
-  app::RunTaskWithWaitDialog(tk_, tasks_, app::kTaskModelReload);
+  app::RunTaskWithWaitDialog(tk_, tasks_, ui::kTaskModelReload);
   ASSERT_TRUE(tk_.ModalOpen(ModalKind::kWait));
   worker_.Run();
   EXPECT_FALSE(tk_.ModalOpen(ModalKind::kWait));
@@ -430,7 +430,7 @@ TEST_F(WorkerTest, ModelReloadWithAndWithoutDialog) {
   worker_.Run();
   EXPECT_EQ(reads_, 1);
   EXPECT_EQ(page_refreshes_, 1);
-  EXPECT_EQ(tk_.GetTitle(device::kConnectionLabel), "T51");
+  EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T51");
 }
 
 TEST(WaitDialogCodes, OnlyTheLongWritesCloseTheDialog) {
@@ -455,8 +455,8 @@ TEST_F(WorkerTest, ThreadRunsABurstOfTasksInOrderAndStopsInTime) {
   AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
   link_.UpdateDeviceList();
   ASSERT_TRUE(link_.DevicePresent());
-  const std::vector<int> codes = {app::kTaskWriteKeyMap, app::kTaskWriteDpi,
-                                  app::kTaskWriteReportRate, app::kTaskLighting};
+  const std::vector<int> codes = {ui::kTaskWriteKeyMap, ui::kTaskWriteDpi, ui::kTaskWriteReportRate,
+                                  ui::kTaskLighting};
   for (int code : codes) {
     // Every task talks to the mouse, so it contends with the idle poll for the channel.
     table_.Add(code, TaskRoutine{[this, code] {
@@ -465,7 +465,7 @@ TEST_F(WorkerTest, ThreadRunsABurstOfTasksInOrderAndStopsInTime) {
                                    std::lock_guard lock(ran_mu_);
                                    ran_.push_back(result == 0 ? code : -code);
                                  },
-                                 100, code == app::kTaskWriteKeyMap});
+                                 100, code == ui::kTaskWriteKeyMap});
   }
   std::vector<int> expected;
   for (int i = 0; i < 200; ++i) expected.push_back(codes[static_cast<size_t>(i * 7 % 4)]);
@@ -482,9 +482,9 @@ TEST_F(WorkerTest, ThreadRunsABurstOfTasksInOrderAndStopsInTime) {
   producer.join();
   ASSERT_TRUE(SpinUntil([&] { return Ran().size() >= expected.size(); }));
 
-  const auto before = std::chrono::steady_clock::now();
+  // True only when the done-event came within the stop's own bound; how fast the stop is
+  // is measured in bench/worker_bench.cpp.
   EXPECT_TRUE(worker_.StopWorker());
-  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(1000));
   EXPECT_TRUE(worker_.Done());
   EXPECT_FALSE(worker_.Running());
   EXPECT_EQ(Ran(), expected);
@@ -494,16 +494,16 @@ TEST_F(WorkerTest, ThreadRunsABurstOfTasksInOrderAndStopsInTime) {
 }
 
 TEST_F(WorkerTest, IdleThreadSleepsOnTheTaskListAndWakesAtOnceForATask) {
-  AddRecorder(app::kTaskWriteKeyMap, 100, true);
-  AddRecorder(app::kTaskWriteDpi, 500, false);
+  AddRecorder(ui::kTaskWriteKeyMap, 100, true);
+  AddRecorder(ui::kTaskWriteDpi, 500, false);
   worker_.StartWorker();
   ASSERT_TRUE(SpinUntil([&] { return worker_.Turns() >= 1; }));
-  tasks_.Append(app::kTaskWriteKeyMap);
+  tasks_.Append(ui::kTaskWriteKeyMap);
   ASSERT_TRUE(SpinUntil([&] { return Ran().size() == 1; }));
-  tasks_.Append(app::kTaskWriteDpi);
+  tasks_.Append(ui::kTaskWriteDpi);
   ASSERT_TRUE(SpinUntil([&] { return Ran().size() == 2; }));
   EXPECT_TRUE(worker_.StopWorker());
-  EXPECT_EQ(Ran(), (std::vector<int>{app::kTaskWriteKeyMap, app::kTaskWriteDpi}));
+  EXPECT_EQ(Ran(), (std::vector<int>{ui::kTaskWriteKeyMap, ui::kTaskWriteDpi}));
   // Two task turns and the idle turns between them: an idle worker does not turn every
   // period (with the virtual clock that would be thousands of turns by now).
   EXPECT_LE(worker_.Turns(), 6u);
@@ -524,8 +524,8 @@ TEST_F(WorkerTest, StopEndsTheIdleWaitAtOnce) {
 TEST_F(WorkerTest, StopEndsAWaitForTheToolWithoutTakingTheMouseBack) {
   host_.pid = 77;
   host_.waiter.block_until_stopped = true;
-  AddRecorder(app::kTaskWriteKeyMap, 100, true);
-  tasks_.Append(app::kTaskWriteKeyMap);
+  AddRecorder(ui::kTaskWriteKeyMap, 100, true);
+  tasks_.Append(ui::kTaskWriteKeyMap);
   worker_.StartWorker();
   ASSERT_TRUE(SpinUntil([&] { return host_.waiter.calls.load() > 0; }));
   EXPECT_TRUE(worker_.StopWorker());
@@ -544,7 +544,7 @@ TEST_F(WorkerTest, StopEndsAWaitForTheToolWithoutTakingTheMouseBack) {
   EXPECT_EQ(host_.pid.load(), 0);
   EXPECT_EQ(host_.shows.load(), 1);
   EXPECT_TRUE(comm_.IsOpen());
-  EXPECT_EQ(Ran(), std::vector<int>{app::kTaskWriteKeyMap});
+  EXPECT_EQ(Ran(), std::vector<int>{ui::kTaskWriteKeyMap});
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "ui/language.h"
+#include "platform/language.h"
 #include "ui/manager.h"
 #include "ui/qt/custom_control.h"
 #include "ui/toolkit.h"

@@ -5,7 +5,7 @@
 #include <QPainterPath>
 #include <cmath>
 
-#include "ui/language.h"
+#include "platform/language.h"
 #include "ui/manager.h"
 
 namespace ui::qt {

@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "platform/language.h"
 #include "ui/frame_controls.h"
-#include "ui/language.h"
 #include "ui/manager.h"
 #include "ui/qt/frame_widgets.h"
 #include "ui/qt/pages/page_builder.h"

@@ -7,7 +7,7 @@
 #include <QPainterPath>
 #include <algorithm>
 
-#include "ui/language.h"
+#include "platform/language.h"
 #include "ui/manager.h"
 #include "ui/qt/qt_toolkit.h"
 

@@ -26,8 +26,8 @@
 #include <future>
 #include <type_traits>
 
+#include "platform/language.h"
 #include "platform/paths.h"
-#include "ui/language.h"
 #include "ui/manager.h"
 #include "ui/qt/dialogs.h"
 #include "ui/qt/main_window.h"

@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "device/device_link_window.h"
+#include "app/device_link_window.h"
 
 namespace ui::qt {
 namespace {
@@ -147,7 +147,7 @@ void VirtualMousePanel::Refresh() {
   refreshing_ = false;
 }
 
-std::shared_ptr<void> StartSimulation(sim::VirtualBus& bus, device::DeviceLinkWindow& link) {
+std::shared_ptr<void> StartSimulation(sim::VirtualBus& bus, app::DeviceLinkWindow& link) {
   // The virtual paths name vendor, product and interface as the machine's interface names
   // do, so they serve as both.
   bus.SetPlugListener([&link](const sim::PlugEvent& e) {

@@ -9,7 +9,7 @@
 
 #include "sim/virtual_bus.h"
 
-namespace device {
+namespace app {
 class DeviceLinkWindow;
 }
 
@@ -57,6 +57,6 @@ class VirtualMousePanel : public QWidget {
 // --simulate: the virtual mice's plug events reach the window as the machine's would, and the
 // panel is shown beside the main window. Keep the result until the main window has ended;
 // dropping it detaches the events and closes the panel (before the bus goes away).
-std::shared_ptr<void> StartSimulation(sim::VirtualBus& bus, device::DeviceLinkWindow& link);
+std::shared_ptr<void> StartSimulation(sim::VirtualBus& bus, app::DeviceLinkWindow& link);
 
 }  // namespace ui::qt

@@ -1,5 +1,5 @@
+#include "platform/language.h"
 #include "settings/settings_model.h"
-#include "ui/language.h"
 #include "ui/qt/pages/dpi_level_control.h"
 #include "ui/qt/pages/page_builder.h"
 #include "ui/qt/pages/report_rate_control.h"

@@ -1,8 +1,8 @@
 #include <QEvent>
 #include <QLabel>
 
+#include "platform/language.h"
 #include "ui/frame_controls.h"
-#include "ui/language.h"
 #include "ui/qt/model_widgets.h"
 #include "ui/qt/pages/page_builder.h"
 

@@ -1,4 +1,4 @@
-#include "ui/language.h"
+#include "platform/language.h"
 #include "ui/qt/pages/page_builder.h"
 
 namespace ui::qt {

@@ -13,7 +13,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "ui/language.h"
+#include "platform/language.h"
 #include "ui/manager.h"
 #include "ui/qt/custom_control.h"
 

@@ -1,8 +1,8 @@
 #include <QGridLayout>
 #include <QRegularExpressionValidator>
 
+#include "platform/language.h"
 #include "settings/settings_model.h"
-#include "ui/language.h"
 #include "ui/qt/pages/page_builder.h"
 #include "ui/qt/pages/settings_widgets.h"
 #include "ui/qt/qt_toolkit.h"

@@ -1,9 +1,9 @@
-#include "device/device_list_control.h"
+#include "app/device_list_control.h"
 
 #include <algorithm>
 #include <cstdio>
 
-namespace device {
+namespace app {
 
 std::string FormatDeviceVersion(int release) {
   char text[16];
@@ -105,4 +105,4 @@ std::vector<ui::DeviceListItem> DeviceListControl::Items() const {
   return items_;
 }
 
-}  // namespace device
+}  // namespace app

@@ -4,13 +4,13 @@
 #include <initializer_list>
 #include <string>
 
-namespace ui {
+namespace platform {
 
 // 2052 (Simplified Chinese) or 1033 (English) unless the settings hold another number.
 int LanguageId();
 void SetLanguageId(int id);
 
-}  // namespace ui
+}  // namespace platform
 
 // The value of key `number` in `section` of the current language file, cut to 259
 // characters; empty when the file, section or key is missing. The file is read at every call,

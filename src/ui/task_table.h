@@ -5,7 +5,7 @@
 #include <functional>
 #include <map>
 
-namespace app {
+namespace ui {
 
 // Task codes appended to the task list.
 inline constexpr int kTaskFirstRead = 1;
@@ -50,4 +50,4 @@ class TaskTable {
   std::map<int, TaskRoutine> routines_;
 };
 
-}  // namespace app
+}  // namespace ui

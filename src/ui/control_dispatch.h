@@ -7,7 +7,7 @@
 #include <functional>
 #include <map>
 
-namespace app {
+namespace ui {
 
 using ControlHandler = std::function<void(int code, int64_t value)>;
 
@@ -35,4 +35,4 @@ class ControlDispatch {
   std::map<int, Entry> handlers_;
 };
 
-}  // namespace app
+}  // namespace ui

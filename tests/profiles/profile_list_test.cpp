@@ -1,4 +1,4 @@
-#include "store/profiles.h"
+#include "profiles/profile_list.h"
 
 #include <gtest/gtest.h>
 
@@ -6,11 +6,11 @@
 #include <thread>
 #include <vector>
 
+#include "platform/language.h"
 #include "platform/paths.h"
 #include "store/profile_store.h"
-#include "store_fixture.h"
+#include "store/store_fixture.h"
 #include "ui/headless/headless_toolkit.h"
-#include "ui/language.h"
 
 namespace store_test {
 namespace {
@@ -50,7 +50,7 @@ class ProfileListTest : public StoreTest {
     std::ofstream(program_.path() + "language/1033.lan") << "[LAN]\n60=Profile\n";
     std::ofstream(program_.path() + "language/2052.lan") << "[LAN]\n60=配置方案\n";
     platform::SetProgramDir(program_.path());
-    ui::SetLanguageId(1033);
+    platform::SetLanguageId(1033);
   }
 
   std::vector<ui::HeadlessToolkit::Item> Entries() {
@@ -85,7 +85,7 @@ TEST_F(ProfileListTest, FirstFillCreatesFiveProfilesWithProfileOneActive) {
 TEST_F(ProfileListTest, LaterFillsCreateNothingAndFollowTheLanguage) {
   ASSERT_EQ(RefreshProfileList(toolkit_, store()), 1);
   ASSERT_TRUE(store().SetActiveProfile(4));
-  ui::SetLanguageId(2052);
+  platform::SetLanguageId(2052);
   EXPECT_EQ(RefreshProfileList(toolkit_, store()), 4);
   EXPECT_EQ(Count("SELECT count(*) FROM t_profile_data"), 5);
   EXPECT_EQ(Count("SELECT count(*) FROM t_configdata"), 250);
@@ -100,7 +100,7 @@ TEST_F(ProfileListTest, LaterFillsCreateNothingAndFollowTheLanguage) {
 }
 
 TEST_F(ProfileListTest, ChineseNamesSurviveTheRoundTrip) {
-  ui::SetLanguageId(2052);
+  platform::SetLanguageId(2052);
   ASSERT_EQ(RefreshProfileList(toolkit_, store()), 1);
   std::vector<ProfileRecord> list;
   ASSERT_EQ(store().ListProfiles(list), 5);

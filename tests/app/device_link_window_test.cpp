@@ -1,18 +1,19 @@
 // The window side of the device link on the headless toolkit: the connection states of the
 // device-list rebuild, plug events, status notifications and the device-status message.
+#include "app/device_link_window.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "device/device_link_window.h"
-#include "device_test_support.h"
+#include "support/device_test_support.h"
 #include "ui/headless/headless_toolkit.h"
 
 namespace {
 
+using app::DeviceLinkWindow;
 using device::DeviceChange;
-using device::DeviceLinkWindow;
 using devtest::FakeBus;
 using devtest::FakeInterface;
 using devtest::Interface;
@@ -21,7 +22,7 @@ constexpr uint16_t kVid = 0x7A5D;
 constexpr uint16_t kCablePid = 0x3A01;
 constexpr uint16_t kReceiverPid = 0x3A10;
 
-struct RecordingHost : device::DeviceWindowHost {
+struct RecordingHost : app::DeviceWindowHost {
   int ReadDeviceType() override { return remembered; }
   void WriteDeviceType(int type) override { written.push_back(type); }
   void LoadModelDescription(int type) override { loaded.push_back(type); }
@@ -89,7 +90,7 @@ class WindowTest : public ::testing::Test {
   FakeBus bus_;
   DriverComm comm_{bus_, clock_};
   ui::HeadlessToolkit tk_;
-  device::DeviceListControl list_{tk_};
+  app::DeviceListControl list_{tk_};
   RecordingHost host_;
   DeviceLinkWindow win_{comm_, tk_, list_, host_};
   int notify_cable_ = -1, notify_receiver_ = -1;
@@ -133,18 +134,18 @@ TEST_F(WindowTest, UpdateDeviceListShowsTheConnectionState) {
               MouseAnswer(c.receiver_online, "7A5D3A100101"));
     }
     ui::HeadlessToolkit tk;
-    device::DeviceListControl list(tk);
+    app::DeviceListControl list(tk);
     list.AddDevice("K7 Mouse", 101, "");
     RecordingHost host;
     DeviceLinkWindow win(comm, tk, list, host);
     win.UpdateDeviceList();
 
-    EXPECT_EQ(tk.GetTitle(device::kConnectionLabel), c.title);
-    EXPECT_EQ(tk.IsVisible(device::kPageTabs), c.tabs);
-    EXPECT_EQ(tk.IsVisible(device::kConnectHint), c.hint);
-    EXPECT_EQ(tk.IsVisible(device::DeviceListControl::kControlId), c.list);
-    EXPECT_EQ(tk.IsVisible(device::kPlaceholderPicture), !c.list);
-    EXPECT_EQ(tk.Snapshot(device::kPageTabs).tab_selected, c.tabs ? 1 : 0);
+    EXPECT_EQ(tk.GetTitle(app::kConnectionLabel), c.title);
+    EXPECT_EQ(tk.IsVisible(app::kPageTabs), c.tabs);
+    EXPECT_EQ(tk.IsVisible(app::kConnectHint), c.hint);
+    EXPECT_EQ(tk.IsVisible(app::DeviceListControl::kControlId), c.list);
+    EXPECT_EQ(tk.IsVisible(app::kPlaceholderPicture), !c.list);
+    EXPECT_EQ(tk.Snapshot(app::kPageTabs).tab_selected, c.tabs ? 1 : 0);
     EXPECT_EQ(win.Mode(), c.mode);
     EXPECT_EQ(win.DevicePresent(), c.present);
     EXPECT_EQ(win.DeviceConnected(), c.connected);
@@ -176,7 +177,7 @@ TEST_F(WindowTest, RememberedModelAbsentTheListChoosesAndItIsStored) {
 // rather than overwritten with 0.
 TEST_F(WindowTest, EmptyModelListKeepsTheRememberedModel) {
   ui::HeadlessToolkit tk;
-  device::DeviceListControl empty(tk);
+  app::DeviceListControl empty(tk);
   DeviceLinkWindow win(comm_, tk, empty, host_);
   AddCable();
   win.UpdateDeviceList();
@@ -300,7 +301,7 @@ class NotificationTest : public WindowTest {
 
 TEST_F(NotificationTest, BatteryLevelAndCharging) {
   Poll({0x09, 0xFA, 0x05, 0xE4});
-  const auto battery = tk_.Snapshot(device::kBatteryControl);
+  const auto battery = tk_.Snapshot(app::kBatteryControl);
   EXPECT_EQ(battery.battery, 100);
   EXPECT_TRUE(battery.charging);
   EXPECT_TRUE(Traced("mouse notify data: 09 FA 05 E4 00 00"));
@@ -325,7 +326,7 @@ TEST_F(NotificationTest, DpiLevelChangesOnlyWhenItDiffers) {
 TEST_F(NotificationTest, ReportWithoutMarkerIsTracedAndIgnored) {
   Poll({0x09, 0x00, 0x05, 0xE4});
   EXPECT_TRUE(Traced("mouse notify data: 09 00 05 E4 00 00"));
-  EXPECT_EQ(tk_.Snapshot(device::kBatteryControl).battery, -1);
+  EXPECT_EQ(tk_.Snapshot(app::kBatteryControl).battery, -1);
 }
 
 TEST_F(NotificationTest, TwoPollsWithin200MsReadOnce) {
@@ -336,11 +337,11 @@ TEST_F(NotificationTest, TwoPollsWithin200MsReadOnce) {
   clock_.Advance(199);
   win_.PollNotifications();
   EXPECT_EQ(bus_.PendingInputs(notify_receiver_), 1u);
-  EXPECT_EQ(tk_.Snapshot(device::kBatteryControl).battery, 0x10);
+  EXPECT_EQ(tk_.Snapshot(app::kBatteryControl).battery, 0x10);
   clock_.Advance(1);
   win_.PollNotifications();
   EXPECT_EQ(bus_.PendingInputs(notify_receiver_), 0u);
-  EXPECT_EQ(tk_.Snapshot(device::kBatteryControl).battery, 0x20);
+  EXPECT_EQ(tk_.Snapshot(app::kBatteryControl).battery, 0x20);
 }
 
 TEST_F(NotificationTest, LinkLostAndRegained) {
@@ -353,10 +354,10 @@ TEST_F(NotificationTest, LinkLostAndRegained) {
   // The poll's read, then the flush's one read of the receiver's second interface.
   EXPECT_EQ(bus_.PendingInputs(notify_receiver_), 0u);
   EXPECT_EQ(bus_.ReadTimeouts(notify_receiver_), (std::vector<int>{10, 10}));
-  EXPECT_EQ(tk_.Snapshot(device::kBatteryControl).battery, -1);
-  EXPECT_EQ(tk_.GetTitle(device::kConnectionLabel), "T50");
-  EXPECT_FALSE(tk_.IsVisible(device::kPageTabs));
-  EXPECT_TRUE(tk_.IsVisible(device::kConnectHint));
+  EXPECT_EQ(tk_.Snapshot(app::kBatteryControl).battery, -1);
+  EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T50");
+  EXPECT_FALSE(tk_.IsVisible(app::kPageTabs));
+  EXPECT_TRUE(tk_.IsVisible(app::kConnectHint));
   EXPECT_EQ(list_.Items()[0].mode, -1);
   EXPECT_EQ(host_.recording_stops, 1);
   EXPECT_EQ(host_.arrivals, 0);
@@ -365,32 +366,32 @@ TEST_F(NotificationTest, LinkLostAndRegained) {
   Poll({0x09, 0xFA, 0x02, 0x01});
   EXPECT_TRUE(win_.DeviceConnected());
   EXPECT_EQ(win_.Mode(), 1);
-  EXPECT_EQ(tk_.GetTitle(device::kConnectionLabel), "T52");
-  EXPECT_TRUE(tk_.IsVisible(device::kPageTabs));
-  EXPECT_EQ(tk_.Snapshot(device::kPageTabs).tab_selected, 1);
+  EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T52");
+  EXPECT_TRUE(tk_.IsVisible(app::kPageTabs));
+  EXPECT_EQ(tk_.Snapshot(app::kPageTabs).tab_selected, 1);
   EXPECT_EQ(list_.Items()[0].mode, 1);
   EXPECT_EQ(host_.arrivals, 1);
 }
 
 TEST_F(NotificationTest, ReportRateChangeOnTheMouse) {
-  tk_.AddItem(device::kReportRateControl, "1000Hz", 0);
-  tk_.AddItem(device::kReportRateControl, "8000Hz", 4);
-  tk_.SetCheck(device::kSensorOption3, true);
+  tk_.AddItem(app::kReportRateControl, "1000Hz", 0);
+  tk_.AddItem(app::kReportRateControl, "8000Hz", 4);
+  tk_.SetCheck(app::kSensorOption3, true);
   Poll({0x09, 0xFA, 0x09, 0x04});
-  EXPECT_EQ(tk_.GetCurData(device::kReportRateControl), 4);
-  EXPECT_FALSE(tk_.GetCheck(device::kSensorOption3));
-  EXPECT_FALSE(tk_.IsEnabled(device::kSensorOption3));
+  EXPECT_EQ(tk_.GetCurData(app::kReportRateControl), 4);
+  EXPECT_FALSE(tk_.GetCheck(app::kSensorOption3));
+  EXPECT_FALSE(tk_.IsEnabled(app::kSensorOption3));
   Poll({0x09, 0xFA, 0x09, 0x00});
-  EXPECT_EQ(tk_.GetCurData(device::kReportRateControl), 0);
-  EXPECT_TRUE(tk_.IsEnabled(device::kSensorOption3));
+  EXPECT_EQ(tk_.GetCurData(app::kReportRateControl), 0);
+  EXPECT_TRUE(tk_.IsEnabled(app::kSensorOption3));
 }
 
 TEST_F(NotificationTest, ReportWhileDisconnectedShowsTheConnectedState) {
-  win_.OnDeviceStatus(device::kStatusOfflineSilent);
+  win_.OnDeviceStatus(ui::kStatusOfflineSilent);
   ASSERT_FALSE(win_.DeviceConnected());
   Poll({0x09, 0xFA, 0x03, 0x01});  // level unchanged
   EXPECT_TRUE(win_.DeviceConnected());
-  EXPECT_EQ(tk_.GetTitle(device::kConnectionLabel), "T52");
+  EXPECT_EQ(tk_.GetTitle(app::kConnectionLabel), "T52");
   EXPECT_EQ(host_.arrivals, 0);
 }
 
@@ -406,12 +407,12 @@ TEST_F(WindowTest, DeviceStatusReasons) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
     ui::HeadlessToolkit tk;
-    device::DeviceListControl list(tk);
+    app::DeviceListControl list(tk);
     DeviceLinkWindow win(comm_, tk, list, host_);
-    tk.SetTitle(device::kConnectionLabel, "before");
+    tk.SetTitle(app::kConnectionLabel, "before");
     win.OnDeviceStatus(c.reason);
-    EXPECT_EQ(tk.GetTitle(device::kConnectionLabel), c.disconnects ? "T50" : "before");
-    EXPECT_EQ(tk.IsVisible(device::kPageTabs), !c.disconnects);
+    EXPECT_EQ(tk.GetTitle(app::kConnectionLabel), c.disconnects ? "T50" : "before");
+    EXPECT_EQ(tk.IsVisible(app::kPageTabs), !c.disconnects);
     std::vector<std::pair<std::string, std::string>> boxes;
     for (const auto& m : tk.Messages()) boxes.emplace_back(m.message, m.title);
     EXPECT_EQ(boxes, c.boxes);
@@ -424,14 +425,14 @@ TEST_F(WindowTest, WriteGuardPostsTheReasonWhenTheMouseIsOff) {
   comm_.SetSelectedType(101);
   // The receiver entry is offline, so there is no command channel at all: the guard stops.
   win_.SetMode(1);
-  EXPECT_FALSE(win_.GuardWirelessWrite(device::kStatusReceiverOffline));
+  EXPECT_FALSE(win_.GuardWirelessWrite(ui::kStatusReceiverOffline));
   const auto posted = tk_.PendingMessages();
   ASSERT_EQ(posted.size(), 1u);
   EXPECT_EQ(posted[0].message, WM_DEVICE_STATUS);
   EXPECT_EQ(posted[0].wparam, 1);
   // On a cable the guard does not ask at all.
   win_.SetMode(0);
-  EXPECT_TRUE(win_.GuardWirelessWrite(device::kStatusReceiverOffline));
+  EXPECT_TRUE(win_.GuardWirelessWrite(ui::kStatusReceiverOffline));
   EXPECT_EQ(tk_.PendingMessages().size(), 1u);
 }
 

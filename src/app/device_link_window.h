@@ -10,21 +10,14 @@
 #include <mutex>
 #include <string>
 
-#include "device/device_list_control.h"
+#include "app/device_list_control.h"
 #include "device/driver_comm.h"
 #include "device/hotplug_monitor.h"
+#include "settings/settings_context.h"
 #include "ui/toolkit.h"
+#include "ui/window_messages.h"
 
-// Posted to the main window when a write cannot reach the mouse; wparam is the reason.
-inline constexpr int WM_DEVICE_STATUS = 1674;
-
-namespace device {
-
-// Reasons of WM_DEVICE_STATUS.
-inline constexpr int kStatusReceiverOffline = 1;  // the person is told
-inline constexpr int kStatusOffline = 2;          // silent, as 3
-inline constexpr int kStatusOfflineSilent = 3;
-inline constexpr int kStatusMacroTooLarge = 100;
+namespace app {
 
 // The model the receiver link notifications mark in the device list.
 inline constexpr int kReceiverModelType = 101;
@@ -69,7 +62,7 @@ class DeviceLinkWindow {
   void UpdateDeviceList();
   // A plug event: appends task 2 for a command interface of a listed model, task 3 for the
   // removal of interface 2 while a device is present. Any thread.
-  void UpdateUSBDevice(const DeviceChange& change);
+  void UpdateUSBDevice(const device::DeviceChange& change);
   // Follows the machine's HID plug events (libudev) into UpdateUSBDevice until destroyed or
   // StopHotplug. False when udev is not available: the program then runs without hot-plug.
   bool StartHotplug();
@@ -109,7 +102,10 @@ class DeviceLinkWindow {
   bool polled_ = false;
   uint64_t last_poll_tick_ = 0;
   // Last member: its thread stops before anything it calls into goes away.
-  std::unique_ptr<HotplugMonitor> hotplug_;
+  std::unique_ptr<device::HotplugMonitor> hotplug_;
 };
 
-}  // namespace device
+// Connects the settings' connection mode and writers' guard to the device link.
+void BindDeviceLink(settings::SettingsContext& context, DeviceLinkWindow& link);
+
+}  // namespace app

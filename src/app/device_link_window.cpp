@@ -1,13 +1,24 @@
-#include "device/device_link_window.h"
+#include "app/device_link_window.h"
 
 #include <cstdio>
 #include <map>
 #include <vector>
 
 #include "log/trace.h"
-#include "ui/language.h"
+#include "platform/language.h"
 
-namespace device {
+namespace app {
+
+using device::DeviceChange;
+using device::HotplugMonitor;
+using device::kDeviceArrival;
+using device::kDeviceRemoveComplete;
+using device::kModeCable;
+using device::kModeReceiver;
+using ui::kStatusMacroTooLarge;
+using ui::kStatusOffline;
+using ui::kStatusOfflineSilent;
+using ui::kStatusReceiverOffline;
 
 namespace {
 
@@ -235,4 +246,9 @@ bool DeviceLinkWindow::GuardWirelessWrite(int reason) {
   return false;
 }
 
-}  // namespace device
+void BindDeviceLink(settings::SettingsContext& context, DeviceLinkWindow& link) {
+  context.connection_mode = [&link] { return link.Mode(); };
+  context.guard_wireless = [&link](int reason) { return link.GuardWirelessWrite(reason); };
+}
+
+}  // namespace app

@@ -1,10 +1,10 @@
-#include "store/profiles.h"
+#include "profiles/profile_list.h"
 
 #include <string_view>
 #include <vector>
 
+#include "platform/language.h"
 #include "store/profile_store.h"
-#include "ui/language.h"
 #include "ui/toolkit.h"
 
 namespace profiles {
@@ -28,7 +28,7 @@ namespace {
 void CreateDefaultProfiles(ProfileStore& store) {
   const std::string word = LanguageText("LAN", profiles::kProfileWordText);
   // One transaction: much faster, and an interrupted creation leaves no half set behind.
-  SQLiteAutoTransaction transaction(&store);
+  SQLiteAutoTransaction transaction(&store.Db());
   int first = 0;
   for (int i = 1; i <= profiles::kDefaultProfileCount; ++i) {
     ProfileRecord record;

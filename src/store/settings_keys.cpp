@@ -1,4 +1,4 @@
-#include "settings/settings_keys.h"
+#include "store/settings_keys.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "ui/language.h"
+#include "platform/language.h"
 
 #include <atomic>
 
@@ -6,7 +6,7 @@
 #include "platform/paths.h"
 #include "platform/utf8.h"
 
-namespace ui {
+namespace platform {
 namespace {
 std::atomic<int> g_language_id{1033};
 }
@@ -14,11 +14,11 @@ std::atomic<int> g_language_id{1033};
 int LanguageId() { return g_language_id.load(); }
 void SetLanguageId(int id) { g_language_id.store(id); }
 
-}  // namespace ui
+}  // namespace platform
 
 std::string LanguageText(const std::string& section, int number) {
   const std::string file =
-      platform::ProgramDir() + "language/" + std::to_string(ui::LanguageId()) + ".lan";
+      platform::ProgramDir() + "language/" + std::to_string(platform::LanguageId()) + ".lan";
   const std::string text = platform::ReadIniString(file, section, std::to_string(number));
   return platform::Utf8Prefix(text, 259);
 }

@@ -8,19 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "ui/toolkit.h"
 
-namespace device {
+namespace app {
 
-class DeviceListControl {
+class DeviceListControl : public catalogue::ModelList {
  public:
   static constexpr int kControlId = 62;
 
   explicit DeviceListControl(ui::Toolkit& toolkit) : toolkit_(toolkit) {}
 
   // The catalogue's model list.
-  void ClearList();
-  void AddDevice(const std::string& name, int device_type, const std::string& picture);
+  void ClearList() override;
+  void AddDevice(const std::string& name, int device_type, const std::string& picture) override;
 
   // Every model shown as not connected.
   void SetAllDeviceState(int state);
@@ -48,4 +49,4 @@ class DeviceListControl {
 // "102" for release 0x0102: device versions are shown as the hex digits of bcdDevice.
 std::string FormatDeviceVersion(int release);
 
-}  // namespace device
+}  // namespace app

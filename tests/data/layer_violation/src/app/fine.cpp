@@ -1,0 +1,2 @@
+// Fixture: allowed, the window logic using the store.
+#include "store/schema.h"

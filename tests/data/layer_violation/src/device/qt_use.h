@@ -1,0 +1,2 @@
+// Fixture: Qt below the Qt layer.
+#include <QWidget>
