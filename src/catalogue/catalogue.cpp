@@ -158,6 +158,7 @@ void Catalogue::LoadCatalogue() {
     modes_.clear();
     links_ = {};
   }
+  ctx_.device_list.BeginUpdate();
   ctx_.device_list.ClearList();
   ctx_.comm.ClearModes();
 
@@ -208,6 +209,8 @@ void Catalogue::LoadCatalogue() {
       if (doc.FindElement("copyright")) links.copyright = doc.GetAttribute("info");
     }
   }
+
+  ctx_.device_list.EndUpdate();
 
   // The selector shows every model and preselects the remembered one, else the first. The
   // index is worked out here rather than asked of the selector, so a load never waits for

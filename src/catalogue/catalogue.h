@@ -26,6 +26,10 @@ class ModelList {
   virtual ~ModelList() = default;
   virtual void ClearList() = 0;
   virtual void AddDevice(const std::string& name, int device_type, const std::string& picture) = 0;
+  // Between these two the list is only shown once, at the end: a catalogue of many models
+  // then costs one copy of the list, not one per model.
+  virtual void BeginUpdate() {}
+  virtual void EndUpdate() {}
 };
 
 // Controls the catalogue fills.
