@@ -12,6 +12,7 @@
 #include "app/device_tasks.h"
 #include "app/process_waiter.h"
 #include "app/worker.h"
+#include "buttons/buttons_subsystem.h"
 #include "catalogue/catalogue.h"
 #include "settings/settings_context.h"
 #include "settings/settings_model.h"
@@ -63,6 +64,7 @@ class DeviceSide : public WorkerHost {
   DeviceWorker& Worker() { return *worker_; }
   DeviceTaskContext& TaskContext() { return task_ctx_; }
   settings::SettingsContext& Settings() { return settings_ctx_; }
+  buttons::ButtonsSubsystem& Buttons() { return buttons_; }
   ProfileStore& Store() { return store_; }
   // The profile every settings, button and lighting operation works on; 0 before the list
   // was filled.
@@ -92,6 +94,7 @@ class DeviceSide : public WorkerHost {
   settings::SettingsState settings_state_;
   settings::SettingsContext settings_ctx_;
   DeviceTaskContext task_ctx_;
+  buttons::ButtonsSubsystem buttons_;
   // Last: it uses everything above, so it stops first.
   std::unique_ptr<DeviceWorker> worker_;
 };

@@ -19,9 +19,9 @@ namespace app {
 namespace {
 
 // Language text: the check for another running copy is not possible.
-constexpr int kLockProblemText = 1926;
+constexpr int kLockProblemText = 1946;
 // Language text: config.xml cannot be used.
-constexpr int kConfigProblemText = 1927;
+constexpr int kConfigProblemText = 1947;
 // The caption of the last start with a good config.xml.
 constexpr char kLastCaptionValue[] = "last_caption";
 
@@ -81,7 +81,7 @@ std::string SoftwareConfigProblem(const std::string& path) {
 }
 
 std::string ReadConfiguration() {
-  const std::string path = platform::ProgramDir() + "config.xml";
+  const std::string path = platform::DataDir() + "config.xml";
   platform::AppKey memory = platform::AppKey::ForCaption(platform::kDefaultCaption);
   const std::string problem = SoftwareConfigProblem(path);
   if (!problem.empty()) {
@@ -200,7 +200,7 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
   // Said once the language is known; the program runs on all the same.
   if (!config_problem.empty()) {
     toolkit.ShowMessage(FormatText(LanguageText(kConfigProblemText),
-                                   {platform::ProgramDir() + "config.xml", config_problem}),
+                                   {platform::DataDir() + "config.xml", config_problem}),
                         caption, ui::kStyleOk);
   }
   if (!instance.Problem().empty()) {
@@ -211,6 +211,7 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
   const std::string user_data = platform::UserDataDir();
   PrepareDataFolders(user_data);
   Trace(2, "Language %d, data folder %s", language, user_data.c_str());
+  Trace(2, "Program data %s", platform::DataDir().c_str());
 
   // 11. The main window, with the device link behind it.
   {

@@ -166,7 +166,7 @@ void Catalogue::LoadCatalogue() {
   std::vector<CatalogueMode> modes;
   CatalogueLinks links;
   XmlDocument doc;
-  if (doc.LoadFile(platform::ProgramDir() + "config.xml") && doc.FindElement("config")) {
+  if (doc.LoadFile(platform::DataDir() + "config.xml") && doc.FindElement("config")) {
     doc.EnterElement();
     if (doc.FindElement("device")) {
       doc.EnterElement();
@@ -280,7 +280,7 @@ bool Catalogue::LoadModelLocked(int device_type) {
   if (!notice.empty() && ctx_.report_problem) ctx_.report_problem(notice);
 
   ModelFile file;
-  if (!ReadModelFile(platform::ProgramDir() + "device/" + name + ".xml", file)) return false;
+  if (!ReadModelFile(platform::DataDir() + "device/" + name + ".xml", file)) return false;
 
   if (file.has_image) {
     ctx_.toolkit.SetImage(kModelPicture, file.image);

@@ -118,13 +118,13 @@ struct CatalogueContext {
 };
 
 // Language texts about the profile database.
-inline constexpr int kStoreReplacedText = 1921;
-inline constexpr int kStoreNotWritableText = 1922;
-inline constexpr int kStoreUnusableText = 1923;
+inline constexpr int kStoreReplacedText = 1941;
+inline constexpr int kStoreNotWritableText = 1942;
+inline constexpr int kStoreUnusableText = 1943;
 // What the person is told after the store opened as `report` says; empty when all is well.
 std::string StoreOpenNotice(const StoreOpenReport& report);
 
-// Owned by the main window. The data files are found in platform::ProgramDir() and the
+// Owned by the main window. The data files are found in platform::DataDir() and the
 // pictures in the skin folder of ui::Manager::GetTheme(). Loads are serialised; the records
 // may be read from any thread. No lock of the catalogue is held while the toolkit, the store
 // or DriverComm is called.

@@ -59,7 +59,7 @@ std::shared_ptr<const platform::IniFile> LanguageFile(const std::string& path) {
 
 std::string LanguageText(const std::string& section, int number) {
   const std::string file =
-      platform::ProgramDir() + "language/" + std::to_string(platform::LanguageId()) + ".lan";
+      platform::DataDir() + "language/" + std::to_string(platform::LanguageId()) + ".lan";
   const auto ini = LanguageFile(file);
   if (!ini) return {};
   return platform::Utf8Prefix(ini->Get(section, std::to_string(number)).value_or(""), 259);

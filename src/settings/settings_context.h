@@ -68,8 +68,8 @@ struct SettingsContext {
 };
 
 // Language texts about the store refusing a change or a read.
-inline constexpr int kChangeNotSavedText = 1924;
-inline constexpr int kSettingsNotReadText = 1925;
+inline constexpr int kChangeNotSavedText = 1944;
+inline constexpr int kSettingsNotReadText = 1945;
 
 // --- small helpers shared by the pages, reads and writes ---
 // A setting of the current profile as text (empty when missing) or as a number (0 when
