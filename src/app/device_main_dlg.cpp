@@ -70,8 +70,8 @@ void DeviceMainDlg::OnInitDialog() {
   toolkit_.SetVisible(frame::kSettingsPanel, false);
   SelectTabPosition(0);
   toolkit_.SelectTab(frame::kTabs, 0);
+  // No periodic window timer: the window has nothing to do between events.
   StartDeviceWork();
-  toolkit_.StartTimer(10);
   const ui::WindowState start =
       StartWindowState(autorun_start_, app_key_.ReadInt(kAutorunMinimizeValue), tray_shown_);
   if (start != ui::WindowState::kNormal) {
@@ -109,6 +109,7 @@ void DeviceMainDlg::RegisterFrameControls() {
     link_.OnDeviceStatus(static_cast<int>(reason));
   };
   message_handlers_[WM_APPLY_LANGUAGE] = [this](int64_t, int64_t) { ApplyLanguage(); };
+  message_handlers_[WM_SHOW_NOTICE] = [this](int64_t, int64_t) { ShowPendingNotices(); };
 }
 
 void DeviceMainDlg::ApplyFrameTexts() {
@@ -158,6 +159,27 @@ void DeviceMainDlg::ApplyLanguage() {
 
 void DeviceMainDlg::OnWindowMessage(int message, MessageHandler handler) {
   message_handlers_[message] = std::move(handler);
+}
+
+void DeviceMainDlg::ShowNotice(const std::string& text) {
+  {
+    std::lock_guard lock(notices_mu_);
+    // The same notice twice in a row tells nothing new.
+    if (!notices_.empty() && notices_.back() == text) return;
+    notices_.push_back(text);
+  }
+  toolkit_.PostMessage(WM_SHOW_NOTICE, 0, 0);
+}
+
+void DeviceMainDlg::ShowPendingNotices() {
+  std::vector<std::string> texts;
+  {
+    std::lock_guard lock(notices_mu_);
+    texts.swap(notices_);
+  }
+  for (const std::string& text : texts) {
+    toolkit_.ShowMessage(text, ui::Manager::GetDeviceName(), ui::kStyleOk);
+  }
 }
 
 void DeviceMainDlg::OnControlNotify(int number, int code, int64_t value) {

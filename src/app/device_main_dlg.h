@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ inline constexpr int WM_TRAY_NOTIFY = 1690;
 inline constexpr int WM_EXTERNAL_EXIT = 1691;  // from an installer; wparam 610 ends the program
 inline constexpr int kExternalExitCode = 610;
 inline constexpr int WM_APPLY_LANGUAGE = 2022;  // re-apply every text
+// Posted to itself when a notice waits to be shown (see ShowNotice).
+inline constexpr int WM_SHOW_NOTICE = 1700;
 inline constexpr int kMenuExit = 100;
 inline constexpr int kTrayIconId = 109;
 // Tray mouse messages (lparam of WM_TRAY_NOTIFY).
@@ -82,6 +85,9 @@ class DeviceMainDlg : public ui::Listener, public app::DeviceWindowHost {
   DeviceSide& Device() { return *device_side_; }
   // Handles a window message other than the frame's own; a later registration replaces.
   void OnWindowMessage(int message, MessageHandler handler);
+  // Queues a message box for the person (any thread, never blocks): it is shown on the
+  // window thread once the posted WM_SHOW_NOTICE arrives, so no lock held here can stall it.
+  void ShowNotice(const std::string& text);
 
   // A model is loaded (its pages can be shown); set by the catalogue side.
   void SetModelLoaded(bool loaded) { model_loaded_.store(loaded); }
@@ -128,6 +134,7 @@ class DeviceMainDlg : public ui::Listener, public app::DeviceWindowHost {
   void RemoveTrayIcon();
   // The exit commands: through the close routine, never by ending the process at once.
   void ExitProgram(const char* why);
+  void ShowPendingNotices();
 
   ui::Toolkit& toolkit_;
   DriverComm& comm_;
@@ -142,6 +149,8 @@ class DeviceMainDlg : public ui::Listener, public app::DeviceWindowHost {
   std::vector<std::function<void()>> language_hooks_;
   bool autorun_start_ = false;
   bool closed_ = false;
+  std::mutex notices_mu_;
+  std::vector<std::string> notices_;
 
   std::atomic<bool> tray_shown_{false};
   bool settings_shown_ = false;

@@ -24,9 +24,10 @@ DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
       start_hotplug_(options.start_hotplug),
       own_waiter_(options.waiter ? nullptr : std::make_unique<PosixProcessWaiter>()),
       waiter_(options.waiter ? options.waiter : own_waiter_.get()),
-      catalogue_(catalogue::CatalogueContext{dlg.Toolkit(), dlg.Comm(), dlg.DeviceList(), store_,
-                                             [&dlg] { return dlg.ReadDeviceType(); },
-                                             user_data_dir_}),
+      catalogue_(
+          catalogue::CatalogueContext{dlg.Toolkit(), dlg.Comm(), dlg.DeviceList(), store_,
+                                      [&dlg] { return dlg.ReadDeviceType(); }, user_data_dir_,
+                                      [&dlg](const std::string& text) { dlg.ShowNotice(text); }}),
       settings_ctx_(dlg.Comm(), store_, dlg.Toolkit(), dlg.Comm().GetClock(), settings_state_),
       own_pointer_(options.pointer
                        ? nullptr
@@ -79,6 +80,7 @@ void DeviceSide::RegisterTasks() {
   s.set_current_profile = [this](int profile) { SetCurrentProfile(profile); };
   s.device_type = [this] { return catalogue_.CurrentType(); };
   s.lighting_in_use = [this] { return catalogue_.HasLighting(); };
+  s.report_problem = [this](const std::string& text) { dlg_.ShowNotice(text); };
   WireSubsystems();
   settings::RegisterSettingsTasks(dlg_.Tasks(), s);
   settings::RegisterSettingsPages(dlg_.Dispatch(), s);

@@ -27,6 +27,10 @@ class AppKey {
   // Stores the number as decimal text; false, with nothing written, when the key cannot be
   // opened or written.
   bool WriteInt(const std::string& name, int value);
+  // The value as stored (empty when absent or unreadable), and storing one; a text with a
+  // line break is refused.
+  std::string ReadText(const std::string& name);
+  bool WriteText(const std::string& name, const std::string& value);
 
   const std::string& Path() const { return path_; }
 
