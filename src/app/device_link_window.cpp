@@ -171,7 +171,21 @@ void DeviceLinkWindow::UpdateDeviceList() {
     device_list_.SetDeviceState(type, m.mode, m.online);
     device_list_.SetDeviceVersion(type, m.release);
   }
-  device_list_.SetSelectDevice(remembered);
+  // A remembered model that is attached keeps its priority; one that is not gives way to the
+  // first attached model in catalogue order, or the window would show "Not Connected" with a
+  // working mouse plugged in.
+  int preferred = remembered;
+  if (models.count(remembered) == 0) {
+    for (const ui::DeviceListItem& item : device_list_.Items()) {
+      if (models.count(static_cast<int>(item.data)) != 0) {
+        preferred = static_cast<int>(item.data);
+        Trace(2, "Remembered model %d is not attached; attached model %d is loaded", remembered,
+              preferred);
+        break;
+      }
+    }
+  }
+  device_list_.SetSelectDevice(preferred);
   // With no model listed at all the control has no choice to make; keep the remembered one.
   const int chosen = device_list_.Items().empty() ? remembered : device_list_.GetSelectDevice();
   comm_.SetSelectedType(chosen);

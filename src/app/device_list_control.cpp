@@ -15,9 +15,23 @@ void DeviceListControl::Push() {
   std::vector<ui::DeviceListItem> copy;
   {
     std::lock_guard lock(mu_);
+    if (updating_) return;
     copy = items_;
   }
   toolkit_.SetDeviceItems(catalogue::kDeviceList, copy);
+}
+
+void DeviceListControl::BeginUpdate() {
+  std::lock_guard lock(mu_);
+  updating_ = true;
+}
+
+void DeviceListControl::EndUpdate() {
+  {
+    std::lock_guard lock(mu_);
+    updating_ = false;
+  }
+  Push();
 }
 
 void DeviceListControl::ClearList() {

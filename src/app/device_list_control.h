@@ -20,6 +20,8 @@ class DeviceListControl : public catalogue::ModelList {
   // The catalogue's model list.
   void ClearList() override;
   void AddDevice(const std::string& name, int device_type, const std::string& picture) override;
+  void BeginUpdate() override;
+  void EndUpdate() override;
 
   // Every model shown as not connected.
   void SetAllDeviceState(int state);
@@ -42,6 +44,7 @@ class DeviceListControl : public catalogue::ModelList {
   mutable std::mutex mu_;
   std::vector<ui::DeviceListItem> items_;
   int selected_ = 0;
+  bool updating_ = false;  // mu_ held
 };
 
 // "102" for release 0x0102: device versions are shown as the hex digits of bcdDevice.

@@ -11,10 +11,21 @@
 #include "platform/language.h"
 #include "platform/paths.h"
 #include "platform/single_instance.h"
+#include "platform/stop_signals.h"
 #include "ui/manager.h"
 #include "xml/xml_document.h"
 
 namespace app {
+namespace {
+
+// Language text: the check for another running copy is not possible.
+constexpr int kLockProblemText = 2206;
+// Language text: config.xml cannot be used.
+constexpr int kConfigProblemText = 2207;
+// The caption of the last start with a good config.xml.
+constexpr char kLastCaptionValue[] = "last_caption";
+
+}  // namespace
 
 int MonitorScaleForDpi(int dpi) {
   if (dpi <= 96) return 100;
@@ -57,11 +68,37 @@ std::optional<SoftwareConfig> ReadSoftwareConfig(const std::string& path) {
   return config;
 }
 
-void ReadConfiguration() {
-  const auto config = ReadSoftwareConfig(platform::DataDir() + "config.xml");
-  if (!config) return;
-  if (config->caption) ui::Manager::SetDeviceName(*config->caption);
+std::string SoftwareConfigProblem(const std::string& path) {
+  if (std::string problem = platform::DataFileProblem(path); !problem.empty()) return problem;
+  XmlDocument doc;
+  if (!doc.LoadFile(path)) return "not well-formed XML";
+  const auto config = ReadSoftwareConfig(path);
+  if (!config) return "no software element";
+  if (config->caption && !platform::IsSafePathName(*config->caption)) {
+    return "the caption cannot name a folder";
+  }
+  return {};
+}
+
+std::string ReadConfiguration() {
+  const std::string path = platform::DataDir() + "config.xml";
+  platform::AppKey memory = platform::AppKey::ForCaption(platform::kDefaultCaption);
+  const std::string problem = SoftwareConfigProblem(path);
+  if (!problem.empty()) {
+    Trace(4, "%s cannot be used: %s", path.c_str(), problem.c_str());
+    const std::string last = memory.ReadText(kLastCaptionValue);
+    if (platform::IsSafePathName(last)) ui::Manager::SetDeviceName(last);
+    return problem;
+  }
+  const auto config = ReadSoftwareConfig(path);
+  if (config->caption) {
+    ui::Manager::SetDeviceName(*config->caption);
+    if (memory.ReadText(kLastCaptionValue) != *config->caption) {
+      memory.WriteText(kLastCaptionValue, *config->caption);
+    }
+  }
   if (config->theme_colour) ui::Manager::SetSelectColor(*config->theme_colour);
+  return {};
 }
 
 int LanguageIdForLocale(const std::string& locale) {
@@ -127,15 +164,22 @@ std::optional<std::string> FindSimLogOption(int argc, char** argv) {
   return std::nullopt;
 }
 
-int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Frontend& frontend,
-                   const BusFactory& make_bus, const SessionHook& on_session) {
+bool HasAutorunArgument(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (argv[i] && std::strcmp(argv[i], kAutorunArgument) == 0) return true;
+  }
+  return false;
+}
+
+int RunApplication(int argc, char** argv, Frontend& frontend, const BusFactory& make_bus,
+                   const SessionHook& on_session) {
   // 1. Screen scale.
   const ScreenInfo screen = frontend.PrimaryScreen();
   const int scale = MonitorScale(screen);
   const bool dpi_aware = NeedsDpiAwareness(screen.width, screen.height, scale);
   if (dpi_aware) frontend.SetProcessDpiAware();
   // 2. Caption and theme colour.
-  ReadConfiguration();
+  const std::string config_problem = ReadConfiguration();
   const std::string caption = ui::Manager::GetDeviceName();
   // 3. Trace log.
   mouselog::OpenLog();
@@ -149,6 +193,9 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
     mouselog::CloseLog();
     return 0;
   }
+  if (!instance.Problem().empty()) {
+    Trace(4, "Single-instance lock not taken: %s", instance.Problem().c_str());
+  }
   // 7. Language.
   platform::AppKey app_key = platform::AppKey::ForCaption(caption);
   int language = platform::ReadLanguageId(app_key);
@@ -157,6 +204,16 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
     platform::WriteLanguageId(app_key, language);
   }
   platform::SetLanguageId(language);
+  // Said once the language is known; the program runs on all the same.
+  if (!config_problem.empty()) {
+    toolkit.ShowMessage(FormatText(LanguageText(kConfigProblemText),
+                                   {platform::DataDir() + "config.xml", config_problem}),
+                        caption, ui::kStyleOk);
+  }
+  if (!instance.Problem().empty()) {
+    toolkit.ShowMessage(FormatText(LanguageText(kLockProblemText), {instance.Problem()}), caption,
+                        ui::kStyleOk);
+  }
   // 9. Data folders.
   const std::string user_data = platform::UserDataDir();
   PrepareDataFolders(user_data);
@@ -169,14 +226,20 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
     std::unique_ptr<hid::Bus> bus = make_bus(clock);
     DriverComm comm(*bus, clock);
     DeviceMainDlg dialog(toolkit, comm, app_key);
+    dialog.SetAutorunStart(HasAutorunArgument(argc, argv));
     std::shared_ptr<void> session = on_session ? on_session(*bus, dialog) : nullptr;
+    // The session manager's way to end the program is the window system's close.
+    platform::StopSignals stop_signals([&toolkit](int signal) {
+      Trace(2, "Signal %d: closing", signal);
+      toolkit.PostMessage(WM_CLOSE, 0, 0);
+    });
     dialog.Run(frontend);
     session.reset();
     Trace(mouselog::kInfo, "Main window ended");
   }
-  // 12. Shut-down.
+  // 12. Shut-down. Every normal end is a success to shells, session managers and autostart.
   mouselog::CloseLog();
-  return 1;
+  return 0;
 }
 
 }  // namespace app

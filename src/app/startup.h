@@ -41,9 +41,15 @@ struct SoftwareConfig {
 // The "software" element of "<config>" in the file; nullopt when the file, its root or the
 // element is missing or the file is not well formed.
 std::optional<SoftwareConfig> ReadSoftwareConfig(const std::string& path);
-// Reads "<ProgramDir>config.xml" and hands caption and theme colour to ui::Manager; a missing
-// or bad file leaves the defaults.
-void ReadConfiguration();
+// Why the "software" element of the file cannot be used ("missing", "larger than 4 MB",
+// "not well-formed XML", "no software element", "the caption cannot name a folder"); empty
+// when it can.
+std::string SoftwareConfigProblem(const std::string& path);
+// Reads "<ProgramDir>config.xml" and hands caption and theme colour to ui::Manager. A good
+// file's caption is remembered ("last_caption" in the default caption's settings); a missing
+// or bad one leaves the defaults but the remembered caption, so the profiles of the last good
+// start stay in use. Returns the problem with the file, empty when there is none.
+std::string ReadConfiguration();
 
 // --- language ---
 // 2052 for a Simplified Chinese locale name ("zh_CN.UTF-8", "zh_SG", "zh-Hans", "zh"), else
@@ -70,6 +76,9 @@ std::optional<SimulateOption> FindSimulateOption(int argc, char** argv);
 // absent or without a file name.
 std::optional<std::string> FindSimLogOption(int argc, char** argv);
 
+// Whether the desktop session's autostart started the program ("-autorun").
+bool HasAutorunArgument(int argc, char** argv);
+
 // Makes the HID bus the program works on (the real one or the virtual mice).
 using BusFactory = std::function<std::unique_ptr<hid::Bus>(platform::Clock& clock)>;
 // Called once the main window object exists, before it runs (the simulation's tool window).
@@ -77,8 +86,8 @@ using BusFactory = std::function<std::unique_ptr<hid::Bus>(platform::Clock& cloc
 // bus go away.
 using SessionHook = std::function<std::shared_ptr<void>(hid::Bus& bus, DeviceMainDlg& dialog)>;
 
-// The whole run. 0 when another copy was already running (it was asked to come to the
-// front), 1 after a normal run.
+// The whole run. 0 after a normal run (closed by the person, the window system, SIGTERM or
+// SIGINT) and when another copy was already running (it was asked to come to the front).
 int RunApplication(int argc, char** argv, Frontend& frontend, const BusFactory& make_bus,
                    const SessionHook& on_session = {});
 

@@ -9,6 +9,7 @@ CThreadBasic::~CThreadBasic() { JoinWorker(); }
 void CThreadBasic::JoinWorker() {
   stop_requested_.store(true);
   running_.store(0);
+  WakeForStop();
   std::lock_guard lock(control_mu_);
   Join();
 }
@@ -38,6 +39,7 @@ bool CThreadBasic::StopWorker() {
   std::lock_guard lock(control_mu_);
   stop_requested_.store(true);
   running_.store(0);
+  WakeForStop();
   if (!thread_.joinable()) return true;
   bool finished = false;
   {
@@ -59,7 +61,7 @@ void CThreadBasic::ThreadProc() {
   if (loop_mode_.load() != 0) {
     while (running_.load() != 0) {
       Run();
-      clock_.SleepMs(period_ms_.load());
+      if (running_.load() != 0) BetweenTurns();
     }
   } else {
     Run();

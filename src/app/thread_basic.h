@@ -27,6 +27,10 @@ class CThreadBasic {
 
   // One turn of the worker.
   virtual void Run() = 0;
+  // What the thread does between two turns; the default sleeps the period.
+  virtual void BetweenTurns() { clock_.SleepMs(period_ms_.load()); }
+  // Called by StopWorker after the running flag is cleared: ends a wait in BetweenTurns.
+  virtual void WakeForStop() {}
 
   // Starts the thread unless it is running: period 30 ms, loop mode on, start tick taken,
   // done-event reset, running flag set.

@@ -33,15 +33,27 @@ bool DeviceWorker::HandBackFromTool() {
 }
 
 void DeviceWorker::Run() {
+  ++turns_;
+  last_turn_idle_ = false;
   // Stopped during the wait, the mouse still belongs to the tool: no task may reach it.
   if (!HandBackFromTool()) return;
   // Linux sleeps are already fine-grained: no timer resolution to raise for the turn.
   const std::optional<int> code = tasks_.TakeFirst();
   if (!code) {
+    last_turn_idle_ = true;
     if (link_.DevicePresent()) link_.PollNotifications();
     return;
   }
   Dispatch(*code);
+}
+
+void DeviceWorker::BetweenTurns() {
+  if (!last_turn_idle_) {
+    clock_.SleepMs(Period());
+    return;
+  }
+  tasks_.WaitForTask(link_.DevicePresent() ? DeviceLinkWindow::kPollSpacingMs
+                                           : kIdleWaitWithoutDeviceMs);
 }
 
 bool DeviceWorker::Dispatch(int code) {

@@ -43,6 +43,15 @@ class DeviceWorker : public CThreadBasic {
 
   // One turn; tests call it directly.
   void Run() override;
+  // After a task: the period, which paces the mouse. After an idle turn: asleep on the task
+  // list until a task comes, at most until the next status poll is due with a device
+  // present, at most kIdleWaitWithoutDeviceMs without one (a started firmware tool is
+  // noticed then).
+  void BetweenTurns() override;
+  void WakeForStop() override { tasks_.Wake(); }
+  static constexpr int kIdleWaitWithoutDeviceMs = 1000;
+  // Turns run so far (tests count the worker's wake-ups with it).
+  uint64_t Turns() const { return turns_.load(); }
 
   // Runs one code as a turn would: its routine, the end of the wait dialog if the task closes
   // it, then the table's pause. A code without a routine is dropped. False when dropped.
@@ -58,6 +67,8 @@ class DeviceWorker : public CThreadBasic {
   app::DeviceLinkWindow& link_;
   ui::Toolkit& toolkit_;
   WorkerHost& host_;
+  std::atomic<bool> last_turn_idle_{false};
+  std::atomic<uint64_t> turns_{0};
 };
 
 }  // namespace app

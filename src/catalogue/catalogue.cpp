@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "device/driver_comm.h"
+#include "log/trace.h"
 #include "platform/language.h"
 #include "platform/paths.h"
 #include "store/profile_store.h"
@@ -32,12 +33,6 @@ std::string Upper(std::string text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   return text;
-}
-
-// A model name becomes a file name (model file, database); one that would reach outside
-// its folder is not used.
-bool UsableAsFileName(const std::string& name) {
-  return name.find_first_of("/\\") == std::string::npos && name.find('\0') == std::string::npos;
 }
 
 // The parts of a model file, read completely before anything is shown.
@@ -139,6 +134,21 @@ HotSpotPoints ParseRect(std::string_view text) {
   return {numbers[0], numbers[1], numbers[2], numbers[3], numbers[4], numbers[5]};
 }
 
+std::string StoreOpenNotice(const StoreOpenReport& report) {
+  using Outcome = StoreOpenReport::Outcome;
+  switch (report.outcome) {
+    case Outcome::kReplaced:
+      return FormatText(LanguageText(kStoreReplacedText),
+                        {report.path, report.reason, report.kept_as});
+    case Outcome::kNotWritable:
+      return FormatText(LanguageText(kStoreNotWritableText), {report.path, report.reason});
+    case Outcome::kUnusable:
+      return FormatText(LanguageText(kStoreUnusableText), {report.path, report.reason});
+    default:
+      return {};
+  }
+}
+
 Catalogue::Catalogue(CatalogueContext context) : ctx_(std::move(context)) {}
 
 void Catalogue::LoadCatalogue() {
@@ -149,6 +159,7 @@ void Catalogue::LoadCatalogue() {
     modes_.clear();
     links_ = {};
   }
+  ctx_.device_list.BeginUpdate();
   ctx_.device_list.ClearList();
   ctx_.comm.ClearModes();
 
@@ -199,6 +210,8 @@ void Catalogue::LoadCatalogue() {
       if (doc.FindElement("copyright")) links.copyright = doc.GetAttribute("info");
     }
   }
+
+  ctx_.device_list.EndUpdate();
 
   // The selector shows every model and preselects the remembered one, else the first. The
   // index is worked out here rather than asked of the selector, so a load never waits for
@@ -252,10 +265,20 @@ bool Catalogue::LoadModelLocked(int device_type) {
   }
   // The model selector always shows the model loaded, whoever chose it.
   ctx_.toolkit.SelectData(kModelSelector, device_type);
-  if (!UsableAsFileName(name)) return false;
+  // A model name becomes a file name (model file, database): one that would reach outside
+  // its folder is not used.
+  if (!platform::IsSafePathName(name)) {
+    Trace(4, "Model name \"%.60s\" cannot name a file", name.c_str());
+    // The previous model's database must not serve this one.
+    ctx_.store.Close();
+    return false;
+  }
 
   platform::EnsureDirectory(ctx_.user_data_dir + "db");
   ctx_.store.OpenForModel(ctx_.user_data_dir, name);
+  // The store has traced the details; the person learns what it means for their changes.
+  const std::string notice = StoreOpenNotice(ctx_.store.OpenReport());
+  if (!notice.empty() && ctx_.report_problem) ctx_.report_problem(notice);
 
   ModelFile file;
   if (!ReadModelFile(platform::DataDir() + "device/" + name + ".xml", file)) return false;

@@ -14,10 +14,10 @@
 #include <string_view>
 #include <vector>
 
+#include "store/profile_store.h"
 #include "ui/toolkit.h"
 
 class DriverComm;
-class ProfileStore;
 
 namespace catalogue {
 
@@ -27,6 +27,10 @@ class ModelList {
   virtual ~ModelList() = default;
   virtual void ClearList() = 0;
   virtual void AddDevice(const std::string& name, int device_type, const std::string& picture) = 0;
+  // Between these two the list is only shown once, at the end: a catalogue of many models
+  // then costs one copy of the list, not one per model.
+  virtual void BeginUpdate() {}
+  virtual void EndUpdate() {}
 };
 
 // Controls the catalogue fills.
@@ -108,7 +112,16 @@ struct CatalogueContext {
   std::function<int()> read_device_type;
   // Where the model databases live ("<user_data_dir>db/<name>_data.db").
   std::string user_data_dir;
+  // Tells the person about a problem (a damaged or locked database); empty: only traced.
+  std::function<void(const std::string& text)> report_problem;
 };
+
+// Language texts about the profile database.
+inline constexpr int kStoreReplacedText = 2201;
+inline constexpr int kStoreNotWritableText = 2202;
+inline constexpr int kStoreUnusableText = 2203;
+// What the person is told after the store opened as `report` says; empty when all is well.
+std::string StoreOpenNotice(const StoreOpenReport& report);
 
 // Owned by the main window. The data files are found in platform::DataDir() and the
 // pictures in the skin folder of ui::Manager::GetTheme(). Loads are serialised; the records

@@ -45,6 +45,7 @@ AppKey AppKey::ForCaption(const std::string& caption) {
   for (char& c : name) {
     if (c == '/') c = '_';
   }
+  if (!IsSafePathName(name)) name = kDefaultCaption;
   return AppKey(ConfigHome() + name + "/");
 }
 
@@ -80,7 +81,30 @@ int AppKey::ReadInt(const std::string& name) {
   return 0;
 }
 
+bool AppKey::Has(const std::string& name) {
+  std::lock_guard lock(mu_);
+  std::vector<std::pair<std::string, std::string>> lines;
+  if (!ReadLines(path_, &lines)) return false;
+  for (const auto& entry : lines) {
+    if (entry.first == name) return true;
+  }
+  return false;
+std::string AppKey::ReadText(const std::string& name) {
+  std::lock_guard lock(mu_);
+  std::vector<std::pair<std::string, std::string>> lines;
+  if (!ReadLines(path_, &lines)) return {};
+  for (const auto& [key, value] : lines) {
+    if (key == name) return value;
+  }
+  return {};
+}
+
 bool AppKey::WriteInt(const std::string& name, int value) {
+  return WriteText(name, std::to_string(value));
+}
+
+bool AppKey::WriteText(const std::string& name, const std::string& value) {
+  if (value.find_first_of("\r\n") != std::string::npos) return false;
   if (Open() == OpenResult::kFailed) return false;
   std::lock_guard lock(mu_);
   std::vector<std::pair<std::string, std::string>> lines;
@@ -88,11 +112,11 @@ bool AppKey::WriteInt(const std::string& name, int value) {
   bool found = false;
   for (auto& [key, text] : lines) {
     if (key == name) {
-      text = std::to_string(value);
+      text = value;
       found = true;
     }
   }
-  if (!found) lines.emplace_back(name, std::to_string(value));
+  if (!found) lines.emplace_back(name, value);
   // Written beside and renamed over, so a crash never leaves half a file.
   const std::string temp = path_ + ".tmp";
   {

@@ -22,9 +22,15 @@ class AppKey {
   // The value as a decimal number: 0 when absent, empty, not a number or unreadable. A
   // leading number is taken as far as it goes ("12abc" reads 12).
   int ReadInt(const std::string& name);
+  // Whether the value is there at all (ReadInt cannot tell an absent value from 0).
+  bool Has(const std::string& name);
   // Stores the number as decimal text; false, with nothing written, when the key cannot be
   // opened or written.
   bool WriteInt(const std::string& name, int value);
+  // The value as stored (empty when absent or unreadable), and storing one; a text with a
+  // line break is refused.
+  std::string ReadText(const std::string& name);
+  bool WriteText(const std::string& name, const std::string& value);
 
   const std::string& Path() const { return path_; }
 

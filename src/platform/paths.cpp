@@ -74,7 +74,35 @@ void SetCaption(const std::string& caption) {
   g_caption = caption;
 }
 
-std::string UserDataDir() { return EnvOr("XDG_DATA_HOME", ".local/share") + Caption() + " Files/"; }
+std::string UserDataDir() {
+  std::string caption = Caption();
+  // The caption comes from a data file: it must not lead the folder anywhere else.
+  if (!IsSafePathName(caption)) caption = kDefaultCaption;
+  return EnvOr("XDG_DATA_HOME", ".local/share") + caption + " Files/";
+}
+
+bool IsSafePathName(const std::string& name) {
+  if (name.empty() || name == "." || name == ".." || name.size() > kMaxPathNameBytes) {
+    return false;
+  }
+  for (unsigned char c : name) {
+    if (c == '/' || c == '\\' || c < 0x20 || c == 0x7F) return false;
+  }
+  return true;
+}
+
+std::string DataFileProblem(const std::string& path) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (!std::filesystem::exists(status)) return "missing";
+  if (!std::filesystem::is_regular_file(status)) return "not a file";
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) return ec.message();
+  if (size > kMaxDataFileBytes) {
+    return "larger than " + std::to_string(kMaxDataFileBytes / (1024 * 1024)) + " MB";
+  }
+  return {};
+}
 
 std::string ConfigHome() { return EnvOr("XDG_CONFIG_HOME", ".config"); }
 

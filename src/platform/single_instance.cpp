@@ -7,6 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -40,18 +41,22 @@ bool FillAddress(const std::string& path, sockaddr_un* address) {
 
 SingleInstance::SingleInstance(const std::string& caption, const std::string& runtime_dir) {
   std::string dir = runtime_dir;
+  // /tmp is shared by every user: the names there carry ours.
+  const std::string user = "-u" + std::to_string(getuid());
+  std::string suffix;
   if (dir.empty()) {
     const char* env = std::getenv("XDG_RUNTIME_DIR");
     dir = env && *env ? env : "/tmp";
+    if (!(env && *env)) suffix = user;
   }
   if (dir.back() != '/') dir.push_back('/');
-  const std::string base = dir + FileNameOf(caption);
+  const std::string base = dir + FileNameOf(caption) + suffix;
   lock_path_ = base + ".lock";
   socket_path_ = base + ".sock";
   sockaddr_un probe;
   if (!FillAddress(socket_path_, &probe)) {
     // A deep runtime folder: socket paths are limited to 107 bytes.
-    socket_path_ = "/tmp/" + FileNameOf(caption).substr(0, 60) + ".sock";
+    socket_path_ = "/tmp/" + FileNameOf(caption).substr(0, 60) + user + ".sock";
   }
 }
 
@@ -74,10 +79,17 @@ SingleInstance::~SingleInstance() {
 bool SingleInstance::Acquire(std::function<void()> on_raise) {
   if (lock_fd_ >= 0) return true;
   const int fd = open(lock_path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return true;  // no lock possible: run rather than refuse to start
+  if (fd < 0) {
+    // No lock possible: run rather than refuse to start.
+    problem_ = lock_path_ + ": " + std::strerror(errno);
+    return true;
+  }
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
     close(fd);
-    return false;
+    if (error == EWOULDBLOCK) return false;
+    problem_ = lock_path_ + ": " + std::strerror(error);
+    return true;
   }
   lock_fd_ = fd;
   on_raise_ = std::move(on_raise);

@@ -11,15 +11,20 @@ namespace platform {
 
 class SingleInstance {
  public:
-  // runtime_dir empty: $XDG_RUNTIME_DIR, else /tmp.
+  // runtime_dir empty: $XDG_RUNTIME_DIR, else /tmp with the user id in the names (another
+  // user's copy must not count as ours).
   explicit SingleInstance(const std::string& caption, const std::string& runtime_dir = "");
   ~SingleInstance();
   SingleInstance(const SingleInstance&) = delete;
   SingleInstance& operator=(const SingleInstance&) = delete;
 
   // True when this is the first copy: it keeps the lock until destroyed, and `on_raise` runs
-  // (on a listening thread) each time a later copy asks. False when another copy holds it.
+  // (on a listening thread) each time a later copy asks. False only when another copy holds
+  // the lock; when it cannot be taken for another reason the result is true and Problem()
+  // says why (the program should say so and start anyway).
   bool Acquire(std::function<void()> on_raise);
+  // Why the lock could not be taken although no other copy holds it; empty otherwise.
+  const std::string& Problem() const { return problem_; }
   // A later copy: asks the first to raise its window. True when the request was delivered.
   bool AskFirstToRaise();
 
@@ -30,6 +35,7 @@ class SingleInstance {
   void Listen();
 
   std::string lock_path_;
+  std::string problem_;
   std::string socket_path_;
   int lock_fd_ = -1;
   int listen_fd_ = -1;

@@ -83,9 +83,10 @@ void SwitchProfile(ui::Toolkit& toolkit, ProfileStore& store,
   const int64_t selected = toolkit.GetCurData(ui::frame::kProfiles);
   if (selected < 1) return;
   const int profile = static_cast<int>(selected);
+  // A profile the store cannot mark active is not applied: the next start would not know it.
+  if (!store.SetActiveProfile(profile)) return;
   // Set before the task is queued: the task works on the current profile.
   if (set_current_profile) set_current_profile(profile);
-  store.SetActiveProfile(profile);
   // The dialog is registered before the task is queued, so a task that ends quickly still
   // finds it to close; RunModal returns at once if that already happened.
   toolkit.BeginModal(ui::ModalKind::kWait);

@@ -9,6 +9,7 @@
 // SettingsState::pending_section before queuing task 17.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -54,21 +55,39 @@ struct SettingsContext {
   // Whether the model has a lighting page.
   std::function<bool()> lighting_in_use;
 
+  // Tells the person about a problem (any thread, never blocks); empty: only traced.
+  std::function<void(const std::string& text)> report_problem;
+  // A change could not be stored since the last task was queued: the next queued write is
+  // dropped, so the mouse never gets a value the store does not hold.
+  std::atomic<bool> unsaved_change{false};
+  // The person was told about the store refusing writes; cleared by the next good write.
+  std::atomic<bool> store_failure_told{false};
+
   // --- owned by other subsystems: buttons, macros, lighting ---
   SubsystemPorts ports;
 };
+
+// Language texts about the store refusing a change or a read.
+inline constexpr int kChangeNotSavedText = 2204;
+inline constexpr int kSettingsNotReadText = 2205;
 
 // --- small helpers shared by the pages, reads and writes ---
 // A setting of the current profile as text (empty when missing) or as a number (0 when
 // missing or not a number).
 std::string ReadText(SettingsContext& context, const std::string& key);
 int ReadInt(SettingsContext& context, const std::string& key);
-void WriteText(SettingsContext& context, const std::string& key, const std::string& value);
-void WriteInt(SettingsContext& context, const std::string& key, int value);
+// False (and the person told once) when the store refused the change.
+bool WriteText(SettingsContext& context, const std::string& key, const std::string& value);
+bool WriteInt(SettingsContext& context, const std::string& key, int value);
 int ConnectionMode(SettingsContext& context);
 // The online check before an exchange through the receiver: false (and WM_DEVICE_STATUS with
 // `reason` posted) when the mouse is not reachable.
 bool OnlineCheck(SettingsContext& context, int reason);
-void AppendTask(SettingsContext& context, int code);
+// Queues `code` unless a change could not be stored since the last task: then the pages
+// show the stored values again and false is returned.
+bool AppendTask(SettingsContext& context, int code);
+// Tells the person (once per run of failures) that the store refused; `text` is the
+// language text number with one "%s" for the reason (empty: the store's last error).
+void ReportStoreFailure(SettingsContext& context, int text, std::string reason = {});
 
 }  // namespace settings

@@ -38,7 +38,8 @@ bool Confirmed(SettingsContext& context, int title, int text) {
 // worker's EndModal always finds it.
 void AppendWithWait(SettingsContext& context, int code) {
   context.toolkit.BeginModal(ui::ModalKind::kWait);
-  AppendTask(context, code);
+  // A task that is not queued would never end the dialog; RunModal then returns at once.
+  if (!AppendTask(context, code)) context.toolkit.EndModal(ui::ModalKind::kWait);
   context.toolkit.RunModal(ui::ModalKind::kWait);
 }
 

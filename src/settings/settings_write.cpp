@@ -2,13 +2,17 @@
 
 #include <array>
 #include <initializer_list>
+#include <optional>
 #include <span>
+#include <string>
 
 #include "device/driver_comm.h"
+#include "log/trace.h"
 #include "platform/clock.h"
 #include "profiles/profile_list.h"
 #include "settings/settings_page.h"
 #include "settings/settings_read.h"
+#include "store/profile_store.h"
 #include "store/settings_keys.h"
 #include "ui/task_table.h"
 #include "ui/window_messages.h"
@@ -37,12 +41,45 @@ bool SendRestore(SettingsContext& context, int section) {
               std::span<const uint8_t>());
 }
 
-// The stored active level, kept inside the mouse's eight levels: a read of a block without an
-// active level stores 255, and the mouse would take the wrapped nibble for no level at all.
-int StoredActiveLevel(SettingsContext& context) {
-  const int level = ReadInt(context, kDpiIndex);
-  return level < 0 || level >= kMouseLevels ? 0 : level;
-}
+// The stored values a device write is built from. One that cannot be read spoils the whole
+// write: a missing row would otherwise go to the mouse as 0 (no levels, DPI 0, black).
+class StoredValues {
+ public:
+  explicit StoredValues(SettingsContext& context) : context_(context) {}
+
+  int Int(const std::string& key) {
+    std::string value;
+    const int profile = context_.current_profile ? context_.current_profile() : 0;
+    if (!context_.store.ReadSetting(profile, key, value)) {
+      if (missing_.empty()) {
+        missing_ = key;
+        reason_ = context_.store.LastError();
+        if (reason_.empty())
+          reason_ = "no value for " + key + " in profile " + std::to_string(profile);
+      }
+      return 0;
+    }
+    return StoredInt(value);
+  }
+  // The stored active level, kept inside the mouse's eight levels: a read of a block without
+  // an active level stores 255, and the mouse would take the wrapped nibble for no level.
+  int ActiveLevel() {
+    const int level = Int(kDpiIndex);
+    return level < 0 || level >= kMouseLevels ? 0 : level;
+  }
+  // True when every value was read; otherwise the person is told and nothing may be sent.
+  bool Complete(const char* write) {
+    if (missing_.empty()) return true;
+    Trace(4, "%s not sent: setting %s cannot be read", write, missing_.c_str());
+    ReportStoreFailure(context_, kSettingsNotReadText, reason_);
+    return false;
+  }
+
+ private:
+  SettingsContext& context_;
+  std::string missing_;
+  std::string reason_;
+};
 
 bool WriteGuard(SettingsContext& context) {
   return OnlineCheck(context, ui::kStatusReceiverOffline);
@@ -63,10 +100,12 @@ void RefreshLighting(SettingsContext& context) {
 
 void WriteDpiLevel(SettingsContext& context) {
   if (!WriteGuard(context)) return;
-  const int level = StoredActiveLevel(context);
-  const int count = ReadInt(context, kDpiCount);
-  const int value = ReadInt(context, DpiValueKey(level));
-  const uint32_t colour = static_cast<uint32_t>(ReadInt(context, DpiRgbKey(level)));
+  StoredValues stored(context);
+  const int level = stored.ActiveLevel();
+  const int count = stored.Int(kDpiCount);
+  const int value = stored.Int(DpiValueKey(level));
+  const uint32_t colour = static_cast<uint32_t>(stored.Int(DpiRgbKey(level)));
+  if (!stored.Complete("DPI level")) return;
   const uint16_t code = EncodeDpi(context.state.sensor_type, value);
   Send(
       context, kCmdWriteDpi, kSubWriteDpi, 0x00,
@@ -78,17 +117,21 @@ void WriteDpiLevel(SettingsContext& context) {
 
 void WriteReportRate(SettingsContext& context) {
   if (!WriteGuard(context)) return;
-  const int code = ReadInt(context, kReportRate) & 0x0F;
+  StoredValues stored(context);
+  const int code = stored.Int(kReportRate) & 0x0F;
+  if (!stored.Complete("Report rate")) return;
   Send(context, kCmdWriteSetting, kSubWriteSetting, image::kReportRates,
        {static_cast<uint8_t>(code << 4 | code)});
 }
 
 void WritePerformance(SettingsContext& context) {
   if (!WriteGuard(context)) return;
-  const int liftoff = ReadInt(context, kLiftoffHeight);
-  const int debounce = ReadInt(context, kButtonRespondTime);
-  const int sensor = ReadInt(context, kSensorFlag);
-  const int esports = ReadInt(context, kEsportsFlag);
+  StoredValues stored(context);
+  const int liftoff = stored.Int(kLiftoffHeight);
+  const int debounce = stored.Int(kButtonRespondTime);
+  const int sensor = stored.Int(kSensorFlag);
+  const int esports = stored.Int(kEsportsFlag);
+  if (!stored.Complete("Performance")) return;
   Send(context, kCmdWriteSetting2, kSubWriteSetting, image::kLiftoff,
        {static_cast<uint8_t>(liftoff), static_cast<uint8_t>(debounce),
         PerformanceByte(sensor, esports)});
@@ -96,31 +139,34 @@ void WritePerformance(SettingsContext& context) {
 
 void WriteSleepTime(SettingsContext& context) {
   if (!WriteGuard(context)) return;
-  Send(context, kCmdWriteSetting, kSubWriteSetting, image::kSleep,
-       {static_cast<uint8_t>(ReadInt(context, kSleepLight))});
+  StoredValues stored(context);
+  const int sleep = stored.Int(kSleepLight);
+  if (!stored.Complete("Sleep time")) return;
+  Send(context, kCmdWriteSetting, kSubWriteSetting, image::kSleep, {static_cast<uint8_t>(sleep)});
 }
 
-SettingsImage BuildProfileImage(SettingsContext& context) {
+std::optional<SettingsImage> BuildProfileImage(SettingsContext& context) {
+  StoredValues stored(context);
   SettingsImage s = context.state.image;
-  const int rate = ReadInt(context, kReportRate) & 0x0F;
+  const int rate = stored.Int(kReportRate) & 0x0F;
   s[image::kReportRates] = static_cast<uint8_t>(rate << 4 | rate);
-  s[image::kLevels] = static_cast<uint8_t>(((ReadInt(context, kDpiIndex) + 1) << 4) |
-                                           (ReadInt(context, kDpiCount) & 0x0F));
-  s[image::kLiftoff] = static_cast<uint8_t>(ReadInt(context, kLiftoffHeight));
-  s[image::kDebounce] = static_cast<uint8_t>(ReadInt(context, kButtonRespondTime));
-  s[image::kPerformance] =
-      PerformanceByte(ReadInt(context, kSensorFlag), ReadInt(context, kEsportsFlag));
-  s[image::kSleep] = static_cast<uint8_t>(ReadInt(context, kSleepLight));
+  s[image::kLevels] =
+      static_cast<uint8_t>(((stored.Int(kDpiIndex) + 1) << 4) | (stored.Int(kDpiCount) & 0x0F));
+  s[image::kLiftoff] = static_cast<uint8_t>(stored.Int(kLiftoffHeight));
+  s[image::kDebounce] = static_cast<uint8_t>(stored.Int(kButtonRespondTime));
+  s[image::kPerformance] = PerformanceByte(stored.Int(kSensorFlag), stored.Int(kEsportsFlag));
+  s[image::kSleep] = static_cast<uint8_t>(stored.Int(kSleepLight));
   const SensorType type = context.state.sensor_type;
   for (int k = 0; k < kMouseLevels; ++k) {
-    const uint16_t code = EncodeDpi(type, ReadInt(context, DpiValueKey(k)));
+    const uint16_t code = EncodeDpi(type, stored.Int(DpiValueKey(k)));
     s[image::DpiOffset(k)] = static_cast<uint8_t>(code & 0xFF);
     s[image::DpiOffset(k) + 1] = static_cast<uint8_t>(code >> 8);
-    const uint32_t colour = static_cast<uint32_t>(ReadInt(context, DpiRgbKey(k)));
+    const uint32_t colour = static_cast<uint32_t>(stored.Int(DpiRgbKey(k)));
     s[image::ColourOffset(k)] = static_cast<uint8_t>(colour & 0xFF);
     s[image::ColourOffset(k) + 1] = static_cast<uint8_t>((colour >> 8) & 0xFF);
     s[image::ColourOffset(k) + 2] = static_cast<uint8_t>((colour >> 16) & 0xFF);
   }
+  if (!stored.Complete("Profile")) return std::nullopt;
   return s;
 }
 
@@ -135,7 +181,9 @@ void ApplyProfile(SettingsContext& context) {
   if (!check()) return;
   context.ports.buttons->SendProfileKeyTable();
   if (!check()) return;
-  const SettingsImage s = BuildProfileImage(context);
+  const std::optional<SettingsImage> built = BuildProfileImage(context);
+  if (!built) return;
+  const SettingsImage& s = *built;
   if (!check()) return;
   // Bytes 0..49 in five parts, then byte 50; a part that fails is not repeated.
   for (int i = 0; i < 5; ++i) {

@@ -2,6 +2,8 @@
 // back from the current profile when it runs, so the last stored value wins. Worker thread.
 #pragma once
 
+#include <optional>
+
 #include "settings/settings_context.h"
 
 namespace ui {
@@ -33,8 +35,8 @@ void RestoreSection(SettingsContext& context);
 void RestoreFactory(SettingsContext& context);
 
 // The settings block ApplyProfile sends: the last block read with every stored setting laid
-// over it.
-SettingsImage BuildProfileImage(SettingsContext& context);
+// over it; nullopt (the person told) when a stored setting cannot be read.
+std::optional<SettingsImage> BuildProfileImage(SettingsContext& context);
 
 // Registers tasks 7, 11, 12, 13, 14, 17 and 18 with their pauses; 7, 12 and 18 end the wait
 // dialog. `context` must outlive the table.

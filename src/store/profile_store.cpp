@@ -2,9 +2,11 @@
 
 #include <sqlite3.h>
 
+#include <ctime>
 #include <filesystem>
 #include <utility>
 
+#include "log/trace.h"
 #include "store/schema.h"
 #include "store/settings_keys.h"
 
@@ -197,12 +199,14 @@ constexpr const char kCountFrames[] = "select count(*) FROM t_ledframe_data WHER
 // caller holds the store's lock for the helper's whole life.
 class Query {
  public:
-  explicit Query(SQLiteDB& db) : db_(db) {}
+  explicit Query(ProfileStore& store) : store_(store), db_(store.Db()) {}
 
   template <typename... Args>
   bool Write(const char* sql, const Args&... args) {
     PrepareBound(db_, st_, sql, args...);
-    return StepOk(st_.Step());
+    if (StepOk(st_.Step())) return true;
+    store_.NoteFailure(sql);
+    return false;
   }
 
   // The new row id, 0 when the insert failed.
@@ -216,7 +220,11 @@ class Query {
   template <typename Record, typename... Args>
   bool ReadOne(Record& record, const char* sql, const Args&... args) {
     PrepareBound(db_, st_, sql, args...);
-    if (st_.Step() != SQLITE_ROW) return false;
+    const int rc = st_.Step();
+    if (rc != SQLITE_ROW) {
+      if (rc != SQLITE_DONE) store_.NoteFailure(sql);
+      return false;
+    }
     ReadRow(st_, record);
     return true;
   }
@@ -225,7 +233,11 @@ class Query {
   template <typename... Args>
   int ReadInt(const char* sql, const Args&... args) {
     PrepareBound(db_, st_, sql, args...);
-    if (st_.Step() != SQLITE_ROW) return 0;
+    const int rc = st_.Step();
+    if (rc != SQLITE_ROW) {
+      if (rc != SQLITE_DONE) store_.NoteFailure(sql);
+      return 0;
+    }
     return st_.ColumnInt(0);
   }
 
@@ -233,18 +245,48 @@ class Query {
   int ReadList(std::vector<Record>& list, const char* sql, const Args&... args) {
     list.clear();
     PrepareBound(db_, st_, sql, args...);
-    while (st_.Step() == SQLITE_ROW) {
+    int rc;
+    while ((rc = st_.Step()) == SQLITE_ROW) {
       Record record;
       ReadRow(st_, record);
       list.push_back(std::move(record));
     }
+    if (rc != SQLITE_DONE) store_.NoteFailure(sql);
     return static_cast<int>(list.size());
   }
 
  private:
+  ProfileStore& store_;
   SQLiteDB& db_;
   SQLiteStatement st_;
 };
+
+// Renames a damaged database (and the journal or WAL files that belong to it) to
+// "<path>.broken-<YYYYMMDD-HHMMSS>", never over an earlier one. The new name, or empty with
+// `why` set when it cannot be moved.
+std::string MoveAside(const std::string& path, std::string& why) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  std::error_code ec;
+  std::string target = path + ".broken-" + stamp;
+  for (int n = 2;
+       std::filesystem::symlink_status(target, ec).type() != std::filesystem::file_type::not_found;
+       ++n) {
+    target = path + ".broken-" + stamp + "-" + std::to_string(n);
+  }
+  std::filesystem::rename(path, target, ec);
+  if (ec) {
+    why = ec.message();
+    return {};
+  }
+  for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+    std::filesystem::rename(path + suffix, target + suffix, ec);
+  }
+  return target;
+}
 
 constexpr int kOpenExisting = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
 constexpr int kOpenCreate = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
@@ -262,22 +304,148 @@ bool ProfileStore::OpenForModel(const std::string& user_data_dir, const std::str
   // Taken although only one thread opens: the worker may be inside an operation.
   std::lock_guard hold(mu_);
   open_ = false;
-  // Any connection still held goes, not only a fully opened one: a creation that failed
-  // must not leave the previous model's file serving the next model.
-  if (!db_.Close()) return false;
+  writable_ = false;
+  last_error_.clear();
   std::string dir = user_data_dir;
   if (!dir.empty() && dir.back() != '/') dir.push_back('/');
   path_ = dir + "db/" + model_name + "_data.db";
-  std::error_code ec;
-  bool result;
-  if (std::filesystem::exists(path_, ec)) {
-    // An existing file is used as it is; its tables are neither created nor examined.
-    result = db_.Open(path_.c_str(), kOpenExisting);
-  } else {
-    result = CreateDatabase();
+  report_ = {};
+  report_.path = path_;
+  using Outcome = StoreOpenReport::Outcome;
+  // Any connection still held goes, not only a fully opened one: a creation that failed
+  // must not leave the previous model's file serving the next model.
+  if (!db_.Close()) {
+    report_.outcome = Outcome::kUnusable;
+    report_.reason = "the previous database is still in use";
+    return false;
   }
-  open_ = result;
-  return result;
+  std::error_code ec;
+  const bool present =
+      std::filesystem::symlink_status(path_, ec).type() != std::filesystem::file_type::not_found;
+  if (!present) {
+    report_.outcome = CreateDatabase() ? Outcome::kCreated : Outcome::kUnusable;
+  } else {
+    switch (CheckExisting(report_.reason)) {
+      case Check::kGood:
+        report_.outcome = Outcome::kOpened;
+        break;
+      case Check::kUnreadable:
+        // Perhaps only for now (another process holds it): kept open and untouched.
+        report_.outcome = Outcome::kUnusable;
+        open_ = db_.IsOpen();
+        Trace(4, "Profile database %s cannot be read: %s", path_.c_str(), report_.reason.c_str());
+        return false;
+      case Check::kBroken: {
+        db_.Close();
+        std::string why;
+        report_.kept_as = MoveAside(path_, why);
+        if (report_.kept_as.empty()) {
+          report_.outcome = Outcome::kUnusable;
+          report_.reason += "; it cannot be moved aside: " + why;
+        } else if (CreateDatabase()) {
+          report_.outcome = Outcome::kReplaced;
+        } else {
+          report_.outcome = Outcome::kUnusable;
+        }
+        Trace(4, "Profile database %s is damaged (%s), kept as %s", path_.c_str(),
+              report_.reason.c_str(), report_.kept_as.c_str());
+        break;
+      }
+    }
+  }
+  if (report_.outcome == Outcome::kUnusable) {
+    if (report_.reason.empty()) report_.reason = last_error_;
+    Trace(4, "Profile database %s cannot be used: %s", path_.c_str(), report_.reason.c_str());
+    db_.Close();
+    return false;
+  }
+  open_ = true;
+  const std::string refused = PrepareWrites();
+  if (!refused.empty()) {
+    report_.outcome = Outcome::kNotWritable;
+    report_.reason = refused;
+    Trace(4, "Profile database %s cannot be written: %s", path_.c_str(), refused.c_str());
+    return false;
+  }
+  writable_ = true;
+  return true;
+}
+
+ProfileStore::Check ProfileStore::CheckExisting(std::string& reason) {
+  std::error_code ec;
+  const auto type = std::filesystem::status(path_, ec).type();
+  if (type == std::filesystem::file_type::directory) {
+    reason = "a folder stands in its place";
+    return Check::kBroken;
+  }
+  if (type != std::filesystem::file_type::regular) {
+    reason = "it is not a regular file";
+    return Check::kBroken;
+  }
+  if (!db_.Open(path_.c_str(), kOpenExisting)) {
+    reason = "it cannot be opened";
+    return Check::kUnreadable;
+  }
+  // Only damage moves a file aside; a lock or a permission may pass.
+  const auto classify = [&](int rc) {
+    reason = db_.ErrorMessage();
+    return rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT || rc == SQLITE_FORMAT ? Check::kBroken
+                                                                              : Check::kUnreadable;
+  };
+  {
+    SQLiteStatement st;
+    int rc = db_.Prepare(st, "PRAGMA quick_check", -1);
+    if (rc == SQLITE_OK) rc = st.Step();
+    if (rc != SQLITE_ROW) return classify(rc);
+    const std::string verdict = Text(st, 0);
+    if (verdict != "ok") {
+      reason = "quick check: " + verdict;
+      return Check::kBroken;
+    }
+  }
+  for (const store_schema::ExpectedTable& table : store_schema::ExpectedTables()) {
+    SQLiteStatement st;
+    const std::string sql = "PRAGMA table_info(" + std::string(table.name) + ")";
+    int rc = db_.Prepare(st, sql.c_str(), -1);
+    std::vector<std::string> columns;
+    if (rc == SQLITE_OK) {
+      while ((rc = st.Step()) == SQLITE_ROW) columns.push_back(Text(st, 1));
+    }
+    if (rc != SQLITE_DONE) return classify(rc);
+    if (columns.empty()) {
+      reason = "table " + std::string(table.name) + " is missing";
+      return Check::kBroken;
+    }
+    // The readers take columns by position: the expected ones must lead, in order.
+    bool same = columns.size() >= table.columns.size();
+    for (size_t i = 0; same && i < table.columns.size(); ++i) same = columns[i] == table.columns[i];
+    if (!same) {
+      reason = "table " + std::string(table.name) + " has other columns";
+      return Check::kBroken;
+    }
+  }
+  return Check::kGood;
+}
+
+std::string ProfileStore::PrepareWrites() {
+  // WAL lets a second copy read while this one writes; where the file system refuses it
+  // the file stays in its rollback journal mode.
+  db_.Execute("PRAGMA journal_mode = WAL");
+  int version = 0;
+  {
+    SQLiteStatement st;
+    if (db_.Prepare(st, "PRAGMA user_version", -1) == SQLITE_OK && st.Step() == SQLITE_ROW) {
+      version = st.ColumnInt(0);
+    }
+  }
+  // Rewriting the header with its own value takes the write lock and the journal, as any
+  // change would, and changes nothing.
+  if (db_.Execute("BEGIN IMMEDIATE") != SQLITE_OK) return db_.ErrorMessage();
+  const std::string probe = "PRAGMA user_version = " + std::to_string(version);
+  std::string refused;
+  if (db_.Execute(probe.c_str()) != SQLITE_OK) refused = db_.ErrorMessage();
+  db_.Execute("ROLLBACK");
+  return refused;
 }
 
 bool ProfileStore::CreateDatabase() {
@@ -285,20 +453,56 @@ bool ProfileStore::CreateDatabase() {
   if (db_.IsOpen()) return true;
   // An empty path would make SQLite open a private temporary database.
   if (path_.empty()) return false;
-  const std::vector<const char*>& statements = store_schema::CreationStatements();
+  const std::string scratch = path_ + ".creating";
   std::error_code ec;
-  const bool existed = std::filesystem::exists(path_, ec);
-  if (!db_.Open(path_.c_str(), kOpenCreate)) return false;
-  bool all_ok = true;
-  for (const char* sql : statements) {
-    if (db_.Execute(sql) != SQLITE_OK) all_ok = false;
+  // What a creation cut short left behind is never used.
+  for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+    std::filesystem::remove(scratch + suffix, ec);
   }
-  if (!all_ok && !existed) {
-    // A file with half its tables would be taken as complete on the next run.
+  const auto fail = [&](const std::string& why) {
+    last_error_ = why;
     db_.Close();
-    std::filesystem::remove(path_, ec);
+    for (const char* suffix : {"", "-journal"}) std::filesystem::remove(scratch + suffix, ec);
+    Trace(4, "Profile database %s not created: %s", path_.c_str(), why.c_str());
+    return false;
+  };
+  if (!db_.Open(scratch.c_str(), kOpenCreate)) return fail("the file cannot be created");
+  const std::vector<const char*>& statements = store_schema::CreationStatements();
+  for (size_t i = 0; i < statements.size(); ++i) {
+    if (static_cast<int>(i) == fail_creation_at_) return fail("creation cut short");
+    if (db_.Execute(statements[i]) != SQLITE_OK) return fail(db_.ErrorMessage());
   }
-  return all_ok;
+  if (!db_.Close()) return fail("the new file cannot be closed");
+  std::filesystem::rename(scratch, path_, ec);
+  if (ec) return fail(ec.message());
+  if (!db_.Open(path_.c_str(), kOpenExisting)) return fail("the new file cannot be opened");
+  return true;
+}
+
+StoreOpenReport ProfileStore::OpenReport() const {
+  std::lock_guard hold(mu_);
+  return report_;
+}
+
+bool ProfileStore::Writable() const {
+  std::lock_guard hold(mu_);
+  return writable_;
+}
+
+std::string ProfileStore::LastError() const {
+  std::lock_guard hold(mu_);
+  return last_error_;
+}
+
+void ProfileStore::SetBusyTimeoutMs(int ms) {
+  std::lock_guard hold(mu_);
+  db_.SetBusyTimeoutMs(ms);
+}
+
+void ProfileStore::NoteFailure(const char* what) {
+  std::lock_guard hold(mu_);
+  last_error_ = db_.ErrorMessage();
+  Trace(4, "Profile database: \"%.60s\" failed: %s", what, last_error_.c_str());
 }
 
 bool ProfileStore::Close() {
@@ -322,17 +526,23 @@ std::string ProfileStore::Path() const {
 
 bool ProfileStore::ReadSetting(int profile, const std::string& key, std::string& value) {
   std::lock_guard hold(mu_);
+  last_error_.clear();
   value.clear();
   SQLiteStatement st;
   PrepareBound(db_, st, kReadSetting, profile, key);
-  if (st.Step() != SQLITE_ROW) return false;
+  const int rc = st.Step();
+  if (rc != SQLITE_ROW) {
+    if (rc != SQLITE_DONE) NoteFailure(kReadSetting);
+    return false;
+  }
   value = Text(st, 0);
   return true;
 }
 
 bool ProfileStore::WriteSetting(int profile, const std::string& key, const std::string& value) {
   std::lock_guard hold(mu_);
-  return Query(db_).Write(kWriteSetting, value, profile, key);
+  last_error_.clear();
+  return Query(*this).Write(kWriteSetting, value, profile, key);
 }
 
 bool ProfileStore::InsertDefaultSettings(int profile) {
@@ -341,7 +551,7 @@ bool ProfileStore::InsertDefaultSettings(int profile) {
   for (const settings::SettingKey& k : settings::DefaultSettingKeys()) {
     const std::string key = k.key;
     const std::string value = k.default_value;
-    if (!Query(db_).Write(kInsertSetting, profile, key, value)) all_ok = false;
+    if (!Query(*this).Write(kInsertSetting, profile, key, value)) all_ok = false;
   }
   return all_ok;
 }
@@ -350,7 +560,7 @@ bool ProfileStore::InsertDefaultSettings(int profile) {
 
 int ProfileStore::AddProfile(const ProfileRecord& record) {
   std::lock_guard hold(mu_);
-  const int profile = Query(db_).Insert(kInsertProfile, record.name, 0, record.app, 0);
+  const int profile = Query(*this).Insert(kInsertProfile, record.name, 0, record.app, 0);
   // Without a row there is no profile to give settings to; profile 0 must stay empty.
   if (profile != 0) InsertDefaultSettings(profile);
   return profile;
@@ -358,26 +568,26 @@ int ProfileStore::AddProfile(const ProfileRecord& record) {
 
 int ProfileStore::ListProfiles(std::vector<ProfileRecord>& list) {
   std::lock_guard hold(mu_);
-  return Query(db_).ReadList(list, kListProfiles);
+  return Query(*this).ReadList(list, kListProfiles);
 }
 
 bool ProfileStore::SetActiveProfile(int profile) {
   std::lock_guard hold(mu_);
-  Query query(db_);
+  Query query(*this);
   query.Write(kClearProfileStatus, 0);
   return query.Write(kSetProfileStatus, 1, profile);
 }
 
 int ProfileStore::GetActiveProfile() {
   std::lock_guard hold(mu_);
-  return Query(db_).ReadInt(kActiveProfile, 1);
+  return Query(*this).ReadInt(kActiveProfile, 1);
 }
 
 // --- button assignments ---
 
 int ProfileStore::SaveKeyAssignment(const KeyAssignmentRecord& r) {
   std::lock_guard hold(mu_);
-  Query query(db_);
+  Query query(*this);
   // Inserting after a failed delete would leave two rows for one button.
   if (!query.Write(kDeleteKey, r.profile, r.fn_layer, r.key_code)) return 0;
   if (r.macro_value == 0 && r.macro_value2 == 0) return 0;
@@ -387,119 +597,119 @@ int ProfileStore::SaveKeyAssignment(const KeyAssignmentRecord& r) {
 
 bool ProfileStore::GetKeyAssignment(int profile, int key_code, KeyAssignmentRecord& record) {
   std::lock_guard hold(mu_);
-  return Query(db_).ReadOne(record, kGetKey, profile, 0, key_code);
+  return Query(*this).ReadOne(record, kGetKey, profile, 0, key_code);
 }
 
 bool ProfileStore::SetKeyDescription(int profile, int key_code, const std::string& description) {
   std::lock_guard hold(mu_);
-  return Query(db_).Write(kSetKeyDescription, description, profile, 0, key_code);
+  return Query(*this).Write(kSetKeyDescription, description, profile, 0, key_code);
 }
 
 int ProfileStore::ListKeyAssignments(int profile, std::vector<KeyAssignmentRecord>& list) {
   std::lock_guard hold(mu_);
-  return Query(db_).ReadList(list, kListKeys, profile, 0);
+  return Query(*this).ReadList(list, kListKeys, profile, 0);
 }
 
 bool ProfileStore::DeleteKeyAssignments(int profile) {
   std::lock_guard hold(mu_);
-  return Query(db_).Write(kDeleteKeys, profile);
+  return Query(*this).Write(kDeleteKeys, profile);
 }
 
 // --- lighting modes ---
 
 int ProfileStore::CountLightModes(int profile) {
   std::lock_guard hold(mu_);
-  return Query(db_).ReadInt(kCountLights, profile);
+  return Query(*this).ReadInt(kCountLights, profile);
 }
 
 int ProfileStore::AddLightMode(const LightModeRecord& r) {
   std::lock_guard hold(mu_);
-  return Query(db_).Insert(kInsertLight, r.profile, r.name, r.mode, r.brightness, r.speed,
-                           r.direction, r.colorful, r.colorindex, r.color_value, r.config_func,
-                           r.reserved, r.status);
+  return Query(*this).Insert(kInsertLight, r.profile, r.name, r.mode, r.brightness, r.speed,
+                             r.direction, r.colorful, r.colorindex, r.color_value, r.config_func,
+                             r.reserved, r.status);
 }
 
 bool ProfileStore::UpdateLightMode(int profile, int mode, const LightModeRecord& r) {
   std::lock_guard hold(mu_);
-  return Query(db_).Write(kUpdateLight, r.brightness, r.speed, r.direction, r.colorful,
-                          r.colorindex, r.color_value, r.config_func, r.reserved, profile, mode);
+  return Query(*this).Write(kUpdateLight, r.brightness, r.speed, r.direction, r.colorful,
+                            r.colorindex, r.color_value, r.config_func, r.reserved, profile, mode);
 }
 
 bool ProfileStore::SetActiveLightMode(int profile, int mode) {
   std::lock_guard hold(mu_);
-  Query query(db_);
+  Query query(*this);
   query.Write(kClearLightStatus, 0, profile);
   return query.Write(kSetLightStatus, 1, profile, mode);
 }
 
 int ProfileStore::GetActiveLightMode(int profile) {
   std::lock_guard hold(mu_);
-  return Query(db_).ReadInt(kActiveLight, profile, 1);
+  return Query(*this).ReadInt(kActiveLight, profile, 1);
 }
 
 bool ProfileStore::GetLightMode(int profile, int mode, LightModeRecord& record) {
   std::lock_guard hold(mu_);
-  return Query(db_).ReadOne(record, kGetLight, profile, mode);
+  return Query(*this).ReadOne(record, kGetLight, profile, mode);
 }
 
 int ProfileStore::ListLightModes(int profile, std::vector<LightModeRecord>& list) {
   std::lock_guard hold(mu_);
-  return Query(db_).ReadList(list, kListLights, profile);
+  return Query(*this).ReadList(list, kListLights, profile);
 }
 
 // --- macros ---
 
 int ProfileStore::AddMacro(const std::string& name) {
   std::lock_guard hold(mu_);
-  return Query(db_).Insert(kInsertMacro, name, 0, 1, 1, 0);
+  return Query(*this).Insert(kInsertMacro, name, 0, 1, 1, 0);
 }
 
 int ProfileStore::AddMacro(const MacroRecord& r) {
   std::lock_guard hold(mu_);
-  return Query(db_).Insert(kInsertMacro, r.name, r.play_type, r.play_times, r.delay_type,
-                           r.delay_time);
+  return Query(*this).Insert(kInsertMacro, r.name, r.play_type, r.play_times, r.delay_type,
+                             r.delay_time);
 }
 
 bool ProfileStore::RenameMacro(int macro_id, const std::string& name) {
   std::lock_guard hold(mu_);
-  return Query(db_).Write(kRenameMacro, name, macro_id);
+  return Query(*this).Write(kRenameMacro, name, macro_id);
 }
 
 bool ProfileStore::UpdateMacro(int macro_id, const std::string& name, int play_type, int play_times,
                                int delay_type, int delay_time) {
   std::lock_guard hold(mu_);
-  return Query(db_).Write(kUpdateMacro, name, play_type, play_times, delay_type, delay_time,
-                          macro_id);
+  return Query(*this).Write(kUpdateMacro, name, play_type, play_times, delay_type, delay_time,
+                            macro_id);
 }
 
 bool ProfileStore::DeleteMacro(int macro_id) {
   std::lock_guard hold(mu_);
-  Query query(db_);
+  Query query(*this);
   if (!query.Write(kDeleteMacro, macro_id)) return false;
   return query.Write(kDeleteEvents, macro_id);
 }
 
 bool ProfileStore::GetMacro(int macro_id, MacroRecord& record) {
   std::lock_guard hold(mu_);
-  return Query(db_).ReadOne(record, kGetMacro, macro_id);
+  return Query(*this).ReadOne(record, kGetMacro, macro_id);
 }
 
 int ProfileStore::ListMacros(std::vector<MacroRecord>& list) {
   std::lock_guard hold(mu_);
-  return Query(db_).ReadList(list, kListMacros);
+  return Query(*this).ReadList(list, kListMacros);
 }
 
 int ProfileStore::AddMacroEvent(const MacroEventRecord& r) {
   std::lock_guard hold(mu_);
-  return Query(db_).Insert(kInsertEvent, r.macro_id, r.type, r.record_index, r.desc, r.value,
-                           r.delay_time);
+  return Query(*this).Insert(kInsertEvent, r.macro_id, r.type, r.record_index, r.desc, r.value,
+                             r.delay_time);
 }
 
 int ProfileStore::AddMacroEvents(const std::vector<MacroEventRecord>& list) {
   std::lock_guard hold(mu_);
   SQLiteAutoTransaction transaction(&db_);
   transaction.Begin();
-  Query query(db_);
+  Query query(*this);
   int inserted = 0;
   for (const MacroEventRecord& r : list) {
     if (query.Write(kInsertEvent, r.macro_id, r.type, r.record_index, r.desc, r.value,
@@ -513,58 +723,76 @@ int ProfileStore::AddMacroEvents(const std::vector<MacroEventRecord>& list) {
 
 int ProfileStore::ListMacroEvents(int macro_id, std::vector<MacroEventRecord>& list) {
   std::lock_guard hold(mu_);
-  return Query(db_).ReadList(list, kListEvents, macro_id);
+  return Query(*this).ReadList(list, kListEvents, macro_id);
 }
 
 bool ProfileStore::DeleteMacroEvents(int macro_id) {
   std::lock_guard hold(mu_);
-  return Query(db_).Write(kDeleteEvents, macro_id);
+  return Query(*this).Write(kDeleteEvents, macro_id);
+}
+
+bool ProfileStore::ReplaceMacroEvents(int macro_id, const std::vector<MacroEventRecord>& list) {
+  std::lock_guard hold(mu_);
+  if (!db_.IsOpen() || db_.Execute("BEGIN") != SQLITE_OK) {
+    Trace(4, "ReplaceMacroEvents %d: no transaction", macro_id);
+    return false;
+  }
+  Query query(db_);
+  bool ok = query.Write(kDeleteEvents, macro_id);
+  for (size_t i = 0; ok && i < list.size(); ++i) {
+    const MacroEventRecord& r = list[i];
+    ok = query.Write(kInsertEvent, macro_id, r.type, r.record_index, r.desc, r.value, r.delay_time);
+  }
+  if (ok && db_.Execute("END") == SQLITE_OK) return true;
+  db_.Execute("ROLLBACK");
+  Trace(4, "ReplaceMacroEvents %d failed: the stored list is unchanged", macro_id);
+  return false;
 }
 
 // --- screen layers and frames ---
 
 int ProfileStore::AddScreenLayer(int profile, const std::string& name) {
   std::lock_guard hold(mu_);
-  return Query(db_).Insert(kInsertLayer, profile, 0, name, 0, name, name, 100);
+  return Query(*this).Insert(kInsertLayer, profile, 0, name, 0, name, name, 100);
 }
 
 bool ProfileStore::SetLayerFrameCount(int led_id, int count) {
   std::lock_guard hold(mu_);
-  return Query(db_).Write(kSetLayerFrames, count, led_id);
+  return Query(*this).Write(kSetLayerFrames, count, led_id);
 }
 
 bool ProfileStore::SetLayerDelay(int led_id, int delay) {
   std::lock_guard hold(mu_);
-  return Query(db_).Write(kSetLayerDelay, delay, led_id);
+  return Query(*this).Write(kSetLayerDelay, delay, led_id);
 }
 
 bool ProfileStore::SetLayerFirstFile(int led_id, const std::string& file) {
   std::lock_guard hold(mu_);
-  return Query(db_).Write(kSetLayerFirst, file, led_id);
+  return Query(*this).Write(kSetLayerFirst, file, led_id);
 }
 
 bool ProfileStore::DeleteScreenLayer(int led_id) {
   std::lock_guard hold(mu_);
-  const bool ok = Query(db_).Write(kDeleteLayer, led_id);
+  const bool ok = Query(*this).Write(kDeleteLayer, led_id);
   DeleteScreenFrames(led_id);
   return ok;
 }
 
 bool ProfileStore::GetScreenLayer(int led_id, ScreenLayerRecord& record) {
   std::lock_guard hold(mu_);
-  return Query(db_).ReadOne(record, kGetLayer, led_id);
+  return Query(*this).ReadOne(record, kGetLayer, led_id);
 }
 
 int ProfileStore::ListScreenLayers(int profile, std::vector<ScreenLayerRecord>& list) {
   std::lock_guard hold(mu_);
-  return Query(db_).ReadList(list, kListLayers, profile);
+  return Query(*this).ReadList(list, kListLayers, profile);
 }
 
 int ProfileStore::AddScreenFrames(std::vector<ScreenFrameRecord> list) {
   std::lock_guard hold(mu_);
   SQLiteAutoTransaction transaction(&db_);
   transaction.Begin();
-  Query query(db_);
+  Query query(*this);
   int inserted = 0;
   for (const ScreenFrameRecord& r : list) {
     if (query.Write(kInsertFrame, r.led_id, r.name, r.delay_time, r.frame_index, r.file_name)) {
@@ -577,15 +805,15 @@ int ProfileStore::AddScreenFrames(std::vector<ScreenFrameRecord> list) {
 
 bool ProfileStore::DeleteScreenFrames(int led_id) {
   std::lock_guard hold(mu_);
-  return Query(db_).Write(kDeleteFrames, led_id);
+  return Query(*this).Write(kDeleteFrames, led_id);
 }
 
 int ProfileStore::ListScreenFrames(int led_id, std::vector<ScreenFrameRecord>& list) {
   std::lock_guard hold(mu_);
-  return Query(db_).ReadList(list, kListFrames, led_id);
+  return Query(*this).ReadList(list, kListFrames, led_id);
 }
 
 int ProfileStore::CountScreenFrames(int led_id) {
   std::lock_guard hold(mu_);
-  return Query(db_).ReadInt(kCountFrames, led_id);
+  return Query(*this).ReadInt(kCountFrames, led_id);
 }

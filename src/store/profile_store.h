@@ -88,6 +88,22 @@ struct ScreenFrameRecord {
   std::string file_name;
 };
 
+// What the last OpenForModel found and did, for the window and the log.
+struct StoreOpenReport {
+  enum class Outcome {
+    kNone,         // nothing opened yet
+    kOpened,       // the existing file passed its checks
+    kCreated,      // there was none: a new one was made
+    kReplaced,     // the file failed its checks: kept as `kept_as`, a new one was made
+    kNotWritable,  // opened and readable, but writes are refused (read-only, locked)
+    kUnusable,     // cannot be opened or read now (locked, no permission, folder missing)
+  };
+  Outcome outcome = Outcome::kNone;
+  std::string path;
+  std::string kept_as;
+  std::string reason;
+};
+
 class ProfileStore {
  public:
   // The one store of the process, created on first use.
@@ -96,12 +112,30 @@ class ProfileStore {
   ProfileStore(const ProfileStore&) = delete;
   ProfileStore& operator=(const ProfileStore&) = delete;
 
-  // Closes the current database, then opens "<user_data_dir>db/<model>_data.db" as it is, or
-  // creates it with every table when it does not exist. The "db" folder must exist.
+  // Closes the current database, then opens "<user_data_dir>db/<model>_data.db", or creates
+  // it with every table when it does not exist. An existing file is checked first (SQLite's
+  // quick check, every table with its columns); one that fails is renamed aside with a time
+  // stamp (never deleted) and a new one created. True when the store is ready for reads and
+  // writes; OpenReport() says what happened. The "db" folder must exist.
   bool OpenForModel(const std::string& user_data_dir, const std::string& model_name);
   // Creates the file at the current path with every table and index; true when a
-  // connection is already held. A creation that fails part-way removes the file again.
+  // connection is already held. The tables are made in a scratch file beside it that is
+  // renamed into place only when complete, so a database is either whole or absent.
   bool CreateDatabase();
+  StoreOpenReport OpenReport() const;
+  // False when the open found writes refused; a later failed write does not change it.
+  bool Writable() const;
+  // The reason of the last failed statement (SQLite's words), empty when none failed;
+  // ReadSetting and WriteSetting clear it first, so after one of them it is that call's.
+  std::string LastError() const;
+  // How long an operation waits for another process's lock (default 3000 ms).
+  void SetBusyTimeoutMs(int ms);
+  // Records the connection's error as the reason of a failed `what` and traces it (the
+  // store's own statements call it; the lock is held).
+  void NoteFailure(const char* what);
+  // Tests: the creation statement with this index fails as if the process died there
+  // (-1: none).
+  void FailCreationAtForTest(int statement_index) { fail_creation_at_ = statement_index; }
   // Closes the current database (if any). False only when SQLite refuses to close.
   bool Close();
   bool IsOpen() const;
@@ -162,6 +196,9 @@ class ProfileStore {
   // Sorted by record_index.
   int ListMacroEvents(int macro_id, std::vector<MacroEventRecord>& list);
   bool DeleteMacroEvents(int macro_id);
+  // Deletes the macro's events and inserts `list` in one transaction; any failing step rolls
+  // everything back, so the old list stays. The records' macro_id is ignored.
+  bool ReplaceMacroEvents(int macro_id, const std::vector<MacroEventRecord>& list);
 
   // A new layer stores `name` as its name, folder and first file, type 0, no frames, 100 ms.
   int AddScreenLayer(int profile, const std::string& name);
@@ -184,8 +221,18 @@ class ProfileStore {
   ProfileStore() = default;
   ~ProfileStore();
 
+  enum class Check { kGood, kBroken, kUnreadable };
+  // Opens the existing file at path_ and checks it; `reason` says why it is not good.
+  Check CheckExisting(std::string& reason);
+  // Empty when the open connection takes writes, else why not. Switches to WAL on the way.
+  std::string PrepareWrites();
+
   mutable std::recursive_mutex mu_;
   SQLiteDB db_;
   std::string path_;
   bool open_ = false;
+  bool writable_ = false;
+  StoreOpenReport report_;
+  std::string last_error_;
+  int fail_creation_at_ = -1;
 };

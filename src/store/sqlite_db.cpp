@@ -57,6 +57,8 @@ bool SQLiteDB::Open(const char* path, int flags) {
     return false;
   }
   handle_ = db;
+  // Another process (a second copy, a backup tool) may hold the file for a moment.
+  sqlite3_busy_timeout(handle_, busy_timeout_ms_);
   // Durability is traded for speed: the data is small and rebuilt from the mouse.
   sqlite3_exec(handle_, "PRAGMA synchronous = OFF; ", nullptr, nullptr, nullptr);
   return true;
@@ -84,6 +86,16 @@ int SQLiteDB::Prepare(SQLiteStatement& statement, const char* sql, int length) {
 int64_t SQLiteDB::LastInsertRowId() {
   if (handle_ == nullptr) return -1;
   return sqlite3_last_insert_rowid(handle_);
+}
+
+std::string SQLiteDB::ErrorMessage() const {
+  if (handle_ == nullptr) return "no connection";
+  return sqlite3_errmsg(handle_);
+}
+
+void SQLiteDB::SetBusyTimeoutMs(int ms) {
+  busy_timeout_ms_ = ms;
+  if (handle_ != nullptr) sqlite3_busy_timeout(handle_, ms);
 }
 
 SQLiteAutoTransaction::SQLiteAutoTransaction(SQLiteDB* db) : db_(db) {

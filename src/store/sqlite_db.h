@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -52,11 +53,17 @@ class SQLiteDB {
   int Prepare(SQLiteStatement& statement, const char* sql, int length);
   // -1 with no connection.
   int64_t LastInsertRowId();
+  // The connection's last error as SQLite words it ("no connection" without one).
+  std::string ErrorMessage() const;
+  // How long a statement waits for another connection's lock before it gives up with 5
+  // (busy). Applied to the held connection and to every later Open.
+  void SetBusyTimeoutMs(int ms);
 
  private:
   void InterruptAndClose();
 
   sqlite3* handle_ = nullptr;
+  int busy_timeout_ms_ = 3000;
 };
 
 // A scoped transaction on one connection. There is no rollback: it always ends with "END", so

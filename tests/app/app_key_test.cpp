@@ -1,6 +1,7 @@
 #include "platform/app_key.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -87,6 +88,33 @@ TEST(SingleInstanceTest, SecondCopyIsRefusedAndRaisesTheFirst) {
   platform::SingleInstance third("Mouse Center/€", dir.path());
   EXPECT_TRUE(third.Acquire(nullptr));
   EXPECT_FALSE(platform::SingleInstance("Mouse Center/€", dir.path()).Acquire(nullptr));
+}
+
+TEST(SingleInstanceTest, WithoutRuntimeFolderTheLockInTmpCarriesTheUser) {
+  app_test::EnvGuard env;
+  env.Set("XDG_RUNTIME_DIR", nullptr);
+  platform::SingleInstance instance("Mouse Center");
+  const std::string user = "-u" + std::to_string(getuid());
+  EXPECT_EQ(instance.LockPath().rfind("/tmp/Mouse_Center-", 0), 0u) << instance.LockPath();
+  EXPECT_NE(instance.LockPath().find(user + ".lock"), std::string::npos) << instance.LockPath();
+  EXPECT_NE(instance.SocketPath().find(user + ".sock"), std::string::npos);
+}
+
+TEST(SingleInstanceTest, ALockThatCannotBeTakenLetsTheProgramStartAndSaysWhy) {
+  TempDir dir;
+  platform::SingleInstance instance("Mouse Center", dir.path());
+  // Something that is no lock file (or is not ours) stands where the lock goes.
+  std::filesystem::create_directories(instance.LockPath());
+  EXPECT_TRUE(instance.Acquire(nullptr));
+  EXPECT_EQ(instance.Problem().rfind(instance.LockPath() + ": ", 0), 0u) << instance.Problem();
+  // A copy that really holds the lock still has no problem to tell.
+  TempDir other;
+  platform::SingleInstance first("Mouse Center", other.path());
+  ASSERT_TRUE(first.Acquire(nullptr));
+  EXPECT_TRUE(first.Problem().empty());
+  platform::SingleInstance second("Mouse Center", other.path());
+  EXPECT_FALSE(second.Acquire(nullptr));
+  EXPECT_TRUE(second.Problem().empty());
 }
 
 TEST(SingleInstanceTest, AskingWithoutAFirstCopyReportsFailure) {

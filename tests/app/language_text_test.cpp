@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "app_fixture.h"
 #include "platform/language.h"
 #include "platform/paths.h"
@@ -53,6 +56,32 @@ TEST_F(LanguageTextTest, LongTextIsCutAt259Characters) {
   const std::string text = LanguageText(99);
   EXPECT_EQ(platform::Utf8Length(text), 259u);
   EXPECT_EQ(text.size(), 259u * 3);
+}
+
+TEST_F(LanguageTextTest, AnEditedFileTakesEffectAtTheNextLookup) {
+  platform::SetLanguageId(2052);
+  ASSERT_EQ(LanguageText(25), "确定");
+  // Same size, other text: the file's time tells the change.
+  app_test::WriteFile(dir_.path() + "language/2052.lan", "\xEF\xBB\xBF[LAN]\n25=好的\n");
+  std::filesystem::last_write_time(
+      dir_.path() + "language/2052.lan",
+      std::filesystem::last_write_time(dir_.path() + "language/2052.lan") +
+          std::chrono::seconds(2));
+  EXPECT_EQ(LanguageText(25), "好的");
+  app_test::WriteFile(dir_.path() + "language/2052.lan", "[LAN]\n25=OK then\n");
+  EXPECT_EQ(LanguageText(25), "OK then");
+}
+
+TEST_F(LanguageTextTest, AFileOverTheDataLimitIsRefused) {
+  platform::SetLanguageId(2052);
+  std::string huge = "[LAN]\n25=";
+  huge.append(platform::kMaxDataFileBytes, 'x');
+  huge += "\n";
+  app_test::WriteFile(dir_.path() + "language/2052.lan", huge);
+  EXPECT_EQ(LanguageText(25), "");
+  // Back to a sane size, it is read again.
+  app_test::WriteFile(dir_.path() + "language/2052.lan", "[LAN]\n25=OK\n");
+  EXPECT_EQ(LanguageText(25), "OK");
 }
 
 }  // namespace

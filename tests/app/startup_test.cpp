@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <future>
+#include <thread>
 
+#include "app/device_main_dlg.h"
 #include "app_fixture.h"
 #include "log/trace.h"
 #include "platform/app_key.h"
@@ -184,14 +187,14 @@ class RunApplicationTest : public ::testing::Test {
   std::string saved_program_dir_ = platform::ProgramDir();
 };
 
-TEST_F(RunApplicationTest, NormalRunReturnsOneWithCaptionLanguageAndFolders) {
+TEST_F(RunApplicationTest, NormalRunReturnsZeroWithCaptionLanguageAndFolders) {
   app_test::WriteFile(DataDir() + "edit/old/left.png", "x");
   app_test::WriteFile(DataDir() + "db/keep.db", "y");
   frontend_.while_running = [this] {
     // The window runs with the caption of config.xml and its first task queued.
     EXPECT_EQ(frontend_.toolkit.Snapshot(36).title, "Vex Mouse Center");
   };
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), 0);
   EXPECT_EQ(frontend_.runs, 1);
   EXPECT_EQ(ui::Manager::GetDeviceName(), "Vex Mouse Center");
   EXPECT_EQ(ui::Manager::GetSelectColor(), 0xFFFF5A1Fu);
@@ -208,7 +211,7 @@ TEST_F(RunApplicationTest, NormalRunReturnsOneWithCaptionLanguageAndFolders) {
 TEST_F(RunApplicationTest, StoredLanguageWinsOverLocale) {
   platform::AppKey key(home_.path() + "config/Vex Mouse Center/");
   ASSERT_TRUE(key.WriteInt("LCID", 1033));
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), 0);
   EXPECT_EQ(platform::LanguageId(), 1033);
 }
 
@@ -216,6 +219,40 @@ TEST_F(RunApplicationTest, ScreenDecidesDpiAwareness) {
   frontend_.screen = {true, 1366, 768, 96};
   Run();
   EXPECT_TRUE(frontend_.dpi_aware);
+}
+
+TEST_F(RunApplicationTest, SigtermClosesTheWindowAsTheWindowSystemWouldAndExitsWithZero) {
+  frontend_.while_running = [this] {
+    ASSERT_EQ(raise(SIGTERM), 0);
+    // The request arrives as the window system's close, posted to the window.
+    // It comes from the signal watcher's thread: wait for it (bounded, not timed).
+    const auto close_posted = [this] {
+      for (const auto& posted : frontend_.toolkit.PendingMessages()) {
+        if (!posted.notification && posted.message == app::WM_CLOSE) return true;
+      }
+      return false;
+    };
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!close_posted() && std::chrono::steady_clock::now() < give_up) {
+      std::this_thread::yield();
+    }
+    ASSERT_TRUE(close_posted());
+    frontend_.toolkit.PumpMessages();
+    EXPECT_TRUE(frontend_.toolkit.WindowClosed());
+  };
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(frontend_.runs, 1);
+}
+
+TEST_F(RunApplicationTest, ALockThatCannotBeTakenIsToldAndTheProgramRuns) {
+  std::filesystem::create_directories(platform::SingleInstance("Vex Mouse Center").LockPath());
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(frontend_.runs, 1);
+  const auto messages = frontend_.toolkit.Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  // The Chinese locale decides the language of the first start.
+  EXPECT_EQ(messages[0].message.rfind("无法检查程序是否已在运行（" + home_.path() + "run/", 0), 0u)
+      << messages[0].message;
 }
 
 TEST_F(RunApplicationTest, SecondCopyRaisesTheFirstAndExitsWithZero) {
@@ -249,5 +286,110 @@ TEST(DataDirTest, BesideTheProgramElseThePackageShareFolder) {
   EXPECT_EQ(platform::DataDir(), bin);
   platform::SetProgramDir(saved);
 }
+
+}  // namespace
+
+namespace {
+
+TEST(PathNameTest, OnlyNamesThatStayOneFolderDeepAreSafe) {
+  const std::pair<std::string, bool> cases[] = {
+      {"Vex Mouse Center", true},
+      {"K7 Mouse", true},
+      {"鼠标中心", true},
+      {std::string(128, 'x'), true},
+      {"..x", true},
+      {"", false},
+      {".", false},
+      {"..", false},
+      {"../../../../tmp/x", false},
+      {"a/b", false},
+      {"/abs", false},
+      {"a\\b", false},
+      {"..\\..\\x", false},
+      {std::string("a\0b", 3), false},
+      {"line\nbreak", false},
+      {std::string(129, 'x'), false},
+  };
+  for (const auto& [name, safe] : cases) {
+    EXPECT_EQ(platform::IsSafePathName(name), safe) << name;
+  }
+}
+
+// Start-up with a config.xml of the test's own beside a copy of the language files.
+class ConfigFileRunTest : public RunApplicationTest {
+ protected:
+  void SetUp() override {
+    RunApplicationTest::SetUp();
+    ui::Manager::SetDeviceName(platform::kDefaultCaption);
+    std::filesystem::copy(std::string(MOUSE_DATA_DIR) + "/language", program_.path() + "language",
+                          std::filesystem::copy_options::recursive);
+  }
+  void TearDown() override {
+    ui::Manager::SetDeviceName(platform::kDefaultCaption);
+    RunApplicationTest::TearDown();
+  }
+  void UseConfig(const std::string& text) {
+    app_test::WriteFile(program_.path() + "config.xml", text);
+    platform::SetProgramDir(program_.path());
+  }
+  TempDir program_;
+};
+
+TEST_F(ConfigFileRunTest, ACaptionThatLeavesTheDataHomeIsNotUsedAndDeletesNothing) {
+  // "../x Files/edit" would be emptied at start if the caption were taken as it stands.
+  app_test::WriteFile(home_.path() + "x Files/edit/precious.txt", "keep");
+  UseConfig("<config><software caption=\"../x\"/></config>");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(app_test::ReadFile(home_.path() + "x Files/edit/precious.txt"), "keep");
+  EXPECT_TRUE(std::filesystem::is_directory(home_.path() + "data/DeviceDriver Files/db"));
+  ASSERT_EQ(frontend_.toolkit.Messages().size(), 1u);
+  EXPECT_NE(frontend_.toolkit.Messages()[0].message.find("the caption cannot name a folder"),
+            std::string::npos);
+}
+
+struct BrokenConfig {
+  const char* name;
+  std::string text;
+  const char* problem;
+};
+
+class BrokenConfigTest : public ConfigFileRunTest,
+                         public ::testing::WithParamInterface<BrokenConfig> {};
+
+TEST_P(BrokenConfigTest, IsToldWithItsPlaceAndTheLastGoodCaptionStaysInUse) {
+  // A start with the shipped file remembers its caption.
+  ASSERT_EQ(Run(), 0);
+  ASSERT_EQ(ui::Manager::GetDeviceName(), "Vex Mouse Center");
+  ui::Manager::SetDeviceName(platform::kDefaultCaption);
+
+  UseConfig(GetParam().text);
+  app_test::HeadlessFrontend second;
+  char name[] = "DeviceDriver";
+  char* argv[] = {name, nullptr};
+  EXPECT_EQ(
+      app::RunApplication(1, argv, second,
+                          [](platform::Clock&) { return std::make_unique<app_test::EmptyBus>(); }),
+      0);
+  EXPECT_EQ(ui::Manager::GetDeviceName(), "Vex Mouse Center");
+  EXPECT_EQ(platform::UserDataDir(), DataDir());
+  const auto messages = second.toolkit.Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  // The locale of the fixture is Chinese.
+  EXPECT_EQ(messages[0].message,
+            "文件 " + program_.path() + "config.xml 无法使用（" + GetParam().problem +
+                "）。程序将沿用上次正常启动时的配置方案；请重新安装程序以修复该文件。");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BrokenConfigTest,
+    ::testing::Values(
+        BrokenConfig{"Empty", "", "not well-formed XML"},
+        BrokenConfig{"Truncated", "<?xml version=\"1.0\"?>\n<config><software caption=\"Vex",
+                     "not well-formed XML"},
+        BrokenConfig{"Junk", std::string(3000, '\x01') + "\xff\xfe", "not well-formed XML"},
+        BrokenConfig{"NoSoftware", "<config><device/></config>", "no software element"},
+        BrokenConfig{"Huge", "<config>" + std::string(5 * 1024 * 1024, ' ') + "</config>",
+                     "larger than 4 MB"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -98,8 +98,13 @@ class CatalogueTest : public ::testing::Test {
   ui::HeadlessToolkit toolkit_;
   app::DeviceListControl device_list_{toolkit_};
   int remembered_ = 0;
-  Catalogue catalogue_{{toolkit_, comm_, device_list_, ProfileStore::Instance(),
-                        [this] { return remembered_; }, user_dir_}};
+  Catalogue catalogue_{{toolkit_,
+                        comm_,
+                        device_list_,
+                        ProfileStore::Instance(),
+                        [this] { return remembered_; },
+                        user_dir_,
+                        {}}};
 };
 
 TEST(CatalogueParse, RectSplitsIntoThreePoints) {

@@ -49,7 +49,7 @@ class ShippedCatalogueTest : public ::testing::Test {
   ui::HeadlessToolkit toolkit_;
   app::DeviceListControl device_list_{toolkit_};
   catalogue::Catalogue cat_{
-      {toolkit_, comm_, device_list_, ProfileStore::Instance(), [] { return 0; }, user_dir_}};
+      {toolkit_, comm_, device_list_, ProfileStore::Instance(), [] { return 0; }, user_dir_, {}}};
 };
 
 struct Default {
@@ -150,8 +150,13 @@ TEST_F(ShippedCatalogueTest, EveryAttachmentOfEveryModelIsRecognised) {
     for (sim::Attachment attachment : {sim::Attachment::kCable, sim::Attachment::kReceiver}) {
       sim::VirtualBus bus(clock_);
       DriverComm comm(bus, clock_);
-      catalogue::Catalogue cat(
-          {toolkit_, comm, device_list_, ProfileStore::Instance(), [] { return 0; }, user_dir_});
+      catalogue::Catalogue cat({toolkit_,
+                                comm,
+                                device_list_,
+                                ProfileStore::Instance(),
+                                [] { return 0; },
+                                user_dir_,
+                                {}});
       cat.LoadCatalogue();
       bus.AddMouse(model, attachment);
       comm.RebuildDeviceList();

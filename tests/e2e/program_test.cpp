@@ -70,6 +70,31 @@ TEST_F(ProgramTest, TheAttachedModelIsChosenAndShownInTheSelector) {
   EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(52));
 }
 
+TEST_F(ProgramTest, ARememberedModelThatIsNotAttachedGivesWayToTheAttachedOne) {
+  // The K7 Mouse was used last week; today only a K9 Air is plugged in.
+  ASSERT_TRUE(key_.WriteInt("DeviceType", kK7Mouse));
+  bus_.AddMouse(sim::Model::kK9Air, sim::Attachment::kReceiver);
+  StartProgram();
+  RunQueuedTasks();
+  EXPECT_EQ(key_.ReadInt("DeviceType"), kK9Air);
+  EXPECT_EQ(dlg_->Device().Catalogue().CurrentType(), kK9Air);
+  EXPECT_NE(ProfileStore::Instance().Path().find("K9 Air_data.db"), std::string::npos);
+  EXPECT_EQ(tk_.GetCurData(kModelSelector), kK9Air);
+  EXPECT_EQ(Title(kConnectionLabel), LanguageText(52));
+  EXPECT_EQ(DeviceItem(kK9Air).mode, 1);
+}
+
+TEST_F(ProgramTest, ARememberedModelThatIsAttachedKeepsItsPriority) {
+  ASSERT_TRUE(key_.WriteInt("DeviceType", kK9Air));
+  bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kReceiver);
+  bus_.AddMouse(sim::Model::kK9Air, sim::Attachment::kCable);
+  StartProgram();
+  RunQueuedTasks();
+  EXPECT_EQ(key_.ReadInt("DeviceType"), kK9Air);
+  EXPECT_EQ(dlg_->Device().Catalogue().CurrentType(), kK9Air);
+  EXPECT_EQ(Title(kConnectionLabel), LanguageText(51));
+}
+
 TEST_F(ProgramTest, ChoosingAnotherProfileAppliesItAndEndsTheWaitDialog) {
   bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kReceiver);
   StartProgram();

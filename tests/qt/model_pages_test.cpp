@@ -44,8 +44,13 @@ class ModelPagesTest : public ::testing::Test {
     toolkit_->SetListener(&recorder_);
     device_list_ = std::make_unique<app::DeviceListControl>(*toolkit_);
     catalogue_ = std::make_unique<catalogue::Catalogue>(
-        catalogue::CatalogueContext{*toolkit_, comm_, *device_list_, ProfileStore::Instance(),
-                                    [this] { return remembered_; }, user_dir_});
+        catalogue::CatalogueContext{*toolkit_,
+                                    comm_,
+                                    *device_list_,
+                                    ProfileStore::Instance(),
+                                    [this] { return remembered_; },
+                                    user_dir_,
+                                    {}});
     window_->show();
   }
   void TearDown() override {

@@ -47,14 +47,6 @@ TEST_F(StoreTest, NewDatabaseHasEveryTableAndIndex) {
             0);
 }
 
-TEST_F(StoreTest, ExistingFileIsUsedUnchanged) {
-  ASSERT_TRUE(store().Close());
-  ASSERT_TRUE(ExecuteOn(DbFile(), "DROP TABLE t_key_light_data"));
-  ASSERT_TRUE(store().OpenForModel(dir_.path(), "K7"));
-  EXPECT_EQ(Count("SELECT count(*) FROM sqlite_master WHERE name = 't_key_light_data'"), 0);
-  EXPECT_NE(store().AddMacro("still works"), 0);
-}
-
 TEST_F(StoreTest, SwitchingModelsKeepsEachFileApart) {
   ASSERT_NE(store().AddMacro("macro of A"), 0);
   ASSERT_TRUE(store().OpenForModel(dir_.path(), "B"));
@@ -161,15 +153,6 @@ TEST_F(StoreTest, EveryOperationFailsHarmlesslyWithoutDatabase) {
   ASSERT_TRUE(store().Close());
   EXPECT_FALSE(store().IsOpen());
   ExpectEveryOperationFails(store());
-}
-
-TEST_F(StoreTest, ZeroLengthFileOpensAndEveryOperationFails) {
-  const std::string file = DbFile("Empty");
-  std::ofstream(file).close();
-  ASSERT_TRUE(store().OpenForModel(dir_.path(), "Empty"));
-  EXPECT_TRUE(store().IsOpen());
-  ExpectEveryOperationFails(store());
-  EXPECT_EQ(std::filesystem::file_size(file), 0u);  // no table was created
 }
 
 // --- settings ---

@@ -494,13 +494,32 @@ TEST_F(WorkerTest, ThreadRunsABurstOfTasksInOrderAndStopsInTime) {
   EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), 100), 200);
 }
 
-TEST_F(WorkerTest, IdleThreadOnlySleepsItsPeriod) {
+TEST_F(WorkerTest, IdleThreadSleepsOnTheTaskListAndWakesAtOnceForATask) {
+  AddRecorder(ui::kTaskWriteKeyMap, 100, true);
+  AddRecorder(ui::kTaskWriteDpi, 500, false);
   worker_.StartWorker();
-  ASSERT_TRUE(SpinUntil([&] { return clock_.Sleeps().size() >= 20; }));
+  ASSERT_TRUE(SpinUntil([&] { return worker_.Turns() >= 1; }));
+  tasks_.Append(ui::kTaskWriteKeyMap);
+  ASSERT_TRUE(SpinUntil([&] { return Ran().size() == 1; }));
+  tasks_.Append(ui::kTaskWriteDpi);
+  ASSERT_TRUE(SpinUntil([&] { return Ran().size() == 2; }));
   EXPECT_TRUE(worker_.StopWorker());
+  EXPECT_EQ(Ran(), (std::vector<int>{ui::kTaskWriteKeyMap, ui::kTaskWriteDpi}));
+  // Two task turns and the idle turns between them: an idle worker does not turn every
+  // period (with the virtual clock that would be thousands of turns by now).
+  EXPECT_LE(worker_.Turns(), 6u);
+  // The period paces only the turn after a task, never an idle one.
   const auto sleeps = clock_.Sleeps();
-  EXPECT_TRUE(std::all_of(sleeps.begin(), sleeps.end(), [](int ms) { return ms == 30; }));
+  EXPECT_LE(std::count(sleeps.begin(), sleeps.end(), 30), 2);
   EXPECT_TRUE(bus_.Log().empty());
+}
+
+TEST_F(WorkerTest, StopEndsTheIdleWaitAtOnce) {
+  worker_.StartWorker();
+  ASSERT_TRUE(SpinUntil([&] { return worker_.Turns() >= 1; }));
+  // The worker now sleeps on the task list; the stop wakes it within its bound.
+  EXPECT_TRUE(worker_.StopWorker());
+  EXPECT_TRUE(worker_.Done());
 }
 
 TEST_F(WorkerTest, StopEndsAWaitForTheToolWithoutTakingTheMouseBack) {
