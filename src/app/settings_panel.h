@@ -4,6 +4,7 @@
 // entry, not in a profile.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 
@@ -33,6 +34,11 @@ inline constexpr int kExitOnClose = 258;
 inline constexpr int kWebsite = 260;
 inline constexpr int kFeedback = 261;
 inline constexpr int kQuestions = 262;
+// Every control of the panel, for the window's control registry.
+inline constexpr std::array kPanelControls{
+    kTitle,        kFirmwareCheck,   kLanguageCaption, kLanguage,   kStartupCaption,
+    kAutorun,      kAutorunMinimize, kCloseCaption,    kFirmwareCaption, kLinksCaption,
+    kHideToTray,   kExitOnClose,     kWebsite,         kFeedback,   kQuestions};
 
 // Language texts.
 inline constexpr int kTitleText = 1903;

@@ -1,7 +1,11 @@
 #include "app/window_controls.h"
 
+#include "app/settings_panel.h"
 #include "buttons/buttons_subsystem.h"
 #include "catalogue/catalogue.h"
+#include "lighting/lighting.h"
+#include "macros/macros_subsystem.h"
+#include "settings/pointer_page.h"
 #include "settings/settings_model.h"
 #include "ui/control_registry.h"
 #include "ui/frame_controls.h"
@@ -13,6 +17,10 @@ void RegisterWindowControls() {
   ui::RegisterControls(catalogue::kControls);
   ui::RegisterControls(settings::kPageControls);
   ui::RegisterControls(buttons::kPageControls);
+  ui::RegisterControls(macros::kPageControls);
+  ui::RegisterControls(lighting::kPageControls);
+  ui::RegisterControls(settings::kPointerControls);
+  ui::RegisterControls(panel::kPanelControls);
 }
 
 }  // namespace app

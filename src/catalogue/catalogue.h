@@ -117,9 +117,9 @@ struct CatalogueContext {
 };
 
 // Language texts about the profile database.
-inline constexpr int kStoreReplacedText = 2201;
-inline constexpr int kStoreNotWritableText = 2202;
-inline constexpr int kStoreUnusableText = 2203;
+inline constexpr int kStoreReplacedText = 2301;
+inline constexpr int kStoreNotWritableText = 2302;
+inline constexpr int kStoreUnusableText = 2303;
 // What the person is told after the store opened as `report` says; empty when all is well.
 std::string StoreOpenNotice(const StoreOpenReport& report);
 

@@ -40,6 +40,13 @@ inline constexpr int kSaturationSlider = 186;
 inline constexpr int kRedField = 190;
 inline constexpr int kGreenField = 191;
 inline constexpr int kBlueField = 192;
+// Every control of the page, for the window's control registry.
+inline constexpr std::array kPageControls{
+    kModeSelector,     kHelpTip,          kSliderFrame,      kResetButton,      kBrightnessLabel,
+    kBrightnessSlider, kSpeedLabel,       kSpeedSlider,      kColourArea,       kPresetFirst,
+    kPresetFirst + 1,  kPresetFirst + 2,  kPresetFirst + 3,  kPresetFirst + 4,  kPresetFirst + 5,
+    kPresetFirst + 6,  kPresetFirst + 7,  kColourPreview,    kPaletteBar,       kSaturationSlider,
+    kRedField,         kGreenField,       kBlueField};
 
 // --- language texts ---
 inline constexpr int kResetMessageText = 275;

@@ -4,6 +4,7 @@
 // Page state belongs to the window thread; the worker reaches the page only by posting.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -47,6 +48,14 @@ inline constexpr int kMoveLeft = 154, kMoveRight = 155, kMoveXField = 156;
 inline constexpr int kMoveUpward = 158, kMoveDownward = 159, kMoveYField = 160;
 inline constexpr int kUploadProgress = 161;  // progress of a running upload
 inline constexpr int kRecordHint = 162;      // where recording takes its input from
+// Every control of the page, for the window's control registry.
+inline constexpr std::array kPageControls{
+    kMacroList,    kNewMacro,     kExportMacro,   kImportMacro,     kEventList,  kDeleteEvent,
+    kDeleteAllEvents, kInsertEvent, kRecordButton, kDelayNone,      kDelayRecorded, kDelayFixed,
+    kFixedDelayField, kPlayCount,  kPlayHold,     kPlayToggle,      kPlayOnce,   kPlayCountField,
+    kEventKind,    kEventField,   kEventButton,   kEventUp,         kEventDown,  kMoveLeft,
+    kMoveRight,    kMoveXField,   kMoveUpward,    kMoveDownward,    kMoveYField, kUploadProgress,
+    kRecordHint};
 
 // Window messages of the page's menus, and the page's own refresh request.
 inline constexpr int kMsgMacroListMenu = 1709;

@@ -89,6 +89,8 @@ bool AppKey::Has(const std::string& name) {
     if (entry.first == name) return true;
   }
   return false;
+}
+
 std::string AppKey::ReadText(const std::string& name) {
   std::lock_guard lock(mu_);
   std::vector<std::pair<std::string, std::string>> lines;

@@ -34,6 +34,12 @@ inline constexpr int kDoubleClickSlider = 241;  // positions 0..10 by kDoubleCli
 inline constexpr int kDoubleClickLabel = 242;   // the time in milliseconds
 inline constexpr int kPointerNote = 243;        // shown when the desktop cannot be reached
 inline constexpr int kDoubleClickUnit = 244;
+// Every control of the pointer half, for the window's control registry.
+inline constexpr std::array kPointerControls{
+    kPointerSpeedSlider, kPointerSpeedLabel, kPointerSpeedCaption, kPointerHeading,
+    kPointerPrecision,   kWheelCaption,      kWheelLinesSlider,    kWheelSliderCaption,
+    kWheelLinesField,    kWheelPageRadio,    kWheelLinesRadio,     kDoubleClickCaption,
+    kDoubleClickSlider,  kDoubleClickLabel,  kPointerNote,         kDoubleClickUnit};
 
 // Language texts of the pointer half.
 inline constexpr int kPointerHeadingText = 1910;

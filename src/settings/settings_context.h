@@ -68,8 +68,8 @@ struct SettingsContext {
 };
 
 // Language texts about the store refusing a change or a read.
-inline constexpr int kChangeNotSavedText = 2204;
-inline constexpr int kSettingsNotReadText = 2205;
+inline constexpr int kChangeNotSavedText = 2304;
+inline constexpr int kSettingsNotReadText = 2305;
 
 // --- small helpers shared by the pages, reads and writes ---
 // A setting of the current profile as text (empty when missing) or as a number (0 when

@@ -737,7 +737,7 @@ bool ProfileStore::ReplaceMacroEvents(int macro_id, const std::vector<MacroEvent
     Trace(4, "ReplaceMacroEvents %d: no transaction", macro_id);
     return false;
   }
-  Query query(db_);
+  Query query(*this);
   bool ok = query.Write(kDeleteEvents, macro_id);
   for (size_t i = 0; ok && i < list.size(); ++i) {
     const MacroEventRecord& r = list[i];

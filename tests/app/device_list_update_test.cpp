@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "app/device_list_control.h"
+#include "catalogue/catalogue.h"
 #include "ui/headless/headless_toolkit.h"
 
 namespace {
@@ -30,7 +31,7 @@ TEST(DeviceListUpdateTest, ModelsAddedInOneUpdateAreShownOnceAtItsEnd) {
   list.EndUpdate();
   EXPECT_EQ(tk.pushes, 1);
   EXPECT_EQ(tk.last_size, 2000u);
-  EXPECT_EQ(tk.Snapshot(app::DeviceListControl::kControlId).devices.size(), 2000u);
+  EXPECT_EQ(tk.Snapshot(catalogue::kDeviceList).devices.size(), 2000u);
   // Outside an update every change is shown at once, as before.
   list.SetDeviceState(100, 1, 1);
   EXPECT_EQ(tk.pushes, 2);
