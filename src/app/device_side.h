@@ -13,6 +13,7 @@
 #include "app/process_waiter.h"
 #include "app/worker.h"
 #include "catalogue/catalogue.h"
+#include "screen/screen_page.h"
 #include "settings/settings_context.h"
 #include "settings/settings_model.h"
 
@@ -64,6 +65,7 @@ class DeviceSide : public WorkerHost {
   DeviceTaskContext& TaskContext() { return task_ctx_; }
   settings::SettingsContext& Settings() { return settings_ctx_; }
   ProfileStore& Store() { return store_; }
+  screen::ScreenPage& Screen() { return *screen_page_; }
   // The profile every settings, button and lighting operation works on; 0 before the list
   // was filled.
   int CurrentProfile() const { return current_profile_.load(); }
@@ -74,6 +76,10 @@ class DeviceSide : public WorkerHost {
   void RegisterTasks();
   // Hands each subsystem's port to the settings side and the device routines.
   void WireSubsystems();
+  // The screen page: its controls, tasks 23 to 28 and messages 1830 to 1832.
+  void WireScreen();
+  // Rebuilds the screen item list of the current profile when the model has a screen.
+  void LoadScreenPage();
   // A model chosen in the selector (with the wait dialog) or in the device list (without).
   void ChangeModel(int device_type, bool with_wait_dialog);
 
@@ -92,6 +98,7 @@ class DeviceSide : public WorkerHost {
   settings::SettingsState settings_state_;
   settings::SettingsContext settings_ctx_;
   DeviceTaskContext task_ctx_;
+  std::unique_ptr<screen::ScreenPage> screen_page_;
   // Last: it uses everything above, so it stops first.
   std::unique_ptr<DeviceWorker> worker_;
 };
