@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -86,7 +87,11 @@ Picture Flatten(const Picture& canvas) {
   return out;
 }
 
-void DecodeGif(const uint8_t* data, size_t size, int width, int height, DecodedFrames& out) {
+// Frames go to `sink` as they are composited (nothing is kept when it is set), else into out.
+using FrameSink = std::function<bool(Picture&& frame, int delay)>;
+
+void DecodeGif(const uint8_t* data, size_t size, int width, int height, DecodedFrames& out,
+               const FrameSink& sink) {
   MemoryReader reader{data, size};
   int error = 0;
   std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, ReadFromMemory, &error));
@@ -106,6 +111,7 @@ void DecodeGif(const uint8_t* data, size_t size, int width, int height, DecodedF
   // The graphic control of the next image.
   int disposal = 0, transparent = -1, delay_cs = -1;
   bool any_delay = false;
+  int count = 0;
   std::vector<GifPixelType> line;
   for (;;) {
     GifRecordType type;
@@ -175,11 +181,18 @@ void DecodeGif(const uint8_t* data, size_t size, int width, int height, DecodedF
       }
     }
     // A truncated last frame still shows what arrived.
-    out.frames.push_back(ScalePicture(Flatten(canvas), width, height));
     if (delay_cs >= 0) any_delay = true;
     // A delay of 0 plays as 100 ms, as browsers do.
-    out.delays.push_back(delay_cs > 0 ? delay_cs * 10 : 100);
-    if (!complete || static_cast<int>(out.frames.size()) >= kMaxImportFrames) break;
+    const int delay = delay_cs > 0 ? delay_cs * 10 : 100;
+    out.delays.push_back(delay);
+    ++count;
+    Picture frame = ScalePicture(Flatten(canvas), width, height);
+    if (sink) {
+      if (!sink(std::move(frame), delay)) break;
+    } else {
+      out.frames.push_back(std::move(frame));
+    }
+    if (!complete || count >= kMaxImportFrames) break;
     // Disposal of this frame before the next one is drawn.
     if (disposal == DISPOSE_BACKGROUND) {
       for (int64_t y = std::max<int64_t>(0, desc.Top); y < std::min<int64_t>(sh, desc.Top + ih);
@@ -197,7 +210,7 @@ void DecodeGif(const uint8_t* data, size_t size, int width, int height, DecodedF
     transparent = -1;
     delay_cs = -1;
   }
-  if (out.frames.empty()) {
+  if (count == 0) {
     out.error = "the GIF has no readable frame";
     out.delays.clear();
     return;
@@ -207,7 +220,8 @@ void DecodeGif(const uint8_t* data, size_t size, int width, int height, DecodedF
 
 // ---- PNG, JPEG, BMP (QImage, decoding only)
 
-void DecodeStill(const uint8_t* data, size_t size, int width, int height, DecodedFrames& out) {
+void DecodeStill(const uint8_t* data, size_t size, int width, int height, DecodedFrames& out,
+                 const FrameSink& sink) {
   QByteArray bytes =
       QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   QBuffer buffer(&bytes);
@@ -239,7 +253,31 @@ void DecodeStill(const uint8_t* data, size_t size, int width, int height, Decode
     std::copy_n(row, image.width(),
                 picture.pixels.begin() + static_cast<ptrdiff_t>(y) * image.width());
   }
-  out.frames.push_back(ScalePicture(Flatten(picture), width, height));
+  Picture frame = ScalePicture(Flatten(picture), width, height);
+  if (sink) {
+    sink(std::move(frame), 0);
+  } else {
+    out.frames.push_back(std::move(frame));
+  }
+}
+
+DecodedFrames Decode(const uint8_t* data, size_t size, int width, int height,
+                     const FrameSink& sink) {
+  DecodedFrames out;
+  if (width <= 0 || height <= 0 || static_cast<int64_t>(width) * height > kMaxDecodePixels) {
+    out.error = "bad target size";
+    return out;
+  }
+  if (!data || size == 0) {
+    out.error = "the file is empty";
+    return out;
+  }
+  if (IsGif(data, size)) {
+    DecodeGif(data, size, width, height, out, sink);
+  } else {
+    DecodeStill(data, size, width, height, out, sink);
+  }
+  return out;
 }
 
 // ---- PNG writing (zlib): frames are plain 8-bit RGB
@@ -319,27 +357,43 @@ Picture ScalePicture(const Picture& src, int width, int height) {
   Picture out{width, height,
               std::vector<uint32_t>(static_cast<size_t>(width) * height, 0xFF000000u)};
   if (src.width <= 0 || src.height <= 0 || width <= 0 || height <= 0) return out;
-  // Bilinear, sampling at pixel centres, in 16.16 fixed point.
-  const int64_t step_x = (static_cast<int64_t>(src.width) << 16) / width;
-  const int64_t step_y = (static_cast<int64_t>(src.height) << 16) / height;
+  // Bilinear, sampling at pixel centres; weights in 1/256.
+  struct Tap {
+    int i0, i1;
+    uint32_t w;
+  };
+  auto taps = [](int from, int to) {
+    std::vector<Tap> t(static_cast<size_t>(to));
+    const int64_t step = (static_cast<int64_t>(from) << 16) / to;
+    for (int i = 0; i < to; ++i) {
+      int64_t f = i * step + step / 2 - 0x8000;
+      f = std::clamp<int64_t>(f, 0, static_cast<int64_t>(from - 1) << 16);
+      const int i0 = static_cast<int>(f >> 16);
+      t[static_cast<size_t>(i)] = {i0, std::min(i0 + 1, from - 1),
+                                   static_cast<uint32_t>((f >> 8) & 0xFF)};
+    }
+    return t;
+  };
+  const std::vector<Tap> xs = taps(src.width, width), ys = taps(src.height, height);
   for (int y = 0; y < height; ++y) {
-    int64_t fy = y * step_y + step_y / 2 - 0x8000;
-    fy = std::clamp<int64_t>(fy, 0, (static_cast<int64_t>(src.height - 1)) << 16);
-    const int y0 = static_cast<int>(fy >> 16), y1 = std::min(y0 + 1, src.height - 1);
-    const uint32_t wy = static_cast<uint32_t>((fy >> 8) & 0xFF);
-    const uint32_t* r0 = &src.pixels[static_cast<size_t>(y0) * src.width];
-    const uint32_t* r1 = &src.pixels[static_cast<size_t>(y1) * src.width];
+    const Tap ty = ys[static_cast<size_t>(y)];
+    const uint32_t* r0 = &src.pixels[static_cast<size_t>(ty.i0) * src.width];
+    const uint32_t* r1 = &src.pixels[static_cast<size_t>(ty.i1) * src.width];
     uint32_t* dst = &out.pixels[static_cast<size_t>(y) * width];
+    const uint32_t wy = ty.w;
     for (int x = 0; x < width; ++x) {
-      int64_t fx = x * step_x + step_x / 2 - 0x8000;
-      fx = std::clamp<int64_t>(fx, 0, (static_cast<int64_t>(src.width - 1)) << 16);
-      const int x0 = static_cast<int>(fx >> 16), x1 = std::min(x0 + 1, src.width - 1);
-      const uint32_t wx = static_cast<uint32_t>((fx >> 8) & 0xFF);
+      const Tap tx = xs[static_cast<size_t>(x)];
+      const uint32_t a = r0[tx.i0], b = r0[tx.i1], c = r1[tx.i0], d = r1[tx.i1];
+      if (a == b && a == c && a == d) {
+        dst[x] = a;
+        continue;
+      }
+      const uint32_t wx = tx.w;
       uint32_t result = 0;
       for (int shift = 0; shift < 32; shift += 8) {
-        const uint32_t a = (r0[x0] >> shift) & 0xFF, b = (r0[x1] >> shift) & 0xFF;
-        const uint32_t c = (r1[x0] >> shift) & 0xFF, d = (r1[x1] >> shift) & 0xFF;
-        const uint32_t top = a * (256 - wx) + b * wx, bottom = c * (256 - wx) + d * wx;
+        const uint32_t pa = (a >> shift) & 0xFF, pb = (b >> shift) & 0xFF;
+        const uint32_t pc = (c >> shift) & 0xFF, pd = (d >> shift) & 0xFF;
+        const uint32_t top = pa * (256 - wx) + pb * wx, bottom = pc * (256 - wx) + pd * wx;
         const uint32_t v = (top * (256 - wy) + bottom * wy + (1u << 15)) >> 16;
         result |= std::min(v, 255u) << shift;
       }
@@ -350,21 +404,7 @@ Picture ScalePicture(const Picture& src, int width, int height) {
 }
 
 DecodedFrames DecodeImageData(const uint8_t* data, size_t size, int width, int height) {
-  DecodedFrames out;
-  if (width <= 0 || height <= 0 || static_cast<int64_t>(width) * height > kMaxDecodePixels) {
-    out.error = "bad target size";
-    return out;
-  }
-  if (!data || size == 0) {
-    out.error = "the file is empty";
-    return out;
-  }
-  if (IsGif(data, size)) {
-    DecodeGif(data, size, width, height, out);
-  } else {
-    DecodeStill(data, size, width, height, out);
-  }
-  return out;
+  return Decode(data, size, width, height, nullptr);
 }
 
 DecodedFrames DecodeImageFile(const std::string& file, int width, int height) {
@@ -376,20 +416,25 @@ DecodedFrames DecodeImageFile(const std::string& file, int width, int height) {
 
 SplitResult LoadGIFImageFile(const std::string& file, const std::string& folder, int first_index) {
   SplitResult result;
-  DecodedFrames decoded = DecodeImageFile(file);
-  if (!decoded.error.empty()) {
-    result.error = decoded.error;
-    Trace(4, "Screen picture %s: %s", file.c_str(), decoded.error.c_str());
-    return result;
+  std::vector<uint8_t> bytes;
+  DecodedFrames decoded;
+  if (ReadWholeFile(file, bytes, decoded.error)) {
+    // Each frame is written as it comes, so a long animation never sits in memory whole.
+    decoded =
+        Decode(bytes.data(), bytes.size(), kScreenWidth, kScreenHeight, [&](Picture&& frame, int) {
+          const std::string path = folder + std::to_string(first_index + result.frames) + ".png";
+          if (!WritePng(path, frame)) {
+            result.error = "cannot write " + path;
+            return false;
+          }
+          ++result.frames;
+          return true;
+        });
   }
-  for (size_t i = 0; i < decoded.frames.size(); ++i) {
-    const std::string path = folder + std::to_string(first_index + static_cast<int>(i)) + ".png";
-    if (!WritePng(path, decoded.frames[i])) {
-      result.error = "cannot write " + path;
-      Trace(4, "Screen picture: cannot write %s", path.c_str());
-      break;
-    }
-    ++result.frames;
+  if (result.frames == 0) {
+    if (result.error.empty()) result.error = decoded.error;
+    Trace(4, "Screen picture %s: %s", file.c_str(), result.error.c_str());
+    return result;
   }
   if (!decoded.delays.empty()) {
     decoded.delays.resize(static_cast<size_t>(result.frames));
@@ -444,21 +489,22 @@ bool ReadPicture(const std::string& file, Picture& picture) {
 bool WritePng(const std::string& path, const Picture& picture) {
   const int w = picture.width, h = picture.height;
   if (w <= 0 || h <= 0 || picture.pixels.size() != static_cast<size_t>(w) * h) return false;
-  std::vector<uint8_t> raw;
-  raw.reserve(static_cast<size_t>(h) * (1 + 3 * static_cast<size_t>(w)));
+  std::vector<uint8_t> raw(static_cast<size_t>(h) * (1 + 3 * static_cast<size_t>(w)));
+  uint8_t* at = raw.data();
+  const uint32_t* src = picture.pixels.data();
   for (int y = 0; y < h; ++y) {
-    raw.push_back(0);  // filter: none
+    *at++ = 0;  // filter: none
     for (int x = 0; x < w; ++x) {
-      const uint32_t p = picture.pixels[static_cast<size_t>(y) * w + x];
-      raw.push_back(static_cast<uint8_t>(p >> 16));
-      raw.push_back(static_cast<uint8_t>(p >> 8));
-      raw.push_back(static_cast<uint8_t>(p));
+      const uint32_t p = *src++;
+      *at++ = static_cast<uint8_t>(p >> 16);
+      *at++ = static_cast<uint8_t>(p >> 8);
+      *at++ = static_cast<uint8_t>(p);
     }
   }
   uLongf packed_size = compressBound(static_cast<uLong>(raw.size()));
   std::vector<uint8_t> packed(packed_size);
-  if (compress2(packed.data(), &packed_size, raw.data(), static_cast<uLong>(raw.size()), 6) !=
-      Z_OK) {
+  if (compress2(packed.data(), &packed_size, raw.data(), static_cast<uLong>(raw.size()),
+                Z_BEST_SPEED) != Z_OK) {
     return false;
   }
   packed.resize(packed_size);
