@@ -15,13 +15,6 @@
 #include "ui/frame_controls.h"
 
 namespace app {
-namespace {
-
-// What the first tab tells the person while no mouse is connected.
-constexpr int kConnectHintText = 54;
-
-}  // namespace
-
 DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
     : dlg_(dlg),
       store_(options.store ? *options.store : ProfileStore::Instance()),
@@ -35,7 +28,8 @@ DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
                                              [&dlg] { return dlg.ReadDeviceType(); },
                                              user_data_dir_}),
       settings_ctx_(dlg.Comm(), store_, dlg.Toolkit(), dlg.Comm().GetClock(), settings_state_),
-      task_ctx_(dlg.Link(), dlg.Comm(), dlg.Comm().GetClock()) {
+      task_ctx_(dlg.Link(), dlg.Comm(), dlg.Comm().GetClock()),
+      buttons_(settings_ctx_, catalogue_) {
   RegisterControls();
   RegisterTasks();
   worker_ = std::make_unique<DeviceWorker>(dlg.PendingTasks(), dlg.Tasks(), dlg.Comm(), dlg.Link(),
@@ -83,6 +77,8 @@ void DeviceSide::RegisterTasks() {
   WireSubsystems();
   settings::RegisterSettingsTasks(dlg_.Tasks(), s);
   settings::RegisterSettingsPages(dlg_.Dispatch(), s);
+  buttons_.RegisterTasks(dlg_.Tasks());
+  buttons_.RegisterPage(dlg_.Dispatch());
 
   // The device routines (tasks 1 to 4).
   task_ctx_.read_settings = [this] { return settings::GetMouseData2(settings_ctx_); };
@@ -102,6 +98,7 @@ void DeviceSide::RegisterTasks() {
 void DeviceSide::WireSubsystems() {
   // The one place the subsystems meet: each built subsystem replaces its null port here.
   settings::SubsystemPorts& ports = settings_ctx_.ports;
+  ports.buttons = &buttons_;
   task_ctx_.lighting = ports.lighting;
   WireScreen();
 }
@@ -131,6 +128,7 @@ void DeviceSide::LoadScreenPage() {
 
 void DeviceSide::Start() {
   settings::InitSettingsPages(settings_ctx_);
+  buttons_.InitPage();
   catalogue_.LoadCatalogue();
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
   dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());

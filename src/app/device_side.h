@@ -12,6 +12,7 @@
 #include "app/device_tasks.h"
 #include "app/process_waiter.h"
 #include "app/worker.h"
+#include "buttons/buttons_subsystem.h"
 #include "catalogue/catalogue.h"
 #include "screen/screen_page.h"
 #include "settings/settings_context.h"
@@ -64,6 +65,7 @@ class DeviceSide : public WorkerHost {
   DeviceWorker& Worker() { return *worker_; }
   DeviceTaskContext& TaskContext() { return task_ctx_; }
   settings::SettingsContext& Settings() { return settings_ctx_; }
+  buttons::ButtonsSubsystem& Buttons() { return buttons_; }
   ProfileStore& Store() { return store_; }
   screen::ScreenPage& Screen() { return *screen_page_; }
   // The profile every settings, button and lighting operation works on; 0 before the list
@@ -98,6 +100,7 @@ class DeviceSide : public WorkerHost {
   settings::SettingsState settings_state_;
   settings::SettingsContext settings_ctx_;
   DeviceTaskContext task_ctx_;
+  buttons::ButtonsSubsystem buttons_;
   std::unique_ptr<screen::ScreenPage> screen_page_;
   // Last: it uses everything above, so it stops first.
   std::unique_ptr<DeviceWorker> worker_;
