@@ -82,8 +82,8 @@ void BM_Upload150Frames(benchmark::State& state) {
     bus.ClearLog();
     const auto start = std::chrono::steady_clock::now();
     screen::UploadFrames(comm, job, cancelled, [](int) {});
-    host_ms += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                   .count();
+    host_ms +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     paused_ms += clock.TotalSleptMs();
   }
   const double iterations = static_cast<double>(state.iterations());
