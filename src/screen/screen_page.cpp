@@ -567,8 +567,9 @@ void ScreenPage::Upload() {
   tk.SetEnabled(kUploadButton, false);
   cancel_.store(false);
   progress_.store(0);
-  if (ctx_.append_task) ctx_.append_task(ui::kTaskScreenUpload);
+  // Registered before the task is queued, so a task that ends at once still finds it.
   tk.BeginModal(ui::ModalKind::kScreenProgress);
+  if (ctx_.append_task) ctx_.append_task(ui::kTaskScreenUpload);
   tk.RunModal(ui::ModalKind::kScreenProgress);
 }
 
