@@ -37,7 +37,7 @@ constexpr int kTextDeleteFrame = 846;
 constexpr int kTextNoFrames = 847;
 constexpr int kTextUploadTitle = 848;
 // A file that gives no picture at all.
-constexpr int kTextNotAPicture = 1940;
+constexpr int kTextNotAPicture = 2201;
 
 constexpr int kDefaultImportDelay = 10;  // a still picture imported
 constexpr int kDefaultItemDelay = 100;   // the default item of one frame

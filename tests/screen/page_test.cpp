@@ -118,7 +118,7 @@ TEST_F(ScreenPageTest, AFileThatIsNoPictureIsRefusedAndLeavesNoItem) {
   Import(Fixture("notes.gif"));
   EXPECT_EQ(Layers().size(), 1u);
   ASSERT_EQ(tk_.Messages().size(), 1u);
-  EXPECT_EQ(tk_.Messages()[0].message, LanguageText(1940));
+  EXPECT_EQ(tk_.Messages()[0].message, LanguageText(2201));
   // Only the default item's folder is left.
   int folders = 0;
   for (const auto& e : fs::directory_iterator(ItemsFolder())) folders += e.is_directory();

@@ -7,6 +7,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -92,6 +93,8 @@ class HeadlessToolkit : public Toolkit {
   bool WindowClosed();
   int RaiseCount();
   void SetTrayAvailable(bool available);
+  // The wheel lines last set, nullopt before any.
+  std::optional<uint32_t> WheelScrollLines();
   // Sends a notification as the window would: sets nothing itself.
   void Notify(int number, int code, int64_t value);
 
@@ -161,6 +164,7 @@ class HeadlessToolkit : public Toolkit {
   void SetModalText(ModalKind kind, const std::string& text) override;
   std::optional<DelayChoice> AskFrameDelay(const std::string& title, int frame_delay) override;
   void ImageEditorCommand(int id, int command, int value, const std::string& text) override;
+  void SetWheelScrollLines(uint32_t lines) override;
   bool TrayAvailable() override;
   bool AddTrayIcon(int id, const std::string& icon_file, const std::string& tip) override;
   void RemoveTrayIcon(int id) override;
@@ -193,6 +197,7 @@ class HeadlessToolkit : public Toolkit {
   int timer_period_ = 0;
   bool closed_ = false;
   int raised_ = 0;
+  std::optional<uint32_t> wheel_lines_;
 };
 
 }  // namespace ui

@@ -41,30 +41,30 @@ void BuildScreenPage(PageBuilder& page) {
   editor->setMinimumSize(240 * 2 + 2, 135 * 2 + 2);
   editor->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   QHBoxLayout* tools = page.Row(editor_card->layout());
-  QPushButton* edit_mode = page.Toggle(kEditModeButton, T(1961), tools);
+  QPushButton* edit_mode = page.Toggle(kEditModeButton, T(2222), tools);
   edit_mode->setChecked(true);
-  page.Toggle(kPreviewModeButton, T(1962), tools);
+  page.Toggle(kPreviewModeButton, T(2223), tools);
   page.Toggle(kPreviewPlayButton, QString::fromUtf8("\u25B6"), tools);
-  page.Check(kGridCheck, T(1960), tools);
-  for (auto [id, text] : {std::pair{kPenButton, 1956},
-                          {kEraseButton, 1957},
-                          {kUndoButton, 1959},
-                          {kAddPicturesButton, 1954},
-                          {kCopyFrameButton, 1955},
-                          {kDeleteFrameButton, 1958}}) {
+  page.Check(kGridCheck, T(2221), tools);
+  for (auto [id, text] : {std::pair{kPenButton, 2217},
+                          {kEraseButton, 2218},
+                          {kUndoButton, 2220},
+                          {kAddPicturesButton, 2215},
+                          {kCopyFrameButton, 2216},
+                          {kDeleteFrameButton, 2219}}) {
     page.Button(id, T(text), tools);
   }
   QHBoxLayout* text_row = page.Row(editor_card->layout());
-  page.Label(T(1951), text_row);
+  page.Label(T(2212), text_row);
   page.Edit(kTextField, {}, text_row);
-  page.Label(T(1952), text_row);
+  page.Label(T(2213), text_row);
   page.Edit(kTextSizeField, "16", text_row)->setMaximumWidth(50);
-  page.Button(kAddTextButton, T(1953), text_row);
+  page.Button(kAddTextButton, T(2214), text_row);
 
   // Colours, then the items of the profile.
   auto* side = new QVBoxLayout;
   top->addLayout(side);
-  QFrame* colours = page.Card(T(1964), side);
+  QFrame* colours = page.Card(T(2225), side);
   QHBoxLayout* colour_row = page.Row(colours->layout());
   auto* wheel = page.Add(kColourWheel, new PaletteControl, colour_row);
   wheel->setFixedSize(132, 132);
@@ -84,14 +84,14 @@ void BuildScreenPage(PageBuilder& page) {
   for (int i = 0; i < kPresetColourCount; ++i) {
     page.ColorButton(kPresetColour1 + i, "IDC_LCD_DEFAULTCOLOR", presets);
   }
-  QFrame* items = page.Card(T(1941), side);
+  QFrame* items = page.Card(T(2202), side);
   auto* list = new ThumbnailRow(false);
   tk.Register(kItemList, list);
   items->layout()->addWidget(Scrolling(list, 82));
   QHBoxLayout* item_buttons = page.Row(items->layout());
-  page.Button(kNewItemButton, T(1948), item_buttons);
-  page.Button(kImportItemButton, T(1950), item_buttons);
-  page.Button(kDeleteItemButton, T(1949), item_buttons);
+  page.Button(kNewItemButton, T(2209), item_buttons);
+  page.Button(kImportItemButton, T(2211), item_buttons);
+  page.Button(kDeleteItemButton, T(2210), item_buttons);
   top->setStretch(0, 1);
 
   // The frames of the item and what goes to the screen.
@@ -100,14 +100,14 @@ void BuildScreenPage(PageBuilder& page) {
   tk.Register(kFrameStrip, strip);
   frames->layout()->addWidget(Scrolling(strip, 96));
   QHBoxLayout* actions = page.Row(frames->layout());
-  page.Label(T(1943), actions);
+  page.Label(T(2204), actions);
   page.Edit(kDelayField, "100", actions)->setMaximumWidth(60);
-  page.Button(kSaveItemButton, T(1946), actions);
-  page.Button(kExportGifButton, T(1947), actions);
+  page.Button(kSaveItemButton, T(2207), actions);
+  page.Button(kExportGifButton, T(2208), actions);
   actions->addStretch(1);
-  page.Toggle(kModeButton, T(1963), actions);
-  page.Button(kClockButton, T(1945), actions);
-  page.Button(kUploadButton, T(1944), actions);
+  page.Toggle(kModeButton, T(2224), actions);
+  page.Button(kClockButton, T(2206), actions);
+  page.Button(kUploadButton, T(2205), actions);
 }
 
 }  // namespace ui::qt
