@@ -66,7 +66,11 @@ void DeviceSide::RegisterControls() {
   });
   dispatch.OnClick(ui::frame::kProfiles, [this](int, int64_t) {
     SwitchProfile(
-        dlg_.Toolkit(), store_, [this](int profile) { SetCurrentProfile(profile); },
+        dlg_.Toolkit(), store_,
+        [this](int profile) {
+          SetCurrentProfile(profile);
+          LoadScreenPage();
+        },
         [this](int code) { dlg_.AppendTask(code); });
   });
 }
@@ -100,6 +104,7 @@ void DeviceSide::RegisterTasks() {
   };
   task_ctx_.refresh_profile_list = [this] {
     SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
+    LoadScreenPage();
   };
   task_ctx_.lighting_supported = [this] { return catalogue_.HasLighting(); };
   RegisterDeviceTasks(dlg_.Tasks(), task_ctx_);
@@ -138,6 +143,7 @@ void DeviceSide::WireSubsystems() {
                       dlg_.OnWindowMessage(message, std::move(h));
                     });
   ports.macros = macros_.get();
+  WireScreen();
 }
 
 void DeviceSide::FollowPointerSettings() {
@@ -158,6 +164,29 @@ void DeviceSide::FollowPointerSettings() {
     settings_ctx_.ports.buttons->RefreshButtonPage();
     settings_ctx_.ports.macros->RefreshMacroList();
   });
+}
+
+void DeviceSide::WireScreen() {
+  screen::ScreenContext ctx(dlg_.Comm(), store_, dlg_.Toolkit(), dlg_.Comm().GetClock());
+  ctx.user_data_dir = user_data_dir_;
+  ctx.model_name = [this] { return catalogue_.CurrentModelName(); };
+  ctx.has_screen = [this] { return catalogue_.HasScreen(); };
+  ctx.current_profile = [this] { return CurrentProfile(); };
+  ctx.append_task = [this](int code) { dlg_.AppendTask(code); };
+  ctx.tasks_waiting = [this] { return !dlg_.PendingTasks().Empty(); };
+  screen_page_ = std::make_unique<screen::ScreenPage>(std::move(ctx));
+  screen_page_->RegisterControls(dlg_.Dispatch());
+  screen_page_->RegisterTasks(dlg_.Tasks());
+  for (int message :
+       {screen::kMsgEditorCommand, screen::kMsgCancelUpload, screen::kMsgImportDone}) {
+    dlg_.OnWindowMessage(message, [this, message](int64_t wparam, int64_t) {
+      screen_page_->OnMessage(message, wparam);
+    });
+  }
+}
+
+void DeviceSide::LoadScreenPage() {
+  if (catalogue_.HasScreen() && CurrentProfile() > 0) screen_page_->LoadScreenPage();
 }
 
 void DeviceSide::Start() {

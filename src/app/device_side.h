@@ -14,11 +14,12 @@
 #include "app/worker.h"
 #include "buttons/buttons_subsystem.h"
 #include "catalogue/catalogue.h"
+#include "lighting/lighting.h"
 #include "macros/macros_subsystem.h"
+#include "profiles/profile_file_actions.h"
+#include "screen/screen_page.h"
 #include "settings/pointer_page.h"
 #include "settings/pointer_settings.h"
-#include "lighting/lighting.h"
-#include "profiles/profile_file_actions.h"
 #include "settings/settings_context.h"
 #include "settings/settings_model.h"
 
@@ -75,6 +76,7 @@ class DeviceSide : public WorkerHost {
   buttons::ButtonsSubsystem& Buttons() { return buttons_; }
   ProfileStore& Store() { return store_; }
   macros::MacrosSubsystem& Macros() { return *macros_; }
+  screen::ScreenPage& Screen() { return *screen_page_; }
   // The profile every settings, button and lighting operation works on; 0 before the list
   // was filled.
   int CurrentProfile() const { return current_profile_.load(); }
@@ -85,6 +87,10 @@ class DeviceSide : public WorkerHost {
   void RegisterTasks();
   // Hands each subsystem's port to the settings side and the device routines.
   void WireSubsystems();
+  // The screen page: its controls, tasks 23 to 28 and messages 1830 to 1832.
+  void WireScreen();
+  // Rebuilds the screen item list of the current profile when the model has a screen.
+  void LoadScreenPage();
   // A model chosen in the selector (with the wait dialog) or in the device list (without).
   void ChangeModel(int device_type, bool with_wait_dialog);
   // The pointer half follows the desktop: read again whenever its page shows or the window
@@ -113,6 +119,7 @@ class DeviceSide : public WorkerHost {
   DeviceTaskContext task_ctx_;
   buttons::ButtonsSubsystem buttons_;
   std::unique_ptr<macros::MacrosSubsystem> macros_;
+  std::unique_ptr<screen::ScreenPage> screen_page_;
   // Last: it uses everything above, so it stops first.
   std::unique_ptr<DeviceWorker> worker_;
 };

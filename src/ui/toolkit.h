@@ -30,6 +30,12 @@ enum class WindowState { kNormal, kMinimized, kMaximized, kHidden };
 // Modal dialogs a task keeps open while it runs; the worker ends them with EndModal (DoOK).
 enum class ModalKind { kWait, kScreenWait, kScreenProgress };
 
+// What the frame-delay dialog (LCDDelayEditDlg) answered.
+struct DelayChoice {
+  bool all_frames = false;  // false: the selected frame only
+  std::string text;         // the chosen field's text
+};
+
 // Receives what the person does. Called on the window thread only.
 class Listener {
  public:
@@ -163,6 +169,19 @@ class Toolkit {
   virtual void RunModal(ModalKind kind) = 0;
   virtual void EndModal(ModalKind kind) = 0;
   virtual void SetModalProgress(ModalKind kind, int percent) = 0;
+  // The registered dialog's title line (the screen progress dialog's "Loading: n%").
+  virtual void SetModalText(ModalKind /*kind*/, const std::string& /*text*/) {}
+  // LCDDelayEditDlg: the selected frame's field preset to `frame_delay`, the all-frames
+  // field to "50"; texts from section "KB.DIALOG". nullopt when cancelled.
+  virtual std::optional<DelayChoice> AskFrameDelay(const std::string& /*title*/,
+                                                   int /*frame_delay*/) {
+    return std::nullopt;
+  }
+
+  // --- the screen page's image editor (ImageView) ---
+  // One editor command or setting (the command numbers are the screen page's).
+  virtual void ImageEditorCommand(int /*id*/, int /*command*/, int /*value*/,
+                                  const std::string& /*text*/) {}
 
   // --- the main window ---
   // Queued for the window thread's Listener::OnMessage; safe from any thread.

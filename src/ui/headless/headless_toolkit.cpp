@@ -467,6 +467,44 @@ void HeadlessToolkit::SetModalProgress(ModalKind kind, int percent) {
   modals_[kind].progress = percent;
 }
 
+void HeadlessToolkit::SetModalText(ModalKind kind, const std::string& text) {
+  Lock lock(mu_);
+  modals_[kind].text = text;
+}
+
+int HeadlessToolkit::ModalProgress(ModalKind kind) {
+  Lock lock(mu_);
+  return modals_[kind].progress;
+}
+
+std::string HeadlessToolkit::ModalText(ModalKind kind) {
+  Lock lock(mu_);
+  return modals_[kind].text;
+}
+
+void HeadlessToolkit::QueueDelayAnswer(std::optional<DelayChoice> answer) {
+  Lock lock(mu_);
+  delay_answers_.push_back(std::move(answer));
+}
+
+std::optional<DelayChoice> HeadlessToolkit::AskFrameDelay(const std::string&, int) {
+  Lock lock(mu_);
+  if (delay_answers_.empty()) return std::nullopt;
+  auto answer = delay_answers_.front();
+  delay_answers_.pop_front();
+  return answer;
+}
+
+void HeadlessToolkit::ImageEditorCommand(int id, int command, int value, const std::string& text) {
+  Lock lock(mu_);
+  editor_commands_.push_back({id, command, value, text});
+}
+
+std::vector<HeadlessToolkit::EditorCommandRecord> HeadlessToolkit::EditorCommands() {
+  Lock lock(mu_);
+  return editor_commands_;
+}
+
 void HeadlessToolkit::PostMessage(int message, int64_t wparam, int64_t lparam) {
   Lock lock(mu_);
   posted_.push_back({message, wparam, lparam});

@@ -83,6 +83,17 @@ class HeadlessToolkit : public Toolkit {
   int ModalBegins(ModalKind kind);
   int ModalEnds(ModalKind kind);
   bool ModalOpen(ModalKind kind);
+  // The screen progress dialog's last percentage and title line.
+  int ModalProgress(ModalKind kind);
+  std::string ModalText(ModalKind kind);
+  // Answers for the next frame-delay dialogs (default: cancelled).
+  void QueueDelayAnswer(std::optional<DelayChoice> answer);
+  // Image editor commands so far: (control, command, value, text).
+  struct EditorCommandRecord {
+    int id, command, value;
+    std::string text;
+  };
+  std::vector<EditorCommandRecord> EditorCommands();
   std::vector<std::tuple<int, std::string>> TrayIcons();
   int StartedTimerPeriod();
   bool WindowClosed();
@@ -156,6 +167,9 @@ class HeadlessToolkit : public Toolkit {
   void RaiseWindow() override;
   void CloseWindow() override;
   void StartTimer(int period_ms) override;
+  void SetModalText(ModalKind kind, const std::string& text) override;
+  std::optional<DelayChoice> AskFrameDelay(const std::string& title, int frame_delay) override;
+  void ImageEditorCommand(int id, int command, int value, const std::string& text) override;
   void SetWheelScrollLines(uint32_t lines) override;
   bool TrayAvailable() override;
   bool AddTrayIcon(int id, const std::string& icon_file, const std::string& tip) override;
@@ -166,6 +180,7 @@ class HeadlessToolkit : public Toolkit {
     int begins = 0, ends = 0;
     bool open = false;
     int progress = 0;
+    std::string text;
   };
   Control& At(int id);  // mu_ held
 
@@ -177,6 +192,8 @@ class HeadlessToolkit : public Toolkit {
   std::deque<std::string> file_answers_;
   std::deque<std::optional<uint32_t>> colour_answers_;
   std::deque<int> menu_answers_;
+  std::deque<std::optional<DelayChoice>> delay_answers_;
+  std::vector<EditorCommandRecord> editor_commands_;
   std::vector<std::vector<MenuItem>> menus_;
   std::deque<Posted> posted_;
   std::map<ModalKind, Modal> modals_;

@@ -1,10 +1,14 @@
 #include "ui/qt/dialogs.h"
 
+#include <QButtonGroup>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -130,7 +134,18 @@ ProgressDialog::ProgressDialog(QWidget* owner, bool with_bar)
   setModal(true);
   setFixedSize(with_bar ? 360 : 102, with_bar ? 120 : 102);
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(24, 24, 24, 24);
+  layout->setContentsMargins(24, with_bar ? 12 : 24, 24, 24);
+  if (with_bar) {
+    auto* top = new QHBoxLayout;
+    text_ = new QLabel(Q(LanguageText("KB.DIALOG", 861)), this);
+    top->addWidget(text_, 1);
+    auto* close = new QPushButton(QString::fromUtf8("\u2715"), this);
+    close->setFlat(true);
+    close->setFixedSize(24, 24);
+    connect(close, &QPushButton::clicked, this, &ProgressDialog::CloseClicked);
+    top->addWidget(close);
+    layout->addLayout(top);
+  }
   bar_->setRange(0, 100);
   bar_->setValue(0);
   bar_->setVisible(with_bar);
@@ -139,6 +154,52 @@ ProgressDialog::ProgressDialog(QWidget* owner, bool with_bar)
 }
 
 void ProgressDialog::SetProgress(int percent) { bar_->setValue(percent); }
+
+void ProgressDialog::SetText(const QString& text) {
+  if (text_) text_->setText(text);
+}
+
+std::optional<DelayChoice> LCDDelayEditDlg::Ask(QWidget* owner, const QString& title,
+                                                int frame_delay) {
+  QDialog dialog(owner, Qt::Dialog);
+  dialog.setObjectName("LCDDelayEditDlg");
+  dialog.setWindowTitle(title);
+  dialog.setFixedSize(300, 200);
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* heading = new QLabel(title, &dialog);
+  layout->addWidget(heading);
+  auto* group = new QButtonGroup(&dialog);  // "DELAYTIME_TYPE"
+  auto row = [&](int text, const QString& value, bool checked) {
+    auto* line = new QHBoxLayout;
+    auto* radio = new QRadioButton(Q(LanguageText("KB.DIALOG", text)), &dialog);
+    radio->setChecked(checked);
+    group->addButton(radio);
+    auto* field = new QLineEdit(value, &dialog);
+    field->setValidator(new QIntValidator(0, 100000, field));
+    field->setMaximumWidth(80);
+    line->addWidget(radio, 1);
+    line->addWidget(field);
+    line->addWidget(new QLabel("ms", &dialog));
+    layout->addLayout(line);
+    return std::pair{radio, field};
+  };
+  auto [one, one_field] = row(825, QString::number(frame_delay), true);
+  auto [all, all_field] = row(826, "50", false);
+  (void)one;
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  auto* ok = new QPushButton(Q(LanguageText("KB.DIALOG", 2)), &dialog);
+  auto* cancel = new QPushButton(Q(LanguageText("KB.DIALOG", 22)), &dialog);
+  QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+  QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  layout->addLayout(buttons);
+  CentreOver(&dialog, owner);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const bool every = all->isChecked();
+  return DelayChoice{every, U((every ? all_field : one_field)->text())};
+}
 
 void ProgressDialog::showEvent(QShowEvent* event) {
   CentreOver(this, parentWidget());

@@ -4,6 +4,9 @@
 
 #include <QDialog>
 #include <QString>
+#include <optional>
+
+#include "ui/toolkit.h"
 
 class QLabel;
 class QProgressBar;
@@ -53,8 +56,13 @@ class ProgressDialog : public QDialog {
   Q_OBJECT
 
  public:
+  // With the bar (LEDWaitDlg2): a title line and a close button that emits CloseClicked.
   ProgressDialog(QWidget* owner, bool with_bar);
   void SetProgress(int percent);
+  void SetText(const QString& text);
+
+ Q_SIGNALS:
+  void CloseClicked();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -62,6 +70,17 @@ class ProgressDialog : public QDialog {
 
  private:
   QProgressBar* bar_;
+  QLabel* text_ = nullptr;
+};
+
+// LCDDelayEditDlg: the delay of the selected frame or of all frames (radio group
+// "DELAYTIME_TYPE"), 300 x 200, texts from section "KB.DIALOG".
+class LCDDelayEditDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // nullopt when cancelled.
+  static std::optional<DelayChoice> Ask(QWidget* owner, const QString& title, int frame_delay);
 };
 
 }  // namespace ui::qt

@@ -28,10 +28,12 @@
 
 #include "platform/language.h"
 #include "platform/paths.h"
+#include "screen/screen_page.h"
 #include "ui/manager.h"
 #include "ui/qt/dialogs.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/pages/mouse_palette_dlg.h"
+#include "ui/qt/pages/screen_widgets.h"
 
 namespace ui::qt {
 namespace {
@@ -738,7 +740,13 @@ int QtToolkit::ShowPopupMenu(const std::vector<MenuItem>& items) {
 
 QDialog* QtToolkit::MakeModal(ModalKind kind) {
   if (kind == ModalKind::kWait) return new WaitDialog(window_);
-  return new ProgressDialog(window_, kind == ModalKind::kScreenProgress);
+  auto* dialog = new ProgressDialog(window_, kind == ModalKind::kScreenProgress);
+  if (kind == ModalKind::kScreenProgress) {
+    // Its close button asks the main window to cancel the upload.
+    connect(dialog, &ProgressDialog::CloseClicked, this,
+            [this] { PostMessage(screen::kMsgCancelUpload, 0, 0); });
+  }
+  return dialog;
 }
 
 void QtToolkit::BeginModal(ModalKind kind) {
@@ -814,6 +822,32 @@ void QtToolkit::SetModalProgress(ModalKind kind, int percent) {
       dialog = modals_[kind].dialog;
     }
     if (auto* p = qobject_cast<ProgressDialog*>(dialog.data())) p->SetProgress(percent);
+  });
+}
+
+void QtToolkit::SetModalText(ModalKind kind, const std::string& text) {
+  Post([this, kind, text] {
+    QPointer<QDialog> dialog;
+    {
+      std::lock_guard lock(modal_mu_);
+      dialog = modals_[kind].dialog;
+    }
+    if (auto* p = qobject_cast<ProgressDialog*>(dialog.data())) p->SetText(Q(text));
+  });
+}
+
+std::optional<DelayChoice> QtToolkit::AskFrameDelay(const std::string& title, int frame_delay) {
+  return Call(
+      [this, title, frame_delay] { return LCDDelayEditDlg::Ask(window_, Q(title), frame_delay); });
+}
+
+void QtToolkit::ImageEditorCommand(int id, int command, int value, const std::string& text) {
+  Post([this, id, command, value, text] {
+    Entry* e = Find(id);
+    if (!e) return;
+    if (auto* target = dynamic_cast<ImageEditorTarget*>(e->widget.data())) {
+      target->EditorCommand(command, value, text);
+    }
   });
 }
 

@@ -121,6 +121,9 @@ class QtToolkit : public QObject, public ui::Toolkit {
   void RunModal(ModalKind kind) override;
   void EndModal(ModalKind kind) override;
   void SetModalProgress(ModalKind kind, int percent) override;
+  void SetModalText(ModalKind kind, const std::string& text) override;
+  std::optional<DelayChoice> AskFrameDelay(const std::string& title, int frame_delay) override;
+  void ImageEditorCommand(int id, int command, int value, const std::string& text) override;
   void PostMessage(int message, int64_t wparam, int64_t lparam) override;
   void SetWindowState(WindowState state) override;
   WindowState GetWindowState() override;

@@ -3,10 +3,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
@@ -80,6 +82,9 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent)
   button_row->addWidget(press_button_);
   layout->addLayout(button_row);
   layout->addWidget(played_);
+  screen_ = new ReceiverScreenView(this);
+  screen_->setObjectName(QStringLiteral("receiver_screen"));
+  layout->addWidget(screen_);
 
   for (int i = 0; i < bus_.MouseCount(); ++i) {
     mouse_->addItem(QStringLiteral("%1: %2").arg(i).arg(ModelName(bus_.MouseModel(i))), i);
@@ -181,7 +186,76 @@ void VirtualMousePanel::Refresh() {
   } else {
     status_->setText(QStringLiteral("No virtual mouse"));
   }
+  screen_->setVisible(has_receiver && sim::Traits(bus_.MouseModel(mouse)).receiver_pid == 0x3A10);
+  if (any) screen_->Show(bus_.Screen(mouse));
   refreshing_ = false;
+}
+
+ReceiverScreenView::ReceiverScreenView(QWidget* parent) : QWidget(parent) {
+  setFixedSize(sizeHint());
+  animation_ = new QTimer(this);
+  animation_->setSingleShot(true);
+  connect(animation_, &QTimer::timeout, this, [this] {
+    if (frames_.empty()) return;
+    at_ = (at_ + 1) % frames_.size();
+    update();
+    animation_->start(std::max(10, delay_ms_));
+  });
+}
+
+void ReceiverScreenView::Show(const sim::ScreenState& state) {
+  if (state.clock.set &&
+      (state.clock.second != clock_.second || state.clock.minute != clock_.minute ||
+       state.clock.hour != clock_.hour || state.clock.day != clock_.day || !clock_.set)) {
+    clock_ = state.clock;
+    clock_set_at_ = QDateTime::currentMSecsSinceEpoch();
+  }
+  mode_ = state.mode;
+  if (state.uploads_completed != uploads_seen_) {
+    uploads_seen_ = state.uploads_completed;
+    frames_.clear();
+    // Each pixel is RGB565, low byte first.
+    for (const auto& pixels : state.frames) {
+      QImage image(sim::kScreenWidth, sim::kScreenHeight, QImage::Format_RGB32);
+      for (int y = 0; y < sim::kScreenHeight; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < sim::kScreenWidth; ++x) {
+          const size_t i = 2 * (static_cast<size_t>(y) * sim::kScreenWidth + x);
+          const unsigned v = pixels[i] | (pixels[i + 1] << 8);
+          const unsigned r = (v >> 11) & 0x1F, g = (v >> 5) & 0x3F, b = v & 0x1F;
+          row[x] = qRgb((r << 3) | (r >> 2), (g << 2) | (g >> 4), (b << 3) | (b >> 2));
+        }
+      }
+      frames_.push_back(std::move(image));
+    }
+    delay_ms_ = state.delay > 0 ? state.delay : 100;
+    at_ = 0;
+    animation_->stop();
+    if (frames_.size() > 1) animation_->start(delay_ms_);
+  }
+  update();
+}
+
+QImage ReceiverScreenView::CurrentFrame() const {
+  return frames_.empty() ? QImage() : frames_[std::min(at_, frames_.size() - 1)];
+}
+
+QString ReceiverScreenView::ClockText() const {
+  if (!clock_.set) return QStringLiteral("clock not set");
+  const QDateTime set(QDate(clock_.year, clock_.month, clock_.day),
+                      QTime(clock_.hour, clock_.minute, clock_.second));
+  const QDateTime now = set.addMSecs(QDateTime::currentMSecsSinceEpoch() - clock_set_at_);
+  return now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+void ReceiverScreenView::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QRect screen(0, 0, sim::kScreenWidth, sim::kScreenHeight);
+  p.fillRect(screen, Qt::black);
+  if (!frames_.empty()) p.drawImage(screen, CurrentFrame());
+  p.setPen(palette().color(QPalette::WindowText));
+  p.drawText(QRect(0, sim::kScreenHeight, sim::kScreenWidth, 20), Qt::AlignCenter,
+             QStringLiteral("Screen: %1  mode %2").arg(ClockText()).arg(mode_));
 }
 
 std::shared_ptr<void> StartSimulation(sim::VirtualBus& bus, app::DeviceLinkWindow& link) {

@@ -4,8 +4,10 @@
 // without hardware. A developer's tool, not a page of the product: its texts are fixed English.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 #include "sim/virtual_bus.h"
 
@@ -21,6 +23,35 @@ class QSpinBox;
 class QTimer;
 
 namespace ui::qt {
+
+// What the receiver's screen shows: the last uploaded animation at its delay, the clock the
+// program set (running on from then) and the screen mode.
+class ReceiverScreenView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit ReceiverScreenView(QWidget* parent = nullptr);
+  // Takes the screen's state; the animation restarts only when a new upload arrived.
+  void Show(const sim::ScreenState& state);
+  QSize sizeHint() const override { return {240, 135 + 20}; }
+  int FrameCount() const { return static_cast<int>(frames_.size()); }
+  // The frame shown now (null when nothing was uploaded).
+  QImage CurrentFrame() const;
+  QString ClockText() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  std::vector<QImage> frames_;
+  int delay_ms_ = 100;
+  size_t at_ = 0;
+  int uploads_seen_ = -1;
+  int mode_ = 0;
+  sim::ScreenClock clock_;
+  qint64 clock_set_at_ = 0;  // ms since epoch when the clock was last seen changed
+  QTimer* animation_ = nullptr;
+};
 
 class VirtualMousePanel : public QWidget {
   Q_OBJECT
@@ -55,6 +86,7 @@ class VirtualMousePanel : public QWidget {
   QSpinBox* button_ = nullptr;
   QPushButton* press_button_ = nullptr;
   QLabel* played_ = nullptr;
+  ReceiverScreenView* screen_ = nullptr;
   QTimer* timer_ = nullptr;
   bool refreshing_ = false;  // control changes made by Refresh are not actions
 };
