@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "lighting/lighting.h"
 #include "macros/macros_subsystem.h"
+#include "screen/screen_page.h"
 #include "settings/pointer_page.h"
 #include "settings/settings_model.h"
 #include "ui/control_registry.h"
@@ -19,6 +20,7 @@ void RegisterWindowControls() {
   ui::RegisterControls(buttons::kPageControls);
   ui::RegisterControls(macros::kPageControls);
   ui::RegisterControls(lighting::kPageControls);
+  ui::RegisterControls(screen::kPageControls);
   ui::RegisterControls(settings::kPointerControls);
   ui::RegisterControls(panel::kPanelControls);
 }

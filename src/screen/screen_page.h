@@ -4,6 +4,7 @@
 // receiver's screen with its clock and mode commands.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -54,6 +55,15 @@ inline constexpr int kClockButton = 320;
 inline constexpr int kSaveItemButton = 321;
 inline constexpr int kModeButton = 322;  // LCDModeButton
 inline constexpr int kExportGifButton = 323;
+// Every control of the page, for the window's control registry.
+inline constexpr std::array kPageControls{
+    kItemList,          kNewItemButton,     kDeleteItemButton,  kImportItemButton, kGridCheck,
+    kEditor,            kEditModeButton,    kPreviewModeButton, kPreviewPlayButton, kFrameStrip,
+    kTextField,         kTextSizeField,     kAddTextButton,     kAddPicturesButton, kCopyFrameButton,
+    kPenButton,         kEraseButton,       kDeleteFrameButton, kUndoButton,        kColourWheel,
+    kRedField,          kGreenField,        kBlueField,         kPresetColour1,     kPresetColour1 + 1,
+    kPresetColour1 + 2, kPresetColour1 + 3, kPresetColour1 + 4, kPresetColour1 + 5, kDelayField,
+    kUploadButton,      kClockButton,       kSaveItemButton,    kModeButton,        kExportGifButton};
 
 // Window messages of the page.
 inline constexpr int kMsgEditorCommand = 1830;  // wparam: the editor menu's command
