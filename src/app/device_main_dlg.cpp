@@ -211,10 +211,12 @@ void DeviceMainDlg::RemoveTrayIcon() {
   if (tray_shown_.exchange(false)) toolkit_.RemoveTrayIcon(kTrayIconId);
 }
 
-void DeviceMainDlg::ExitProcess() {
+void DeviceMainDlg::ExitProcess() { EndProcess(0); }
+
+void DeviceMainDlg::EndProcess(int code) {
   RemoveTrayIcon();
   Trace(2, "Exit");
-  exit_process_(0);
+  exit_process_(code);
 }
 
 int DeviceMainDlg::ReadDeviceType() { return app_key_.ReadInt("DeviceType"); }

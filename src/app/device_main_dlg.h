@@ -87,6 +87,9 @@ class DeviceMainDlg : public ui::Listener, public app::DeviceWindowHost {
     exit_process_ = std::move(exit_process);
   }
 
+  // Ends the process with `code` as the exit commands do (after an installer was opened).
+  void EndProcess(int code);
+
   // --- app::DeviceWindowHost ---
   int ReadDeviceType() override;
   void WriteDeviceType(int device_type) override;

@@ -16,6 +16,7 @@
 #include "catalogue/catalogue.h"
 #include "settings/settings_context.h"
 #include "settings/settings_model.h"
+#include "update/update_subsystem.h"
 
 class ProfileStore;
 
@@ -65,6 +66,7 @@ class DeviceSide : public WorkerHost {
   DeviceTaskContext& TaskContext() { return task_ctx_; }
   settings::SettingsContext& Settings() { return settings_ctx_; }
   buttons::ButtonsSubsystem& Buttons() { return buttons_; }
+  update::UpdateSubsystem& Update() { return update_; }
   ProfileStore& Store() { return store_; }
   // The profile every settings, button and lighting operation works on; 0 before the list
   // was filled.
@@ -95,6 +97,7 @@ class DeviceSide : public WorkerHost {
   settings::SettingsContext settings_ctx_;
   DeviceTaskContext task_ctx_;
   buttons::ButtonsSubsystem buttons_;
+  update::UpdateSubsystem update_;
   // Last: it uses everything above, so it stops first.
   std::unique_ptr<DeviceWorker> worker_;
 };

@@ -53,15 +53,19 @@ class ProgressDialog : public QDialog {
   Q_OBJECT
 
  public:
-  ProgressDialog(QWidget* owner, bool with_bar);
+  // `cancellable`: a cancel button (and Escape) ends the run as rejected.
+  ProgressDialog(QWidget* owner, bool with_bar, bool cancellable = false);
   void SetProgress(int percent);
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void reject() override {}
+  void reject() override {
+    if (cancellable_) QDialog::reject();
+  }
 
  private:
   QProgressBar* bar_;
+  bool cancellable_;
 };
 
 }  // namespace ui::qt

@@ -47,6 +47,13 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent)
   charging_->setObjectName(QStringLiteral("charging"));
   send_battery_ = new QPushButton(QStringLiteral("Report battery"), this);
   send_battery_->setObjectName(QStringLiteral("send_battery"));
+  firmware_ = new QSpinBox(this);
+  firmware_->setObjectName(QStringLiteral("firmware"));
+  firmware_->setRange(0, 0xFFFF);
+  firmware_->setDisplayIntegerBase(16);
+  firmware_->setPrefix(QStringLiteral("0x"));
+  apply_firmware_ = new QPushButton(QStringLiteral("Set and re-plug"), this);
+  apply_firmware_->setObjectName(QStringLiteral("apply_firmware"));
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("status"));
 
@@ -57,6 +64,10 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent)
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("Mouse"), mouse_);
   form->addRow(QStringLiteral("Battery"), battery_row);
+  auto* firmware_row = new QHBoxLayout;
+  firmware_row->addWidget(firmware_);
+  firmware_row->addWidget(apply_firmware_);
+  form->addRow(QStringLiteral("Firmware"), firmware_row);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(cable_);
@@ -85,6 +96,11 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent)
     Refresh();
   });
   connect(send_battery_, &QPushButton::clicked, this, [this] { SendBattery(); });
+  connect(apply_firmware_, &QPushButton::clicked, this, [this] { ApplyFirmware(); });
+  connect(mouse_, &QComboBox::currentIndexChanged, this, [this] {
+    if (SelectedMouse() >= 0)
+      firmware_->setValue(bus_.Release(SelectedMouse(), sim::Connection::kCable));
+  });
 
   timer_ = new QTimer(this);
   connect(timer_, &QTimer::timeout, this, [this] { Refresh(); });
@@ -97,6 +113,7 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent)
     const sim::MouseState state = bus_.State(SelectedMouse());
     battery_->setValue(state.battery);
     charging_->setChecked(state.charging);
+    firmware_->setValue(bus_.Release(SelectedMouse(), sim::Connection::kCable));
   }
 }
 
@@ -120,6 +137,17 @@ void VirtualMousePanel::SendBattery() {
   Refresh();
 }
 
+void VirtualMousePanel::ApplyFirmware() {
+  const int mouse = SelectedMouse();
+  if (mouse < 0 || !bus_.HasAttachment(mouse, sim::Connection::kCable)) return;
+  bus_.SetRelease(mouse, sim::Connection::kCable, static_cast<uint16_t>(firmware_->value()));
+  if (bus_.IsPlugged(mouse, sim::Connection::kCable)) {
+    bus_.Unplug(mouse, sim::Connection::kCable);
+    bus_.Plug(mouse, sim::Connection::kCable);
+  }
+  Refresh();
+}
+
 void VirtualMousePanel::Refresh() {
   const int mouse = SelectedMouse();
   refreshing_ = true;
@@ -134,6 +162,8 @@ void VirtualMousePanel::Refresh() {
   switched_on_->setChecked(any && bus_.WirelessLink(mouse));
   dpi_button_->setEnabled(any);
   send_battery_->setEnabled(any);
+  firmware_->setEnabled(has_cable);
+  apply_firmware_->setEnabled(has_cable);
   if (any) {
     const sim::MouseState state = bus_.State(mouse);
     status_->setText(QStringLiteral("DPI level %1 of %2, battery %3 percent%4")

@@ -39,6 +39,9 @@ class VirtualMousePanel : public QWidget {
  private:
   void SetPlugged(sim::Connection connection, bool plugged);
   void SendBattery();
+  // The firmware version field goes to the mouse's cable attachment; a plugged cable is
+  // plugged again so the program enumerates the new version.
+  void ApplyFirmware();
 
   sim::VirtualBus& bus_;
   QComboBox* mouse_ = nullptr;
@@ -49,6 +52,8 @@ class VirtualMousePanel : public QWidget {
   QSpinBox* battery_ = nullptr;
   QCheckBox* charging_ = nullptr;
   QPushButton* send_battery_ = nullptr;
+  QSpinBox* firmware_ = nullptr;
+  QPushButton* apply_firmware_ = nullptr;
   QLabel* status_ = nullptr;
   QTimer* timer_ = nullptr;
   bool refreshing_ = false;  // control changes made by Refresh are not actions
