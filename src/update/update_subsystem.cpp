@@ -316,6 +316,10 @@ void UpdateSubsystem::StartVersionCheck() {
 
 void UpdateSubsystem::StopVersionCheck() {
   stop_fetch_.store(true);
+  WaitVersionCheck();
+}
+
+void UpdateSubsystem::WaitVersionCheck() {
   if (fetch_.joinable()) fetch_.join();
 }
 

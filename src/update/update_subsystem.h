@@ -94,6 +94,8 @@ class UpdateSubsystem {
   void StartVersionCheck();
   // Ends a running fetch and waits for it (the window's close).
   void StopVersionCheck();
+  // Waits for a running fetch to finish on its own.
+  void WaitVersionCheck();
   // Takes the version file's text (also what the background fetch calls).
   void ApplyVersionFile(const std::string& text);
 
