@@ -1,5 +1,6 @@
 #include "sim/virtual_bus.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <deque>
 #include <fstream>
@@ -452,7 +453,16 @@ std::vector<hid::DeviceInfo> VirtualBus::Enumerate() {
   return list;
 }
 
+std::unique_ptr<hid::Device> VirtualBus::TryOpen(const std::string& path, int& error) {
+  error = open_refusal_.load();
+  if (error != 0) return nullptr;
+  std::unique_ptr<hid::Device> device = Open(path);
+  if (!device) error = ENOENT;
+  return device;
+}
+
 std::unique_ptr<hid::Device> VirtualBus::Open(const std::string& path) {
+  if (open_refusal_.load() != 0) return nullptr;
   std::lock_guard lock(core_->mu);
   for (size_t i = 0; i < core_->mice.size(); ++i) {
     const MouseSlot& m = *core_->mice[i];

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -77,6 +78,11 @@ class VirtualBus : public hid::Bus {
   // hid::Bus
   std::vector<hid::DeviceInfo> Enumerate() override;
   std::unique_ptr<hid::Device> Open(const std::string& path) override;
+  std::unique_ptr<hid::Device> TryOpen(const std::string& path, int& error) override;
+  // The machine refuses every open with the errno `error` (EACCES: the user may not open the
+  // nodes, EBUSY: another program holds them); 0 allows opening again. Interfaces stay
+  // listed.
+  void SetOpenRefusal(int error) { open_refusal_.store(error); }
 
   // Hot-plug of one attachment. Nothing happens for an attachment the mouse does not have.
   void Plug(int mouse, Connection connection);
@@ -143,6 +149,7 @@ class VirtualBus : public hid::Bus {
 
  private:
   std::shared_ptr<Core> core_;
+  std::atomic<int> open_refusal_{0};
 };
 
 // What `--sim-log FILE` writes: the bus's log so far as text, one report a line

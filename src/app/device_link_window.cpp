@@ -1,11 +1,13 @@
 #include "app/device_link_window.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <map>
 #include <vector>
 
 #include "log/trace.h"
 #include "platform/language.h"
+#include "platform/paths.h"
 
 namespace app {
 
@@ -37,7 +39,46 @@ struct ModelState {
   int release = 0;
 };
 
+// `text` with every "%1" replaced by `first` and "%2" by `second`. The texts come from the
+// language files, so they are never used as printf formats.
+std::string FillText(const std::string& text, const std::string& first,
+                     const std::string& second = {}) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
+      out += text[i + 1] == '1' ? first : second;
+      ++i;
+    } else {
+      out.push_back(text[i]);
+    }
+  }
+  return out;
+}
+
+// Installing the rule applies it as well; an installed rule only needs applying to the
+// nodes that were created before it.
+constexpr char kInstallRuleCommand[] = "./dev install-udev";
+constexpr char kApplyRuleCommand[] = "sudo udevadm trigger --action=add --subsystem-match=hidraw";
+
 }  // namespace
+
+RefusalTexts DescribeRefusal(const RefusedInterface& refused, const std::string& model_name,
+                             bool rule_installed) {
+  RefusalTexts texts;
+  if (refused.error == EACCES || refused.error == EPERM) {
+    texts.label = LanguageText(kNoPermissionLabelText);
+    texts.hint = FillText(LanguageText(kNoPermissionHintText), model_name) + "\n" +
+                 (rule_installed ? kApplyRuleCommand : kInstallRuleCommand);
+  } else if (refused.error == EBUSY) {
+    texts.label = LanguageText(kInUseLabelText);
+    texts.hint = FillText(LanguageText(kInUseHintText), model_name) + "\nfuser -v " + refused.path;
+  } else {
+    texts.label = LanguageText(kCannotOpenLabelText);
+    texts.hint =
+        FillText(LanguageText(kCannotOpenHintText), model_name, device::ErrorText(refused.error));
+  }
+  return texts;
+}
 
 DeviceLinkWindow::DeviceLinkWindow(DriverComm& comm, ui::Toolkit& toolkit,
                                    DeviceListControl& device_list, DeviceWindowHost& host)
@@ -54,6 +95,42 @@ void DeviceLinkWindow::ShowDisconnected(bool hide_device_list) {
     toolkit_.SetVisible(kPlaceholderArea, true);
     toolkit_.SetVisible(DeviceListControl::kControlId, false);
   }
+}
+
+void DeviceLinkWindow::ShowRefusal(bool connected) {
+  const std::vector<RefusedInterface> refused =
+      connected ? std::vector<RefusedInterface>{} : comm_.RefusedInterfaces();
+  if (refused.empty()) {
+    if (refusal_shown_) toolkit_.SetTitle(kConnectHint, LanguageText(kConnectHintText));
+    refusal_shown_ = false;
+    return;
+  }
+  // The model the window works with first, and its command interface: that refusal is the
+  // one the person is after.
+  const RefusedInterface* chosen = &refused.front();
+  int best = -1;
+  for (const RefusedInterface& r : refused) {
+    const int score = (r.device_type == comm_.SelectedType() ? 2 : 0) + (r.command ? 1 : 0);
+    if (score > best) {
+      best = score;
+      chosen = &r;
+    }
+  }
+  std::string name;
+  for (const ui::DeviceListItem& item : device_list_.Items()) {
+    if (item.data == chosen->device_type) name = item.name;
+  }
+  if (name.empty()) {
+    char ids[16];
+    std::snprintf(ids, sizeof ids, "%04x:%04x", chosen->vid, chosen->pid);
+    name = ids;
+  }
+  const RefusalTexts texts = DescribeRefusal(*chosen, name, platform::UdevRuleInstalled());
+  toolkit_.SetTitle(kConnectionLabel, texts.label);
+  toolkit_.SetTitle(kConnectHint, texts.hint);
+  refusal_shown_ = true;
+  Trace(2, "UpdateDeviceList, %s refused: %s", chosen->path.c_str(),
+        device::ErrorText(chosen->error).c_str());
 }
 
 void DeviceLinkWindow::ShowConnected(int mode) {
@@ -104,18 +181,22 @@ void DeviceLinkWindow::UpdateDeviceList() {
     if (mode == kModeCable) {
       ShowConnected(kModeCable);
       Trace(2, "UpdateDeviceList, USB 显示: 当前模式: %d", mode);
+      ShowRefusal(true);
     } else if (mode == kModeReceiver) {
       ShowConnected(kModeReceiver);
       Trace(2, "UpdateDeviceList, 2.4G 显示: 当前模式: %d", mode);
+      ShowRefusal(true);
     } else {
       ShowDisconnected(true);
       Trace(2, "UpdateDeviceList, 隐藏: 当前模式: %d", mode);
+      ShowRefusal(false);
     }
   } else {
     device_present_.store(false);
     ShowDisconnected(true);
     host_.StopMacroRecording();
     Trace(2, "UpdateDeviceList, 无设备隐藏");
+    ShowRefusal(false);
   }
 }
 

@@ -34,6 +34,27 @@ inline constexpr int kSensorOption3 = 206;  // cleared and disabled at 8000 Hz
 
 inline constexpr int kReportRate8000 = 4;
 
+// Texts of the first tab while no mouse is connected.
+inline constexpr int kConnectHintText = 54;
+// A supported mouse is present but refused: the connection label's word and the hint that
+// says why and what to run (%1 is the model's name; the command follows on its own line).
+inline constexpr int kNoPermissionLabelText = 2101;
+inline constexpr int kNoPermissionHintText = 2102;
+inline constexpr int kInUseLabelText = 2103;
+inline constexpr int kInUseHintText = 2104;
+inline constexpr int kCannotOpenLabelText = 2105;
+inline constexpr int kCannotOpenHintText = 2106;  // %2 is the system's reason
+
+// What the first tab says about a refused interface: the connection label and the hint.
+struct RefusalTexts {
+  std::string label;
+  std::string hint;
+};
+// `model_name` names the mouse; `rule_installed` tells whether the udev rule of the program
+// is in place already (then re-applying it is the fix, else installing it).
+RefusalTexts DescribeRefusal(const RefusedInterface& refused, const std::string& model_name,
+                             bool rule_installed);
+
 // What the device link asks of the window and the other subsystems. Defaults do nothing.
 class DeviceWindowHost {
  public:
@@ -86,6 +107,9 @@ class DeviceLinkWindow {
 
  private:
   void ShowDisconnected(bool hide_device_list);
+  // After a rebuild: without a connection, explains an interface that was present but
+  // refused; otherwise puts the ordinary hint back.
+  void ShowRefusal(bool connected);
   void ShowConnected(int mode);
   void ShowReceiverLinked();
   void HandleNotification(const uint8_t* report);
@@ -98,6 +122,7 @@ class DeviceLinkWindow {
   std::atomic<int> mode_{0};
   std::atomic<bool> device_present_{false};
   std::atomic<bool> device_connected_{false};
+  bool refusal_shown_ = false;  // worker only
   std::mutex poll_mu_;
   bool polled_ = false;
   uint64_t last_poll_tick_ = 0;

@@ -15,13 +15,6 @@
 #include "ui/frame_controls.h"
 
 namespace app {
-namespace {
-
-// What the first tab tells the person while no mouse is connected.
-constexpr int kConnectHintText = 54;
-
-}  // namespace
-
 DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
     : dlg_(dlg),
       store_(options.store ? *options.store : ProfileStore::Instance()),

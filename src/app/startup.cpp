@@ -58,7 +58,7 @@ std::optional<SoftwareConfig> ReadSoftwareConfig(const std::string& path) {
 }
 
 void ReadConfiguration() {
-  const auto config = ReadSoftwareConfig(platform::ProgramDir() + "config.xml");
+  const auto config = ReadSoftwareConfig(platform::DataDir() + "config.xml");
   if (!config) return;
   if (config->caption) ui::Manager::SetDeviceName(*config->caption);
   if (config->theme_colour) ui::Manager::SetSelectColor(*config->theme_colour);
@@ -161,6 +161,7 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
   const std::string user_data = platform::UserDataDir();
   PrepareDataFolders(user_data);
   Trace(2, "Language %d, data folder %s", language, user_data.c_str());
+  Trace(2, "Program data %s", platform::DataDir().c_str());
 
   // 11. The main window, with the device link behind it.
   {

@@ -155,7 +155,7 @@ void Catalogue::LoadCatalogue() {
   std::vector<CatalogueMode> modes;
   CatalogueLinks links;
   XmlDocument doc;
-  if (doc.LoadFile(platform::ProgramDir() + "config.xml") && doc.FindElement("config")) {
+  if (doc.LoadFile(platform::DataDir() + "config.xml") && doc.FindElement("config")) {
     doc.EnterElement();
     if (doc.FindElement("device")) {
       doc.EnterElement();
@@ -257,7 +257,7 @@ bool Catalogue::LoadModelLocked(int device_type) {
   ctx_.store.OpenForModel(ctx_.user_data_dir, name);
 
   ModelFile file;
-  if (!ReadModelFile(platform::ProgramDir() + "device/" + name + ".xml", file)) return false;
+  if (!ReadModelFile(platform::DataDir() + "device/" + name + ".xml", file)) return false;
 
   if (file.has_image) {
     ctx_.toolkit.SetImage(kModelPicture, file.image);

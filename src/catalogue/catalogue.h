@@ -111,7 +111,7 @@ struct CatalogueContext {
   std::string user_data_dir;
 };
 
-// Owned by the main window. The data files are found in platform::ProgramDir() and the
+// Owned by the main window. The data files are found in platform::DataDir() and the
 // pictures in the skin folder of ui::Manager::GetTheme(). Loads are serialised; the records
 // may be read from any thread. No lock of the catalogue is held while the toolkit, the store
 // or DriverComm is called.

@@ -54,6 +54,13 @@ CommandFrame LongDataFrame(uint8_t address, uint8_t inner, uint8_t length) {
 
 }  // namespace
 
+std::string ErrorText(int error) {
+  if (error == 0) return "reason unknown";
+  char buffer[256] = {};
+  // The GNU strerror_r: thread-safe, and it may return a static text instead of the buffer.
+  return strerror_r(error, buffer, sizeof buffer);
+}
+
 CommandFrame MakeBigDataOpenFrame() { return LongDataFrame(0, 0x44, 9); }
 
 CommandFrame MakeBigDataSizeFrame(uint16_t size) {
@@ -304,16 +311,21 @@ std::vector<ModeRecord> DriverComm::Modes() const {
 void DriverComm::EnumerateDevice() {
   std::lock_guard lock(mu_);
   screen_pause_ms_.store(
-      std::max(0, platform::ReadIniInt(platform::ProgramDir() + "config.ini", "DELAY", "TIME", 0)));
+      std::max(0, platform::ReadIniInt(platform::DataDir() + "config.ini", "DELAY", "TIME", 0)));
   // A rebuild starts from an empty list even when the caller did not close first, so no
   // interface is opened twice.
   DropEntries();
+  refused_.clear();
   {
     std::lock_guard bus_lock(bus_mu_);
     for (const hid::DeviceInfo& info : bus_.Enumerate()) {
       if (!IsSupported(info.vendor_id, info.product_id)) continue;
-      std::unique_ptr<hid::Device> handle = bus_.Open(info.path);
-      if (!handle) continue;
+      int error = 0;
+      std::unique_ptr<hid::Device> handle = bus_.TryOpen(info.path, error);
+      if (!handle) {
+        NoteRefused(info, error);
+        continue;
+      }
       Trace(2, "EnumerateDevice: VID: %04X, PID: %04X, usage_page: %x, usage: %x", info.vendor_id,
             info.product_id, info.usage_page, info.usage);
       OpenEntry open;
@@ -344,6 +356,28 @@ void DriverComm::EnumerateDevice() {
     }
   }
   GetDeviceInfo();
+}
+
+void DriverComm::NoteRefused(const hid::DeviceInfo& info, int error) {
+  const bool command = info.usage_page == 0xFF00 && info.usage == 1;
+  // hidapi lists a path once per collection; one refusal per path is enough.
+  for (RefusedInterface& r : refused_) {
+    if (r.path == info.path) {
+      r.command = r.command || command;
+      return;
+    }
+  }
+  Trace(4, "EnumerateDevice: cannot open %s (VID: %04X, PID: %04X): %s", info.path.c_str(),
+        info.vendor_id, info.product_id, ErrorText(error).c_str());
+  refused_.push_back(RefusedInterface{info.path, info.vendor_id, info.product_id,
+                                      LookupDeviceType(info.vendor_id, info.product_id, ""),
+                                      GetModeValue(info.vendor_id, info.product_id), error,
+                                      command});
+}
+
+std::vector<RefusedInterface> DriverComm::RefusedInterfaces() const {
+  std::lock_guard lock(mu_);
+  return refused_;
 }
 
 void DriverComm::DropEntries() {

@@ -63,6 +63,9 @@ uint8_t ScreenChecksum(const ScreenFrame& frame);
 CommandFrame MakeCommandFrame(uint8_t command, uint8_t sub_code, uint8_t address,
                               std::span<const uint8_t> data = {});
 
+// The system's text for an errno value ("Permission denied"); "reason unknown" for 0.
+std::string ErrorText(int error);
+
 // The two hand-shake frames of a long-data transfer through the receiver.
 CommandFrame MakeBigDataOpenFrame();
 CommandFrame MakeBigDataSizeFrame(uint16_t size);
@@ -94,6 +97,17 @@ struct DeviceEntry {
   int mode = 0;
   int online = 0;
   std::array<uint8_t, 64> info{};  // the device information block, zero-filled
+};
+
+// An interface of a supported model that is present but could not be opened.
+struct RefusedInterface {
+  std::string path;
+  uint16_t vid = 0;
+  uint16_t pid = 0;
+  int device_type = 0;
+  int mode = 0;          // 0 cable, 1 receiver
+  int error = 0;         // errno of the refusal (EACCES, EBUSY, ...); 0 when the bus cannot tell
+  bool command = false;  // the path offers the command interface (usage page 0xFF00, usage 1)
 };
 
 class DriverComm {
@@ -132,6 +146,9 @@ class DriverComm {
 
   // Rebuilds the device list from the bus, then runs the identity pass.
   void EnumerateDevice();
+  // The interfaces of supported models the last enumeration found but could not open, one
+  // per path, in bus order.
+  std::vector<RefusedInterface> RefusedInterfaces() const;
   // Closes every interface and empties the list; nothing happens while closed.
   void CloseDevices();
   // CloseDevices, EnumerateDevice and open again, with no exchange in between.
@@ -207,6 +224,7 @@ class DriverComm {
   ReportResult RetryExchange(CommandFrame& frame, bool wait, bool is_get);
   void ClearCaches();
   void DropEntries();
+  void NoteRefused(const hid::DeviceInfo& info, int error);  // mu_ held
   void ReadInfoWithRetry(hid::Device* device, std::array<uint8_t, 128>& block);
   void ApplyIdentity(OpenEntry& open, const std::array<uint8_t, 128>& block, bool receiver);
   // The cable entry of the selected model if any, else its receiver entry.
@@ -228,6 +246,7 @@ class DriverComm {
 
   std::vector<ModeRecord> modes_;
   std::vector<OpenEntry> entries_;
+  std::vector<RefusedInterface> refused_;
   int selected_type_ = 0;
   hid::Device* cached_command_ = nullptr;
   int cached_command_index_ = -1;

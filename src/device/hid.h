@@ -36,10 +36,19 @@ class Device {
 class Bus {
  public:
   virtual ~Bus() = default;
-  // Every HID interface, one record per path and top-level collection.
+  // Every HID interface present, one record per path and top-level collection, including
+  // those this process may not open.
   virtual std::vector<DeviceInfo> Enumerate() = 0;
   // nullptr when the path cannot be opened. The device closes when released.
   virtual std::unique_ptr<Device> Open(const std::string& path) = 0;
+  // Open that says why it failed: on nullptr, `error` holds the errno of the refusal (EACCES
+  // no permission, EBUSY held by another program, ENOENT gone, ...), or 0 when the bus cannot
+  // tell. On success `error` is 0.
+  virtual std::unique_ptr<Device> TryOpen(const std::string& path, int& error) {
+    auto device = Open(path);
+    error = 0;
+    return device;
+  }
 };
 
 }  // namespace hid

@@ -1,15 +1,19 @@
 #include "device/hidapi_bus.h"
 
+#include <fcntl.h>
 #include <hidapi/hidapi.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <mutex>
 #include <set>
 #include <string_view>
 #include <utility>
+
+#include "log/trace.h"
 
 namespace device {
 namespace {
@@ -47,6 +51,23 @@ bool ReadDescriptor(const std::string& device_path, std::string_view sysfs_root,
   if (bytes.empty()) return false;
   *info = ParseReportDescriptor(bytes.data(), bytes.size());
   return true;
+}
+
+// The 0x09 output length of the interface at `path`; an incomplete descriptor gives none.
+int ScreenOutputLength(const std::string& path, const ReportDescriptorInfo& d) {
+  if (!d.complete) {
+    Trace(4, "Report descriptor of %s: %s; no output report length taken from it", path.c_str(),
+          d.fault.c_str());
+  }
+  return OutputReportLength(d, kScreenReportId);
+}
+
+// hidapi keeps no errno for a failed open; asking the node directly tells why.
+int OpenErrno(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return errno;
+  ::close(fd);
+  return EIO;  // the node opens, hidapi still refused it
 }
 
 class HidapiDevice : public hid::Device {
@@ -110,12 +131,12 @@ std::vector<hid::DeviceInfo> MergeCollections(
     if (found == descriptors.end() || found->second.collections.empty()) {
       hid::DeviceInfo only = record;
       only.output_report_length =
-          found == descriptors.end() ? 0 : OutputReportLength(found->second, kScreenReportId);
+          found == descriptors.end() ? 0 : ScreenOutputLength(record.path, found->second);
       merged.push_back(std::move(only));
       continue;
     }
     const ReportDescriptorInfo& d = found->second;
-    const int length = OutputReportLength(d, kScreenReportId);
+    const int length = ScreenOutputLength(record.path, d);
     const int owner = d.output_collection[kScreenReportId];
     for (size_t i = 0; i < d.collections.size(); ++i) {
       hid::DeviceInfo one = record;
@@ -153,10 +174,6 @@ std::vector<hid::DeviceInfo> HidapiBus::Enumerate() {
     }
     hid_free_enumeration(list);
   }
-  // An interface we may not open is of no use to anyone here: leave it out.
-  std::erase_if(records, [](const hid::DeviceInfo& info) {
-    return access(info.path.c_str(), R_OK | W_OK) != 0;
-  });
   return DescribeInterfaces(records, kSysfsRoot);
 }
 
@@ -172,17 +189,31 @@ std::vector<hid::DeviceInfo> DescribeInterfaces(const std::vector<hid::DeviceInf
 }
 
 std::unique_ptr<hid::Device> HidapiBus::Open(const std::string& path) {
-  if (path.empty()) return nullptr;
+  int error = 0;
+  return TryOpen(path, error);
+}
+
+std::unique_ptr<hid::Device> HidapiBus::TryOpen(const std::string& path, int& error) {
+  error = 0;
+  if (path.empty()) {
+    error = ENOENT;
+    return nullptr;
+  }
   hid_device* handle = nullptr;
   {
     std::lock_guard lock(HidapiMutex());
-    if (!StartHidapi()) return nullptr;
+    if (!StartHidapi()) {
+      error = EIO;
+      return nullptr;
+    }
     handle = hid_open_path(path.c_str());
   }
-  if (handle == nullptr) return nullptr;
+  if (handle == nullptr) {
+    error = OpenErrno(path);
+    return nullptr;
+  }
   ReportDescriptorInfo d;
-  const int output_length =
-      ReadDescriptor(path, kSysfsRoot, &d) ? OutputReportLength(d, kScreenReportId) : 0;
+  const int output_length = ReadDescriptor(path, kSysfsRoot, &d) ? ScreenOutputLength(path, d) : 0;
   return std::make_unique<HidapiDevice>(handle, output_length);
 }
 

@@ -19,12 +19,13 @@ class HidapiBus : public hid::Bus {
   HidapiBus();
   ~HidapiBus() override;
 
-  // One record per interface path and top-level collection, for interfaces this process may
-  // open (read and write). Empty when hidapi cannot start, there is no HID device, or none is
-  // accessible.
+  // One record per interface path and top-level collection, also for interfaces this process
+  // may not open (so a refusal can be explained). Empty when hidapi cannot start or there is
+  // no HID device.
   std::vector<hid::DeviceInfo> Enumerate() override;
   // nullptr when the path cannot be opened (gone, no permission).
   std::unique_ptr<hid::Device> Open(const std::string& path) override;
+  std::unique_ptr<hid::Device> TryOpen(const std::string& path, int& error) override;
 };
 
 // Turns hidapi's records into the bus's: `records` are hidapi's, in its order, possibly several
@@ -36,7 +37,7 @@ std::vector<hid::DeviceInfo> MergeCollections(
     const std::vector<hid::DeviceInfo>& records,
     const std::map<std::string, ReportDescriptorInfo>& descriptors);
 
-// hidapi's `records` (already limited to interfaces we may open) as the bus lists them: each
+// hidapi's `records` as the bus lists them: each
 // hidraw path's report descriptor is read from
 // <sysfs_root>class/hidraw/hidrawN/device/report_descriptor, then MergeCollections folds them.
 // Enumerate passes "/sys/"; `sysfs_root` ends in "/".

@@ -24,6 +24,9 @@ struct Globals {
   uint32_t report_size = 0;
   uint32_t report_count = 0;
   uint32_t report_id = 0;
+  // A Report ID item that does not fit a byte was seen: the reports that follow belong to no
+  // id we could name, so they are not counted under any.
+  bool report_id_refused = false;
 };
 
 }  // namespace
@@ -38,19 +41,22 @@ ReportDescriptorInfo ParseReportDescriptor(const uint8_t* data, size_t size) {
   uint32_t usage = 0;  // the first Usage since the last main item, page in the high half if given
   bool usage_has_page = false;
   int depth = 0;
-  bool broken = false;
+  const char* fault = nullptr;  // the first one found
+  auto fail = [&fault](const char* why) {
+    if (fault == nullptr) fault = why;
+  };
 
   size_t pos = 0;
   while (pos < size) {
     const uint8_t prefix = data[pos];
     if (prefix == kLongItemPrefix) {  // long items carry nothing we use
       if (size - pos < 3) {
-        broken = true;
+        fail("ends inside a long item");
         break;
       }
       const size_t skip = 3 + static_cast<size_t>(data[pos + 1]);
       if (size - pos < skip) {
-        broken = true;
+        fail("ends inside a long item");
         break;
       }
       pos += skip;
@@ -60,7 +66,7 @@ ReportDescriptorInfo ParseReportDescriptor(const uint8_t* data, size_t size) {
     const int type = (prefix >> 2) & 3;
     const int tag = prefix >> 4;
     if (size - pos - 1 < data_len) {
-      broken = true;
+      fail("ends inside an item");
       break;
     }
     uint32_t value = 0;
@@ -79,11 +85,11 @@ ReportDescriptorInfo ParseReportDescriptor(const uint8_t* data, size_t size) {
         ++depth;
       } else if (tag == kTagEndCollection) {
         if (depth == 0) {
-          broken = true;
+          fail("End Collection outside any collection");
         } else {
           --depth;
         }
-      } else if (tag == kTagOutput) {
+      } else if (tag == kTagOutput && !g.report_id_refused) {
         const uint8_t id = static_cast<uint8_t>(g.report_id);
         const uint64_t bits = static_cast<uint64_t>(g.report_size) * g.report_count;
         output_bits[id] =
@@ -108,20 +114,26 @@ ReportDescriptorInfo ParseReportDescriptor(const uint8_t* data, size_t size) {
           g.report_count = value;
           break;
         case kTagReportId:
-          if (value == 0 || value > 0xFF) broken = true;
-          g.report_id = value & 0xFF;
           info.uses_report_ids = true;
+          // Cutting a wider value to its low byte would credit its reports to another id.
+          g.report_id_refused = value == 0 || value > 0xFF;
+          if (g.report_id_refused) {
+            fail(value == 0 ? "Report ID 0" : "Report ID does not fit a byte");
+            g.report_id = 0;
+          } else {
+            g.report_id = value;
+          }
           break;
         case kTagPush:
           if (stack.size() < kMaxPushDepth) {
             stack.push_back(g);
           } else {
-            broken = true;
+            fail("Push nested too deep");
           }
           break;
         case kTagPop:
           if (stack.empty()) {
-            broken = true;
+            fail("Pop without Push");
           } else {
             g = stack.back();
             stack.pop_back();
@@ -137,7 +149,10 @@ ReportDescriptorInfo ParseReportDescriptor(const uint8_t* data, size_t size) {
     }
   }
 
-  info.complete = !broken && depth == 0 && size > 0;
+  if (size == 0) fail("empty");
+  if (depth != 0) fail("ends inside an open collection");
+  info.complete = fault == nullptr;
+  if (fault != nullptr) info.fault = fault;
   for (size_t id = 0; id < output_bits.size(); ++id) {
     if (output_bits[id] == 0) continue;
     // Windows counts the id byte in the length even for a descriptor without ids.
@@ -147,7 +162,7 @@ ReportDescriptorInfo ParseReportDescriptor(const uint8_t* data, size_t size) {
 }
 
 int OutputReportLength(const ReportDescriptorInfo& info, uint8_t report_id) {
-  if (!info.uses_report_ids || report_id == 0) return 0;
+  if (!info.complete || !info.uses_report_ids || report_id == 0) return 0;
   return info.output_lengths[report_id];
 }
 

@@ -19,8 +19,11 @@ struct ReportDescriptorInfo {
   // Top-level collections in descriptor order (nested collections are not listed).
   std::vector<TopLevelCollection> collections;
   // False when the descriptor ended inside an item or an open collection, or held an item
-  // that makes no sense (End Collection at the top, Pop without Push).
+  // that makes no sense (End Collection at the top, Pop without Push, a Report ID of 0 or
+  // above 255). An incomplete descriptor gives no output report length.
   bool complete = false;
+  // Why the descriptor is incomplete (the first fault found); empty when complete.
+  std::string fault;
   // Whether any Report ID item appeared; without one, reports carry no id byte.
   bool uses_report_ids = false;
   // Output report lengths in bytes including the id byte, by report id (index 0..255);
@@ -34,8 +37,8 @@ struct ReportDescriptorInfo {
 // Never reads outside [data, data + size); garbage gives whatever was understood before it.
 ReportDescriptorInfo ParseReportDescriptor(const uint8_t* data, size_t size);
 
-// Length of output report `report_id` including the id byte; 0 when unknown or when the
-// descriptor uses no report ids.
+// Length of output report `report_id` including the id byte; 0 when unknown, when the
+// descriptor uses no report ids, or when it is incomplete (its lengths cannot be trusted).
 int OutputReportLength(const ReportDescriptorInfo& info, uint8_t report_id = 0x09);
 
 // "/dev/hidraw3" -> "/sys/class/hidraw/hidraw3/device/report_descriptor"; empty for a path

@@ -18,7 +18,7 @@ void SetLanguageId(int id) { g_language_id.store(id); }
 
 std::string LanguageText(const std::string& section, int number) {
   const std::string file =
-      platform::ProgramDir() + "language/" + std::to_string(platform::LanguageId()) + ".lan";
+      platform::DataDir() + "language/" + std::to_string(platform::LanguageId()) + ".lan";
   const std::string text = platform::ReadIniString(file, section, std::to_string(number));
   return platform::Utf8Prefix(text, 259);
 }

@@ -25,7 +25,29 @@ std::string EnvOr(const char* name, const std::string& fallback_under_home) {
   return WithSlash(std::string(home && *home ? home : "/tmp") + "/" + fallback_under_home);
 }
 
+bool IsFile(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec);
+}
+
 }  // namespace
+
+std::string DataDir() {
+  const std::string program = ProgramDir();
+  if (IsFile(program + "config.xml")) return program;
+  const std::string shared = program + "../share/" MOUSE_PACKAGE_NAME "/";
+  if (IsFile(shared + "config.xml")) return shared;
+  return program;
+}
+
+std::string UdevRuleFileName() { return MOUSE_UDEV_RULE_FILE; }
+
+bool UdevRuleInstalled() {
+  for (const char* dir : {"/etc/udev/rules.d/", "/usr/lib/udev/rules.d/", "/lib/udev/rules.d/"}) {
+    if (IsFile(dir + UdevRuleFileName())) return true;
+  }
+  return false;
+}
 
 std::string ProgramDir() {
   std::lock_guard lock(g_mu);

@@ -9,6 +9,17 @@ namespace platform {
 std::string ProgramDir();
 void SetProgramDir(const std::string& dir);
 
+// Folder of the program's read-only data (config.xml, language/, skins/, device/, ...),
+// ending in "/": ProgramDir() when config.xml is beside the executable (the build tree, the
+// tests), else "<ProgramDir>../share/<package>/" when it is there (an installed package, also
+// unpacked below any root), else ProgramDir().
+std::string DataDir();
+
+// The name of the program's udev rules file, and whether it is installed in one of the
+// folders udev reads rules from.
+std::string UdevRuleFileName();
+bool UdevRuleInstalled();
+
 // The product caption: it names the data and settings folders (and the window). Any thread.
 std::string Caption();
 void SetCaption(const std::string& caption);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "support/device_test_support.h"
@@ -157,6 +158,79 @@ TEST_F(WindowTest, UpdateDeviceListShowsTheConnectionState) {
     const auto items = list.Items();
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].mode, c.cable ? 0 : (c.receiver && c.receiver_online ? 1 : -1));
+  }
+}
+
+// Texts with the placeholders of the shipped ones, so the test sees what is filled in.
+constexpr char kRefusalTexts[] =
+    "[LAN]\n50=Not Connected\n52=Receiver\n54=Connect it\n2101=No Permission\n"
+    "2102=%1 denied; run:\n2103=In Use\n2104=%1 busy; see:\n2105=Cannot Open\n"
+    "2106=%1 failed (%2).\n";
+
+TEST_F(WindowTest, RefusedMouseIsExplainedOnTheFirstTabUntilItOpens) {
+  ws_.WriteFile("language/1033.lan", kRefusalTexts);
+  ws_.WriteFile("language/2052.lan", kRefusalTexts);
+  AddReceiver(true);
+  struct Case {
+    int error;
+    std::string label, hint_start, trace_reason;
+  };
+  const Case cases[] = {
+      {EACCES, "No Permission", "K7 Mouse denied; run:\n", "Permission denied"},
+      {EBUSY, "In Use", "K7 Mouse busy; see:\nfuser -v /dev/hidraw-r-cmd",
+       "Device or resource busy"},
+      {EIO, "Cannot Open", "K7 Mouse failed (Input/output error).", "Input/output error"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error);
+    bus_.Refuse("/dev/hidraw-r-cmd", c.error);
+    bus_.Refuse("/dev/hidraw-r-ntf", c.error);
+    ws_.ClearTrace();
+    win_.UpdateDeviceList();
+    EXPECT_EQ(tk_.Snapshot(app::kConnectionLabel).title, c.label);
+    EXPECT_EQ(tk_.Snapshot(app::kConnectHint).title.rfind(c.hint_start, 0), 0u)
+        << tk_.Snapshot(app::kConnectHint).title;
+    EXPECT_TRUE(tk_.Snapshot(app::kConnectHint).visible);
+    EXPECT_FALSE(win_.DevicePresent());
+    // One line per refused path, with the reason the system gave.
+    const auto lines = ws_.TraceLines();
+    for (const char* path : {"/dev/hidraw-r-cmd", "/dev/hidraw-r-ntf"}) {
+      const std::string line = devtest::Error(std::string("EnumerateDevice: cannot open ") + path +
+                                              " (VID: 7A5D, PID: 3A10): " + c.trace_reason);
+      EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 1) << line;
+    }
+  }
+  // Allowed again: the next rebuild connects and the ordinary hint is back.
+  bus_.Refuse("/dev/hidraw-r-cmd", 0);
+  bus_.Refuse("/dev/hidraw-r-ntf", 0);
+  win_.UpdateDeviceList();
+  EXPECT_EQ(tk_.Snapshot(app::kConnectionLabel).title, "Receiver");
+  EXPECT_EQ(tk_.Snapshot(app::kConnectHint).title, "Connect it");
+  EXPECT_TRUE(win_.DeviceConnected());
+}
+
+TEST_F(WindowTest, RefusalTextsNameTheMouseTheReasonAndTheFix) {
+  ws_.WriteFile("language/1033.lan", kRefusalTexts);
+  ws_.WriteFile("language/2052.lan", kRefusalTexts);
+  struct Case {
+    int error;
+    bool rule_installed;
+    std::string label, hint;
+  };
+  const Case cases[] = {
+      {EACCES, false, "No Permission", "K9 Air denied; run:\n./dev install-udev"},
+      {EPERM, false, "No Permission", "K9 Air denied; run:\n./dev install-udev"},
+      {EACCES, true, "No Permission",
+       "K9 Air denied; run:\nsudo udevadm trigger --action=add --subsystem-match=hidraw"},
+      {EBUSY, true, "In Use", "K9 Air busy; see:\nfuser -v /dev/hidraw7"},
+      {ENODEV, false, "Cannot Open", "K9 Air failed (No such device)."},
+      {0, false, "Cannot Open", "K9 Air failed (reason unknown)."},
+  };
+  for (const Case& c : cases) {
+    RefusedInterface refused{"/dev/hidraw7", kVid, 0x3A03, 201, 0, c.error};
+    const app::RefusalTexts texts = app::DescribeRefusal(refused, "K9 Air", c.rule_installed);
+    EXPECT_EQ(texts.label, c.label) << c.error;
+    EXPECT_EQ(texts.hint, c.hint) << c.error;
   }
 }
 

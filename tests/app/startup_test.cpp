@@ -231,4 +231,23 @@ TEST_F(RunApplicationTest, SecondCopyRaisesTheFirstAndExitsWithZero) {
   EXPECT_NE(log.find("]SetForegroundWindow"), std::string::npos) << log;
 }
 
+// The data beside the executable wins (the build tree); an installed program finds it in the
+// package's share folder beside its bin folder, wherever the tree was unpacked.
+TEST(DataDirTest, BesideTheProgramElseThePackageShareFolder) {
+  const std::string saved = platform::ProgramDir();
+  app_test::TempDir root;
+  const std::string bin = root.path() + "usr/bin/";
+  const std::string share = root.path() + "usr/share/vex-mouse-center/";
+  platform::EnsureDirectory(bin);
+  platform::SetProgramDir(bin);
+  EXPECT_EQ(platform::DataDir(), bin);  // neither: the program folder, as before
+
+  app_test::WriteFile(share + "config.xml", "<config/>");
+  EXPECT_EQ(platform::DataDir(), bin + "../share/vex-mouse-center/");
+
+  app_test::WriteFile(bin + "config.xml", "<config/>");
+  EXPECT_EQ(platform::DataDir(), bin);
+  platform::SetProgramDir(saved);
+}
+
 }  // namespace

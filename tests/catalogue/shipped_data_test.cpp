@@ -4,7 +4,11 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -162,6 +166,63 @@ TEST_F(ShippedCatalogueTest, EveryAttachmentOfEveryModelIsRecognised) {
       EXPECT_TRUE(found) << sim::Traits(model).name << " attachment "
                          << static_cast<int>(attachment);
     }
+  }
+}
+
+// The udev rule built from config.xml grants exactly the catalogue's USB identities, one line
+// each, in the form udev matches (lower-case four-digit hex), and nothing else.
+TEST_F(ShippedCatalogueTest, GeneratedUdevRuleHoldsEveryIdOfTheCatalogueAndNothingElse) {
+  cat_.LoadCatalogue();
+  std::set<std::pair<uint32_t, uint32_t>> catalogue_ids;
+  for (const catalogue::CatalogueMode& mode : cat_.Modes()) {
+    catalogue_ids.emplace(mode.vid, mode.pid);
+  }
+  ASSERT_EQ(catalogue_ids.size(), 5u);  // the receiver is shared by two models
+
+  std::ifstream rule(MOUSE_UDEV_RULE_PATH);
+  ASSERT_TRUE(rule) << MOUSE_UDEV_RULE_PATH;
+  const std::regex line_form(
+      "SUBSYSTEM==\"hidraw\", ATTRS\\{idVendor\\}==\"([0-9a-f]{4})\", "
+      "ATTRS\\{idProduct\\}==\"([0-9a-f]{4})\", TAG\\+=\"uaccess\"");
+  std::set<std::pair<uint32_t, uint32_t>> rule_ids;
+  int rule_lines = 0;
+  for (std::string line; std::getline(rule, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(line, m, line_form)) << line;
+    rule_ids.emplace(std::stoul(m[1], nullptr, 16), std::stoul(m[2], nullptr, 16));
+    ++rule_lines;
+  }
+  EXPECT_EQ(rule_ids, catalogue_ids);
+  EXPECT_EQ(rule_lines, static_cast<int>(catalogue_ids.size())) << "an id listed twice";
+  // The software centre's hardware match is generated from the same ids.
+  std::ifstream metainfo(MOUSE_METAINFO_PATH);
+  ASSERT_TRUE(metainfo) << MOUSE_METAINFO_PATH;
+  const std::string text{std::istreambuf_iterator<char>(metainfo), {}};
+  const std::regex modalias("<modalias>usb:v([0-9A-F]{4})p([0-9A-F]{4})d\\*</modalias>");
+  std::set<std::pair<uint32_t, uint32_t>> metainfo_ids;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), modalias);
+       it != std::sregex_iterator(); ++it) {
+    metainfo_ids.emplace(std::stoul((*it)[1], nullptr, 16), std::stoul((*it)[2], nullptr, 16));
+  }
+  EXPECT_EQ(metainfo_ids, catalogue_ids);
+}
+
+// Every text the refused-mouse messages use is in both shipped languages, with the model's
+// place in each hint.
+TEST_F(ShippedCatalogueTest, RefusalTextsShipInBothLanguages) {
+  for (const char* language : {"1033", "2052"}) {
+    const std::string file = kData + "language/" + language + ".lan";
+    for (int number : {2101, 2103, 2105}) {
+      EXPECT_FALSE(platform::ReadIniString(file, "LAN", std::to_string(number)).empty())
+          << language << " " << number;
+    }
+    for (int number : {2102, 2104, 2106}) {
+      EXPECT_NE(platform::ReadIniString(file, "LAN", std::to_string(number)).find("%1"),
+                std::string::npos)
+          << language << " " << number;
+    }
+    EXPECT_NE(platform::ReadIniString(file, "LAN", "2106").find("%2"), std::string::npos);
   }
 }
 

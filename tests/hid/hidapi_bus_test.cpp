@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <tuple>
 
+#include "support/device_test_support.h"
 #include "support/temp_dir.h"
 
 namespace device {
@@ -64,6 +66,23 @@ TEST(MergeCollections, OneRecordPerPathAndTopLevelCollection) {
                       {"/dev/hidraw1", 0xFF06, 0x01, 64},   // 63 bytes and the id
                       {"/dev/hidraw2", 0xFF00, 0x01, 0},    // no descriptor: first record only
                       {"/dev/hidraw3", 0x01, 0x00, 65}}));  // a longer screen report
+}
+
+TEST(MergeCollections, AnIncompleteDescriptorGivesNoOutputLengthAndIsTraced) {
+  platform::VirtualClock clock;
+  devtest::Workspace ws(clock);
+  // The screen collection of 64 bytes under id 9, its End Collection missing.
+  const std::vector<uint8_t> open_screen = {0x06, 0x06, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x09,
+                                            0x75, 0x08, 0x95, 0x40, 0x09, 0x01, 0x91, 0x02};
+  const std::vector<hid::DeviceInfo> merged = MergeCollections(
+      {Record("/dev/hidraw4", 0xFF06, 0x01)}, {{"/dev/hidraw4", Describe(open_screen)}});
+  ASSERT_EQ(merged.size(), 1u);
+  EXPECT_EQ(merged[0].usage_page, 0xFF06);
+  EXPECT_EQ(merged[0].output_report_length, 0);
+  EXPECT_EQ(ws.TraceLines(),
+            std::vector<std::string>{devtest::Error(
+                "Report descriptor of /dev/hidraw4: ends inside an open collection; no output "
+                "report length taken from it")});
 }
 
 // A sysfs tree of our own, so the descriptors are read and parsed on any machine, hidraw
@@ -127,15 +146,15 @@ TEST(OutputReportBytes, PaddedOnlyForReportsLongerThan64) {
   EXPECT_EQ(OutputReportBytes(whole.data(), whole.size(), 65), whole);
 }
 
-TEST(HidapiBus, EnumeratesOnlyWhatItMayOpenAndNeverTwice) {
+// Interfaces this process may not open are listed too, and opening them says why.
+TEST(HidapiBus, EnumeratesEveryInterfaceOnceAndExplainsRefusals) {
   HidapiBus bus;
   const std::vector<hid::DeviceInfo> list = bus.Enumerate();
   bool any_node = false;
   std::error_code ec;
   if (std::filesystem::exists("/sys/class/hidraw", ec)) {
     for (const auto& entry : std::filesystem::directory_iterator("/sys/class/hidraw", ec)) {
-      const std::string node = "/dev/" + entry.path().filename().string();
-      any_node = any_node || access(node.c_str(), R_OK | W_OK) == 0;
+      any_node = any_node || std::filesystem::exists("/dev/" + entry.path().filename().string());
     }
   }
   if (!any_node) {
@@ -143,8 +162,15 @@ TEST(HidapiBus, EnumeratesOnlyWhatItMayOpenAndNeverTwice) {
   }
   std::set<std::tuple<std::string, int, int>> seen;
   for (const hid::DeviceInfo& i : list) {
-    EXPECT_EQ(access(i.path.c_str(), R_OK | W_OK), 0) << i.path;
     EXPECT_TRUE(seen.emplace(i.path, i.usage_page, i.usage).second) << i.path;
+    int error = -1;
+    const auto device = bus.TryOpen(i.path, error);
+    if (access(i.path.c_str(), R_OK | W_OK) != 0) {
+      EXPECT_EQ(device, nullptr) << i.path;
+      EXPECT_TRUE(error == EACCES || error == EPERM) << i.path << ": " << error;
+    } else {
+      EXPECT_EQ(device == nullptr, error != 0) << i.path << ": " << error;
+    }
   }
   // A second bus in the same process shares hidapi's one start-up.
   HidapiBus other;
@@ -155,6 +181,9 @@ TEST(HidapiBus, OpeningWhatIsNotThereGivesNothing) {
   HidapiBus bus;
   for (const char* path : {"", "/dev/hidraw999", "/nonexistent", "sim:VID_7A5D&PID_3A10&MI_02#0"}) {
     EXPECT_EQ(bus.Open(path), nullptr) << path;
+    int error = 0;
+    EXPECT_EQ(bus.TryOpen(path, error), nullptr) << path;
+    EXPECT_EQ(error, ENOENT) << path;
   }
 }
 

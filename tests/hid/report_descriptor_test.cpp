@@ -150,6 +150,54 @@ TEST(ReportDescriptor, TruncatedAndGarbageInputIsSafe) {
   EXPECT_EQ(OutputReportLength(none), 0);
 }
 
+// A descriptor the parser cannot vouch for gives no output length, and says why.
+TEST(ReportDescriptor, IncompleteDescriptorsGiveNoOutputLength) {
+  struct Case {
+    const char* name;
+    Bytes descriptor;
+    std::string fault;
+  };
+  const Bytes vendor = VendorOutput(0x09, 64);
+  const Case cases[] = {
+      // Report ID 0x0109 as a two-byte item: its low byte must not make the 64 bytes report 9.
+      {"two_byte_report_id",
+       {0x06, 0x06, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x86, 0x09, 0x01, 0x75, 0x08, 0x95, 0x40, 0x09,
+        0x01, 0x91, 0x02, 0xC0},
+       "Report ID does not fit a byte"},
+      {"report_id_zero",
+       {0x06, 0x06, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x00, 0x75, 0x08, 0x95, 0x40, 0x09, 0x01,
+        0x91, 0x02, 0xC0},
+       "Report ID 0"},
+      // The whole report 9 is declared, then the collection is never closed.
+      {"collection_left_open", Bytes(vendor.begin(), vendor.end() - 1),
+       "ends inside an open collection"},
+      {"cut_inside_an_item", Join({vendor, {0x26, 0xFF}}), "ends inside an item"},
+      {"pop_without_push", Join({vendor, {0xB4}}), "Pop without Push"},
+  };
+  for (const Case& c : cases) {
+    const ReportDescriptorInfo info =
+        ParseReportDescriptor(c.descriptor.data(), c.descriptor.size());
+    EXPECT_FALSE(info.complete) << c.name;
+    EXPECT_EQ(info.fault, c.fault) << c.name;
+    EXPECT_EQ(OutputReportLength(info, 0x09), 0) << c.name;
+  }
+  // The same bytes with a one-byte id 9 are a sound 65-byte report.
+  const ReportDescriptorInfo sound = ParseReportDescriptor(vendor.data(), vendor.size());
+  EXPECT_TRUE(sound.complete);
+  EXPECT_EQ(sound.fault, "");
+  EXPECT_EQ(OutputReportLength(sound, 0x09), 65);
+}
+
+// The refused id's reports count under no id, also not under one set before it.
+TEST(ReportDescriptor, ReportsAfterARefusedIdBelongToNoId) {
+  const Bytes d = {0x06, 0x06, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x09, 0x75, 0x08, 0x95,
+                   0x10, 0x91, 0x02, 0x86, 0x09, 0x02, 0x95, 0x40, 0x91, 0x02, 0xC0};
+  const ReportDescriptorInfo info = ParseReportDescriptor(d.data(), d.size());
+  EXPECT_EQ(info.output_lengths[0x09], 17);  // only the 16 bytes declared under id 9
+  EXPECT_EQ(info.output_lengths[0x00], 0);
+  EXPECT_EQ(info.output_lengths[0x02], 0);
+}
+
 TEST(ReportDescriptor, SysfsPathOfHidrawNodes) {
   EXPECT_EQ(SysfsReportDescriptorPath("/dev/hidraw3"),
             "/sys/class/hidraw/hidraw3/device/report_descriptor");

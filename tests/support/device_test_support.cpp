@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -138,8 +139,22 @@ std::vector<hid::DeviceInfo> FakeBus::Enumerate() {
 }
 
 std::unique_ptr<hid::Device> FakeBus::Open(const std::string& path) {
+  int error = 0;
+  return TryOpen(path, error);
+}
+
+std::unique_ptr<hid::Device> FakeBus::TryOpen(const std::string& path, int& error) {
+  error = 0;
+  if (const auto r = refused_.find(path); r != refused_.end() && r->second != 0) {
+    error = r->second;
+    return nullptr;
+  }
+  error = ENOENT;
   for (const auto& i : interfaces_) {
-    if (i->info.path == path) return std::make_unique<FakeDevice>(i, open_count_, sent_);
+    if (i->info.path == path) {
+      error = 0;
+      return std::make_unique<FakeDevice>(i, open_count_, sent_);
+    }
   }
   return nullptr;
 }

@@ -58,6 +58,10 @@ class FakeBus : public hid::Bus {
           std::function<int(uint8_t* buffer, size_t length)> answer = {});
   std::vector<hid::DeviceInfo> Enumerate() override;
   std::unique_ptr<hid::Device> Open(const std::string& path) override;
+  std::unique_ptr<hid::Device> TryOpen(const std::string& path, int& error) override;
+  // Opening `path` fails with the errno `error` (EACCES, EBUSY, ...) from now on; 0 allows it
+  // again. The interface stays listed.
+  void Refuse(const std::string& path, int error) { refused_[path] = error; }
 
   void QueueInput(int index, std::vector<uint8_t> report);
   size_t PendingInputs(int index) const;
@@ -69,6 +73,7 @@ class FakeBus : public hid::Bus {
 
  private:
   std::vector<std::shared_ptr<FakeInterface>> interfaces_;
+  std::map<std::string, int> refused_;
   std::shared_ptr<int> open_count_ = std::make_shared<int>(0);
   std::shared_ptr<std::vector<std::vector<uint8_t>>> sent_ =
       std::make_shared<std::vector<std::vector<uint8_t>>>();

@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <cmath>
 
+#include "app/device_link_window.h"
 #include "platform/language.h"
 #include "ui/manager.h"
 
@@ -150,10 +151,17 @@ void ConnectionLabel::paintEvent(QPaintEvent* event) {
   if (text().isEmpty()) return;
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
-  const bool connected = text() != Q(LanguageText(50));
-  const QColor dot = connected ? QColor(76, 201, 120) : QColor(132, 138, 152);
+  const QString shown = text();
+  const auto reads = [&shown](int number) { return shown == Q(LanguageText(number)); };
+  // A mouse that is there but refused is a problem to fix, not an absence.
+  const bool refused = reads(app::kNoPermissionLabelText) || reads(app::kInUseLabelText) ||
+                       reads(app::kCannotOpenLabelText);
+  const bool connected = !refused && !reads(50);
+  const QColor dot = connected ? QColor(76, 201, 120)
+                     : refused ? QColor(240, 164, 48)
+                               : QColor(132, 138, 152);
   const QPointF centre(15, height() / 2.0);
-  if (connected) {
+  if (connected || refused) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(dot.red(), dot.green(), dot.blue(), 60));
     p.drawEllipse(centre, 6, 6);

@@ -102,7 +102,7 @@ QString QtToolkit::SkinPath(const std::string& file) {
     if (c == '\\') c = '/';
   }
   if (!relative.empty() && relative.front() == '/') return Q(relative);
-  return Q(platform::ProgramDir() + "skins/" + Manager::GetTheme() + "/" + relative);
+  return Q(platform::DataDir() + "skins/" + Manager::GetTheme() + "/" + relative);
 }
 
 // ---------------------------------------------------------------- registry

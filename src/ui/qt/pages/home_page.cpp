@@ -60,6 +60,8 @@ void BuildHomePage(PageBuilder& page) {
     hint->setObjectName("Muted");
     hint->setAlignment(Qt::AlignCenter);
     hint->setWordWrap(true);
+    // It may carry a command to run: let the person copy it.
+    hint->setTextInteractionFlags(Qt::TextSelectableByMouse);
     inside->addWidget(hint);
     new FollowVisibility(area, model_area);
   }
