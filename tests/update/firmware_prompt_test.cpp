@@ -187,6 +187,16 @@ TEST_F(FirmwarePromptTest, ButtonWithoutAnInstalledToolStartsNothing) {
   EXPECT_EQ(tk_.GetWindowState(), ui::WindowState::kNormal);
 }
 
+TEST_F(FirmwarePromptTest, ButtonWithoutAnInstalledToolFetchesAnOfferedToolPackage) {
+  Start(sim::Model::kK7Pro, 0x114);
+  Update().ApplyVersionFile("firmware_tool_url=https://vexmouse.example/tools\n");
+  ClickFirmwareButton();
+  EXPECT_TRUE(launcher_.spawned.empty());
+  EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskToolPackage});
+  EXPECT_EQ(tk_.ModalBegins(ui::ModalKind::kDownload), 1);
+  EXPECT_TRUE(comm_.IsOpen());
+}
+
 TEST_F(FirmwarePromptTest, ToolThatCannotStartLeavesTheMouseWithTheProgram) {
   Start(sim::Model::kK7Pro, 0x114);
   InstallTool("7A5D-3A02");
