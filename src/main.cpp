@@ -7,7 +7,9 @@
 #include "app/startup.h"
 #include "device/hidapi_bus.h"
 #include "log/trace.h"
+#include "macros/macros_subsystem.h"
 #include "sim/virtual_bus.h"
+#include "ui/qt/macro_input.h"
 #include "ui/qt/qt_frontend.h"
 #include "ui/qt/virtual_mouse_panel.h"
 
@@ -52,8 +54,14 @@ int main(int argc, char** argv) {
     return bus;
   };
   auto on_session = [&](hid::Bus&, app::DeviceMainDlg& dialog) -> std::shared_ptr<void> {
-    if (!virtual_bus) return nullptr;
-    return ui::qt::StartSimulation(*virtual_bus, dialog.Link());
+    // Macro recording hears the main window's keys and mouse buttons.
+    macros::MacrosSubsystem& macros = dialog.Device().Macros();
+    std::shared_ptr<void> input = ui::qt::StartMacroInput(
+        frontend.Qt(), macros::kRecordButton,
+        [&macros](const macros::RawInputRecord& record) { macros.OnInput(record); });
+    if (!virtual_bus) return input;
+    std::shared_ptr<void> simulation = ui::qt::StartSimulation(*virtual_bus, dialog.Link());
+    return std::shared_ptr<void>(nullptr, [input, simulation](void*) {});
   };
   return app::RunApplication(argc, argv, frontend, make_bus, on_session);
 }

@@ -1,7 +1,5 @@
 #include "app/device_main_dlg.h"
 
-#include <cstdlib>
-
 #include "log/trace.h"
 #include "platform/language.h"
 #include "platform/utf8.h"
@@ -31,9 +29,18 @@ DeviceMainDlg::DeviceMainDlg(ui::Toolkit& toolkit, DriverComm& comm, platform::A
       comm_(comm),
       app_key_(app_key),
       device_list_(toolkit),
-      exit_process_([](int code) { std::_Exit(code); }),
+      panel_(toolkit, app_key, {}),
       link_(comm, toolkit, device_list_, *this) {
   RegisterFrameControls();
+  SettingsPanel::Hooks hooks;
+  hooks.apply_language = [this] { ApplyLanguage(); };
+  hooks.link_address = [this](int link) {
+    const catalogue::CatalogueLinks links = device_side_->Catalogue().Links();
+    const std::string* addresses[] = {&links.website, &links.feedback, &links.qa};
+    return link >= 0 && link < 3 ? *addresses[link] : std::string();
+  };
+  panel_.SetHooks(std::move(hooks));
+  panel_.Register(dispatch_);
   device_side_ = std::make_unique<DeviceSide>(*this, std::move(device_options));
   toolkit_.SetListener(this);
 }
@@ -59,11 +66,18 @@ void DeviceMainDlg::OnInitDialog() {
                                        platform::Utf8Prefix(caption, kTrayTipCharacters));
   }
   ApplyFrameTexts();
+  panel_.Init();
   toolkit_.SetVisible(frame::kSettingsPanel, false);
   SelectTabPosition(0);
   toolkit_.SelectTab(frame::kTabs, 0);
   StartDeviceWork();
   toolkit_.StartTimer(10);
+  const ui::WindowState start =
+      StartWindowState(autorun_start_, app_key_.ReadInt(kAutorunMinimizeValue), tray_shown_);
+  if (start != ui::WindowState::kNormal) {
+    Trace(2, "Autorun start: %s", start == ui::WindowState::kHidden ? "tray" : "minimised");
+    toolkit_.SetWindowState(start);
+  }
 }
 
 void DeviceMainDlg::StartDeviceWork() { device_side_->Start(); }
@@ -73,6 +87,10 @@ void DeviceMainDlg::StopDeviceWork() {
 }
 
 void DeviceMainDlg::OnClose() {
+  // A second request while the first is under way (a click queued behind it) has nothing left
+  // to do.
+  if (closed_) return;
+  closed_ = true;
   StopDeviceWork();
   RemoveTrayIcon();
   toolkit_.CloseWindow();
@@ -90,6 +108,7 @@ void DeviceMainDlg::RegisterFrameControls() {
   message_handlers_[WM_DEVICE_STATUS] = [this](int64_t reason, int64_t) {
     link_.OnDeviceStatus(static_cast<int>(reason));
   };
+  message_handlers_[WM_APPLY_LANGUAGE] = [this](int64_t, int64_t) { ApplyLanguage(); };
 }
 
 void DeviceMainDlg::ApplyFrameTexts() {
@@ -110,6 +129,33 @@ void DeviceMainDlg::ApplyFrameTexts() {
   }
 }
 
+void DeviceMainDlg::ApplyLanguage() {
+  // The connection label keeps its meaning: its text is recognised in either language.
+  const std::string connection = toolkit_.GetTitle(frame::kConnection);
+  const std::pair<int, std::pair<const char*, const char*>> states[] = {
+      {50, {"未连接", "Not Connected"}},
+      {51, {"USB连接", "USB Connection"}},
+      {52, {"2.4Ghz连接", "2.4Ghz Connection"}},
+      {53, {"蓝牙连接", "Bluetooth Connection"}},
+  };
+  for (const auto& [text, names] : states) {
+    if (connection == names.first || connection == names.second) {
+      toolkit_.SetTitle(frame::kConnection, LanguageText(text));
+    }
+  }
+  ApplyFrameTexts();
+  // The tab row is given again whole (its selection stays): the model's pages show again.
+  if (device_side_) {
+    catalogue::Catalogue& catalogue = device_side_->Catalogue();
+    toolkit_.SetTabItemVisible(frame::kTabs, frame::kItemLighting, catalogue.HasLighting());
+    toolkit_.SetTabItemVisible(frame::kTabs, frame::kItemScreen, catalogue.HasScreen());
+    toolkit_.SetTitle(frame::kCaptionText2, catalogue.VersionText());
+    catalogue.ReloadTexts();
+  }
+  panel_.ApplyTexts();
+  for (const auto& hook : language_hooks_) hook();
+}
+
 void DeviceMainDlg::OnWindowMessage(int message, MessageHandler handler) {
   message_handlers_[message] = std::move(handler);
 }
@@ -127,10 +173,10 @@ void DeviceMainDlg::OnMessage(int message, int64_t wparam, int64_t lparam) {
       TrayNotify(lparam);
       return;
     case WM_COMMAND:
-      if ((wparam & 0xFFFF) == kMenuExit) ExitProcess();
+      if ((wparam & 0xFFFF) == kMenuExit) ExitProgram("tray menu");
       return;
     case WM_EXTERNAL_EXIT:
-      if (wparam == kExternalExitCode) ExitProcess();
+      if (wparam == kExternalExitCode) ExitProgram("outside request");
       return;
     default:
       break;
@@ -146,7 +192,7 @@ void DeviceMainDlg::CloseButton() {
     toolkit_.SetWindowState(tray_shown_ ? ui::WindowState::kHidden : ui::WindowState::kMinimized);
     return;
   }
-  ExitProcess();
+  ExitProgram("close button");
 }
 
 void DeviceMainDlg::ToggleMaximize() {
@@ -175,9 +221,12 @@ void DeviceMainDlg::SelectTabPosition(int position) {
   toolkit_.SetVisible(frame::kTabs, !first);
   for (int id : frame::kModelControls) toolkit_.SetVisible(id, !first);
   selected_item_ = entry.item_id;
+  for (const auto& hook : page_shown_hooks_) hook(entry.item_id);
 }
 
 void DeviceMainDlg::OpenSettingsPanel() {
+  // The autostart entry may have been removed outside the program meanwhile.
+  panel_.ShowChoices();
   toolkit_.SetVisible(frame::kTabs, false);
   for (int layout : frame::kPageLayouts) toolkit_.SetVisible(layout, false);
   for (int id : frame::kStatusStrip) toolkit_.SetVisible(id, false);
@@ -211,12 +260,9 @@ void DeviceMainDlg::RemoveTrayIcon() {
   if (tray_shown_.exchange(false)) toolkit_.RemoveTrayIcon(kTrayIconId);
 }
 
-void DeviceMainDlg::ExitProcess() { EndProcess(0); }
-
-void DeviceMainDlg::EndProcess(int code) {
-  RemoveTrayIcon();
-  Trace(2, "Exit");
-  exit_process_(code);
+void DeviceMainDlg::ExitProgram(const char* why) {
+  Trace(2, "Exit (%s)", why);
+  OnClose();
 }
 
 int DeviceMainDlg::ReadDeviceType() { return app_key_.ReadInt("DeviceType"); }

@@ -11,17 +11,20 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/device_link_window.h"
 #include "app/device_list_control.h"
 #include "app/device_side.h"
 #include "app/frontend.h"
+#include "app/settings_panel.h"
 #include "app/task_list.h"
 #include "device/driver_comm.h"
 #include "platform/app_key.h"
 #include "ui/control_dispatch.h"
 #include "ui/task_table.h"
 #include "ui/toolkit.h"
+#include "ui/window_messages.h"
 
 namespace app {
 
@@ -31,6 +34,7 @@ inline constexpr int WM_COMMAND = 0x0111;  // wparam: menu command
 inline constexpr int WM_TRAY_NOTIFY = 1690;
 inline constexpr int WM_EXTERNAL_EXIT = 1691;  // from an installer; wparam 610 ends the program
 inline constexpr int kExternalExitCode = 610;
+inline constexpr int WM_APPLY_LANGUAGE = 2022;  // re-apply every text
 inline constexpr int kMenuExit = 100;
 inline constexpr int kTrayIconId = 109;
 // Tray mouse messages (lparam of WM_TRAY_NOTIFY).
@@ -52,9 +56,13 @@ class DeviceMainDlg : public ui::Listener, public app::DeviceWindowHost {
   void Run(Frontend& frontend);
   // The initialisation hook: tray icon, frame texts, first tab, device work, timer.
   void OnInitDialog();
-  // The close routine (closing through the window system): stops the device work, removes
-  // the tray icon and ends the window's run.
+  // The close routine: stops the device work (at most 1000 ms), removes the tray icon and ends
+  // the window's run, after which the start-up shuts down and closes the log. Every way out
+  // comes here: the window system's close, the close button, the tray menu's exit and the
+  // outside request, so a write in flight ends and the log keeps its last lines.
   void OnClose();
+  // Sets every text of the window again from the current language file.
+  void ApplyLanguage();
 
   // ui::Listener (window thread).
   void OnControlNotify(int number, int code, int64_t value) override;
@@ -82,13 +90,16 @@ class DeviceMainDlg : public ui::Listener, public app::DeviceWindowHost {
   int SelectedItemId() const { return selected_item_; }
   bool SettingsPanelShown() const { return settings_shown_; }
   bool TrayIconShown() const { return tray_shown_; }
-  // How the exit commands end the process (tests replace it); the default ends it at once.
-  void SetExitProcess(std::function<void(int)> exit_process) {
-    exit_process_ = std::move(exit_process);
+  // A start by the desktop session's autostart ("-autorun"): the initialisation hook then
+  // follows "autorun_minimize".
+  void SetAutorunStart(bool autorun) { autorun_start_ = autorun; }
+  SettingsPanel& Panel() { return panel_; }
+  // Called with the tab item id each time a tab's page is shown (window thread).
+  void OnPageShown(std::function<void(int item_id)> hook) {
+    page_shown_hooks_.push_back(std::move(hook));
   }
-
-  // Ends the process with `code` as the exit commands do (after an installer was opened).
-  void EndProcess(int code);
+  // Called by ApplyLanguage after the frame's own texts (window thread).
+  void OnLanguageApplied(std::function<void()> hook) { language_hooks_.push_back(std::move(hook)); }
 
   // --- app::DeviceWindowHost ---
   int ReadDeviceType() override;
@@ -115,7 +126,8 @@ class DeviceMainDlg : public ui::Listener, public app::DeviceWindowHost {
   void CloseSettingsPanel();
   void TrayNotify(int64_t mouse_message);
   void RemoveTrayIcon();
-  void ExitProcess();
+  // The exit commands: through the close routine, never by ending the process at once.
+  void ExitProgram(const char* why);
 
   ui::Toolkit& toolkit_;
   DriverComm& comm_;
@@ -125,7 +137,11 @@ class DeviceMainDlg : public ui::Listener, public app::DeviceWindowHost {
   TaskList task_list_;
   std::map<int, MessageHandler> message_handlers_;
   app::DeviceListControl device_list_;
-  std::function<void(int)> exit_process_;
+  SettingsPanel panel_;
+  std::vector<std::function<void(int)>> page_shown_hooks_;
+  std::vector<std::function<void()>> language_hooks_;
+  bool autorun_start_ = false;
+  bool closed_ = false;
 
   std::atomic<bool> tray_shown_{false};
   bool settings_shown_ = false;

@@ -28,15 +28,29 @@ DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
                                              [&dlg] { return dlg.ReadDeviceType(); },
                                              user_data_dir_}),
       settings_ctx_(dlg.Comm(), store_, dlg.Toolkit(), dlg.Comm().GetClock(), settings_state_),
+      own_pointer_(options.pointer
+                       ? nullptr
+                       : settings::MakePointerSettings(dlg.Settings(),
+                                                       [&toolkit = dlg.Toolkit()](uint32_t lines) {
+                                                         toolkit.SetWheelScrollLines(lines);
+                                                       })),
+      pointer_(options.pointer ? options.pointer : own_pointer_.get()),
+      pointer_page_(settings_ctx_, *pointer_),
       task_ctx_(dlg.Link(), dlg.Comm(), dlg.Comm().GetClock()),
       buttons_(settings_ctx_, catalogue_),
-      update_(update::UpdateContext{
-          dlg.Toolkit(), dlg.Comm(), dlg.Settings(), pending_tool_,
-          [&dlg](int code) { dlg.AppendTask(code); }, [&dlg](int code) { dlg.EndProcess(code); },
-          [this] { return catalogue_.Links().upgrade; },
-          [this] { return catalogue_.Links().version; }, user_data_dir_, platform::ProgramDir()}) {
+      update_(update::UpdateContext{dlg.Toolkit(), dlg.Comm(), dlg.Settings(), pending_tool_,
+                                    [&dlg](int code) { dlg.AppendTask(code); },
+                                    [&dlg](int) {
+                                      // The orderly close, on the window thread: this runs on the
+                                      // worker.
+                                      dlg.Toolkit().PostMessage(WM_CLOSE, 0, 0);
+                                    },
+                                    [this] { return catalogue_.Links().upgrade; },
+                                    [this] { return catalogue_.Links().version; }, user_data_dir_,
+                                    platform::ProgramDir()}) {
   RegisterControls();
   RegisterTasks();
+  FollowPointerSettings();
   worker_ = std::make_unique<DeviceWorker>(dlg.PendingTasks(), dlg.Tasks(), dlg.Comm(), dlg.Link(),
                                            dlg.Toolkit(), dlg.Comm().GetClock(), *this);
 }
@@ -78,6 +92,7 @@ void DeviceSide::RegisterTasks() {
   WireSubsystems();
   settings::RegisterSettingsTasks(dlg_.Tasks(), s);
   settings::RegisterSettingsPages(dlg_.Dispatch(), s);
+  pointer_page_.Register(dlg_.Dispatch(), dlg_.Tasks());
   buttons_.RegisterTasks(dlg_.Tasks());
   buttons_.RegisterPage(dlg_.Dispatch());
   update_.RegisterTasks(dlg_.Tasks());
@@ -87,10 +102,13 @@ void DeviceSide::RegisterTasks() {
 
   // The device routines (tasks 1 to 4).
   task_ctx_.read_settings = [this] { return settings::GetMouseData2(settings_ctx_); };
-  // The key page, then the performance and DPI pages.
+  // The key page, then the performance and DPI pages; the pointer half also mirrors the
+  // desktop's values into the profile just read.
   task_ctx_.refresh_pages = [this] {
     settings_ctx_.ports.buttons->RefreshButtonPage();
     settings::RefreshSettingsPage(settings_ctx_);
+    settings_ctx_.ports.macros->RefreshMacroList();
+    pointer_page_.Refresh();
   };
   task_ctx_.refresh_profile_list = [this] {
     SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
@@ -104,14 +122,69 @@ void DeviceSide::WireSubsystems() {
   // The one place the subsystems meet: each built subsystem replaces its null port here.
   settings::SubsystemPorts& ports = settings_ctx_.ports;
   ports.buttons = &buttons_;
+  ports.lighting = &lighting_;
+  lighting_.RegisterControls(dlg_.Dispatch());
+  lighting_.RegisterTasks(dlg_.Tasks());
   task_ctx_.lighting = ports.lighting;
+  profile_files_.RegisterControls(dlg_.Dispatch());
+
+  macros_ = std::make_unique<macros::MacrosSubsystem>(settings_ctx_);
+  macros::MacrosSubsystem::Hooks macro_hooks;
+  // A button's catalogue default, for the button that reverts when the macros do not fit.
+  macro_hooks.button_default = [this](int key_code, KeyAssignmentRecord& row) {
+    for (const catalogue::ButtonLayoutEntry& b : catalogue_.Buttons()) {
+      if (b.key_value != key_code) continue;
+      row.macro_type = b.func_type;
+      row.macro_value = b.func_value;
+      row.macro_desc = b.func_desc;
+      return true;
+    }
+    return false;
+  };
+  // The button that reverts is the one the button page has selected.
+  macro_hooks.selected_button = [this] { return buttons_.SelectedButton(); };
+  macros_->SetHooks(std::move(macro_hooks));
+  // Task 8 sends the macro memory before a whole key table; the table then names the slots.
+  buttons_.SetMacroUpload([this] { return macros_->UploadMacros(); });
+  macros_->Register(dlg_.Dispatch(),
+                    [this](int message, macros::MacrosSubsystem::MessageHandler h) {
+                      dlg_.OnWindowMessage(message, std::move(h));
+                    });
+  ports.macros = macros_.get();
+}
+
+void DeviceSide::FollowPointerSettings() {
+  dlg_.OnPageShown([this](int item_id) {
+    if (item_id == ui::frame::kItemPerformance) pointer_page_.Refresh();
+  });
+  dlg_.OnWindowMessage(WM_ACTIVATE, [this](int64_t active, int64_t) {
+    if (active != 0 && !dlg_.SettingsPanelShown() &&
+        dlg_.SelectedItemId() == ui::frame::kItemPerformance) {
+      pointer_page_.Refresh();
+    }
+  });
+  dlg_.OnLanguageApplied([this] {
+    pointer_page_.ApplyTexts();
+    // Default profile names carry a language text.
+    SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
+    // The catalogue has put the default button texts back: the assignments go over them.
+    settings_ctx_.ports.buttons->RefreshButtonPage();
+    settings_ctx_.ports.macros->RefreshMacroList();
+  });
 }
 
 void DeviceSide::Start() {
   settings::InitSettingsPages(settings_ctx_);
   buttons_.InitPage();
+  macros_->InitPage();
+  lighting_.InitLightingPage();
+  profile_files_.EnableButtons();
   catalogue_.LoadCatalogue();
+  // After the catalogue, whose model database holds the profile that mirrors the values.
+  pointer_page_.Init();
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
+  // Macros belong to the model's database: the list follows every model load.
+  macros_->RefreshMacroList();
   dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());
   dlg_.Toolkit().SetTitle(app::kConnectHint, LanguageText(kConnectHintText));
   // Plug events are followed from before the first task on.
@@ -136,6 +209,7 @@ void DeviceSide::ChangeModel(int device_type, bool with_wait_dialog) {
   ui::Toolkit& toolkit = dlg_.Toolkit();
   dlg_.WriteDeviceType(device_type);
   catalogue_.LoadModel(device_type);
+  macros_->RefreshMacroList();
   if (with_wait_dialog) {
     RunTaskWithWaitDialog(toolkit, dlg_.PendingTasks(), ui::kTaskModelReload);
   } else {
@@ -149,6 +223,7 @@ void DeviceSide::LoadModelDescription(int device_type) {
   if (device_type == catalogue_.CurrentType() && !catalogue_.CurrentModelName().empty()) return;
   catalogue_.LoadModel(device_type);
   dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
+  macros_->RefreshMacroList();
 }
 
 void DeviceSide::RunDeviceArrival() { DeviceInstall(task_ctx_); }

@@ -14,6 +14,11 @@
 #include "app/worker.h"
 #include "buttons/buttons_subsystem.h"
 #include "catalogue/catalogue.h"
+#include "lighting/lighting.h"
+#include "macros/macros_subsystem.h"
+#include "profiles/profile_file_actions.h"
+#include "settings/pointer_page.h"
+#include "settings/pointer_settings.h"
 #include "settings/settings_context.h"
 #include "settings/settings_model.h"
 #include "update/update_subsystem.h"
@@ -31,6 +36,8 @@ struct DeviceWorkOptions {
   ProcessWaiter* waiter = nullptr;  // nullptr: a PosixProcessWaiter
   bool start_thread = true;         // false: tests turn the worker by hand
   bool start_hotplug = true;        // false: no libudev monitor
+  // The desktop's pointer settings; nullptr: the backend that fits this session.
+  settings::PointerSettings* pointer = nullptr;
 };
 
 class DeviceSide : public WorkerHost {
@@ -65,9 +72,11 @@ class DeviceSide : public WorkerHost {
   DeviceWorker& Worker() { return *worker_; }
   DeviceTaskContext& TaskContext() { return task_ctx_; }
   settings::SettingsContext& Settings() { return settings_ctx_; }
+  settings::PointerPage& Pointer() { return pointer_page_; }
   buttons::ButtonsSubsystem& Buttons() { return buttons_; }
   update::UpdateSubsystem& Update() { return update_; }
   ProfileStore& Store() { return store_; }
+  macros::MacrosSubsystem& Macros() { return *macros_; }
   // The profile every settings, button and lighting operation works on; 0 before the list
   // was filled.
   int CurrentProfile() const { return current_profile_.load(); }
@@ -80,6 +89,9 @@ class DeviceSide : public WorkerHost {
   void WireSubsystems();
   // A model chosen in the selector (with the wait dialog) or in the device list (without).
   void ChangeModel(int device_type, bool with_wait_dialog);
+  // The pointer half follows the desktop: read again whenever its page shows or the window
+  // becomes active while it shows.
+  void FollowPointerSettings();
 
   DeviceMainDlg& dlg_;
   ProfileStore& store_;
@@ -95,8 +107,14 @@ class DeviceSide : public WorkerHost {
   catalogue::Catalogue catalogue_;
   settings::SettingsState settings_state_;
   settings::SettingsContext settings_ctx_;
+  std::unique_ptr<settings::PointerSettings> own_pointer_;
+  settings::PointerSettings* pointer_;
+  settings::PointerPage pointer_page_;
+  lighting::LightingSubsystem lighting_{settings_ctx_};
+  profiles::ProfileFileActions profile_files_{settings_ctx_};
   DeviceTaskContext task_ctx_;
   buttons::ButtonsSubsystem buttons_;
+  std::unique_ptr<macros::MacrosSubsystem> macros_;
   update::UpdateSubsystem update_;
   // Last: it uses everything above, so it stops first.
   std::unique_ptr<DeviceWorker> worker_;

@@ -127,8 +127,15 @@ std::optional<std::string> FindSimLogOption(int argc, char** argv) {
   return std::nullopt;
 }
 
-int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Frontend& frontend,
-                   const BusFactory& make_bus, const SessionHook& on_session) {
+bool HasAutorunArgument(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (argv[i] && std::strcmp(argv[i], kAutorunArgument) == 0) return true;
+  }
+  return false;
+}
+
+int RunApplication(int argc, char** argv, Frontend& frontend, const BusFactory& make_bus,
+                   const SessionHook& on_session) {
   // 1. Screen scale.
   const ScreenInfo screen = frontend.PrimaryScreen();
   const int scale = MonitorScale(screen);
@@ -169,6 +176,7 @@ int RunApplication([[maybe_unused]] int argc, [[maybe_unused]] char** argv, Fron
     std::unique_ptr<hid::Bus> bus = make_bus(clock);
     DriverComm comm(*bus, clock);
     DeviceMainDlg dialog(toolkit, comm, app_key);
+    dialog.SetAutorunStart(HasAutorunArgument(argc, argv));
     std::shared_ptr<void> session = on_session ? on_session(*bus, dialog) : nullptr;
     dialog.Run(frontend);
     session.reset();

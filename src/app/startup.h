@@ -70,6 +70,9 @@ std::optional<SimulateOption> FindSimulateOption(int argc, char** argv);
 // absent or without a file name.
 std::optional<std::string> FindSimLogOption(int argc, char** argv);
 
+// Whether the desktop session's autostart started the program ("-autorun").
+bool HasAutorunArgument(int argc, char** argv);
+
 // Makes the HID bus the program works on (the real one or the virtual mice).
 using BusFactory = std::function<std::unique_ptr<hid::Bus>(platform::Clock& clock)>;
 // Called once the main window object exists, before it runs (the simulation's tool window).

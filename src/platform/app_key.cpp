@@ -80,6 +80,16 @@ int AppKey::ReadInt(const std::string& name) {
   return 0;
 }
 
+bool AppKey::Has(const std::string& name) {
+  std::lock_guard lock(mu_);
+  std::vector<std::pair<std::string, std::string>> lines;
+  if (!ReadLines(path_, &lines)) return false;
+  for (const auto& entry : lines) {
+    if (entry.first == name) return true;
+  }
+  return false;
+}
+
 bool AppKey::WriteInt(const std::string& name, int value) {
   if (Open() == OpenResult::kFailed) return false;
   std::lock_guard lock(mu_);

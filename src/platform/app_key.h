@@ -22,6 +22,8 @@ class AppKey {
   // The value as a decimal number: 0 when absent, empty, not a number or unreadable. A
   // leading number is taken as far as it goes ("12abc" reads 12).
   int ReadInt(const std::string& name);
+  // Whether the value is there at all (ReadInt cannot tell an absent value from 0).
+  bool Has(const std::string& name);
   // Stores the number as decimal text; false, with nothing written, when the key cannot be
   // opened or written.
   bool WriteInt(const std::string& name, int value);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "log/trace.h"
 #include "store/schema.h"
 #include "store/settings_keys.h"
 
@@ -519,6 +520,24 @@ int ProfileStore::ListMacroEvents(int macro_id, std::vector<MacroEventRecord>& l
 bool ProfileStore::DeleteMacroEvents(int macro_id) {
   std::lock_guard hold(mu_);
   return Query(db_).Write(kDeleteEvents, macro_id);
+}
+
+bool ProfileStore::ReplaceMacroEvents(int macro_id, const std::vector<MacroEventRecord>& list) {
+  std::lock_guard hold(mu_);
+  if (!db_.IsOpen() || db_.Execute("BEGIN") != SQLITE_OK) {
+    Trace(4, "ReplaceMacroEvents %d: no transaction", macro_id);
+    return false;
+  }
+  Query query(db_);
+  bool ok = query.Write(kDeleteEvents, macro_id);
+  for (size_t i = 0; ok && i < list.size(); ++i) {
+    const MacroEventRecord& r = list[i];
+    ok = query.Write(kInsertEvent, macro_id, r.type, r.record_index, r.desc, r.value, r.delay_time);
+  }
+  if (ok && db_.Execute("END") == SQLITE_OK) return true;
+  db_.Execute("ROLLBACK");
+  Trace(4, "ReplaceMacroEvents %d failed: the stored list is unchanged", macro_id);
+  return false;
 }
 
 // --- screen layers and frames ---

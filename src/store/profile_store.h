@@ -162,6 +162,9 @@ class ProfileStore {
   // Sorted by record_index.
   int ListMacroEvents(int macro_id, std::vector<MacroEventRecord>& list);
   bool DeleteMacroEvents(int macro_id);
+  // Deletes the macro's events and inserts `list` in one transaction; any failing step rolls
+  // everything back, so the old list stays. The records' macro_id is ignored.
+  bool ReplaceMacroEvents(int macro_id, const std::vector<MacroEventRecord>& list);
 
   // A new layer stores `name` as its name, folder and first file, type 0, no frames, 100 ms.
   int AddScreenLayer(int profile, const std::string& name);

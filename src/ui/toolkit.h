@@ -176,6 +176,9 @@ class Toolkit {
   virtual void RaiseWindow() = 0;
   virtual void CloseWindow() = 0;  // ends the modal run of the main window
   virtual void StartTimer(int period_ms) = 0;
+  // The program's own wheel scrolling: lines per notch, or all bits set for a page per notch
+  // (no desktop setting holds these; the toolkit scrolls its views by them).
+  virtual void SetWheelScrollLines(uint32_t lines) { (void)lines; }
 
   // --- tray icon ---
   virtual bool TrayAvailable() = 0;

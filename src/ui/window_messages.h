@@ -4,6 +4,8 @@
 
 // Posted when a write cannot reach the mouse; wparam is the reason.
 inline constexpr int WM_DEVICE_STATUS = 1674;
+// Posted by the window when it becomes active (wparam 1) or inactive (0).
+inline constexpr int WM_ACTIVATE = 0x0006;
 
 namespace ui {
 

@@ -19,7 +19,6 @@ class DeviceMainDlgTest : public ::testing::Test {
   void SetUp() override {
     platform::SetProgramDir(MOUSE_DATA_DIR);
     platform::SetLanguageId(1033);
-    dlg_.SetExitProcess([this](int code) { exits_.push_back(code); });
   }
   void TearDown() override {
     platform::SetProgramDir(saved_program_dir_);
@@ -54,7 +53,6 @@ class DeviceMainDlgTest : public ::testing::Test {
       comm_,
       key_,
       {.user_data_dir = dir_.path(), .start_thread = false, .start_hotplug = false}};
-  std::vector<int> exits_;
 };
 
 TEST_F(DeviceMainDlgTest, InitialisationAddsTrayIconTabsFirstTaskAndTimer) {
@@ -164,7 +162,7 @@ TEST_F(DeviceMainDlgTest, CloseButtonFollowsExitMode) {
     const char* exit_mode;  // nullptr: absent
     bool tray;
     WindowState state;  // afterwards
-    bool exits;
+    bool ends;          // through the close routine
   };
   const Case cases[] = {
       {nullptr, true, WindowState::kNormal, true},
@@ -181,15 +179,15 @@ TEST_F(DeviceMainDlgTest, CloseButtonFollowsExitMode) {
     app::DeviceMainDlg dlg(
         tk, comm_, key,
         {.user_data_dir = dir.path(), .start_thread = false, .start_hotplug = false});
-    std::vector<int> exits;
-    dlg.SetExitProcess([&exits](int code) { exits.push_back(code); });
     dlg.OnInitDialog();
     dlg.OnControlNotify(frame::kClose, ui::kNotifyClicked, 0);
     EXPECT_EQ(tk.GetWindowState(), c.state) << c.exit_mode << c.tray;
-    EXPECT_EQ(exits, c.exits ? std::vector<int>{0} : std::vector<int>{});
+    EXPECT_EQ(tk.WindowClosed(), c.ends) << c.exit_mode << c.tray;
     // Every exit path takes the tray icon away first.
-    if (c.exits) {
+    if (c.ends) {
       EXPECT_TRUE(tk.TrayIcons().empty());
+    } else {
+      EXPECT_EQ(tk.TrayIcons().size(), c.tray ? 1u : 0u);
     }
   }
 }
@@ -204,13 +202,13 @@ TEST_F(DeviceMainDlgTest, HiddenWindowComesBackFromTheTray) {
   EXPECT_EQ(tk_.RaiseCount(), 1);
   dlg_.OnMessage(app::WM_TRAY_NOTIFY, app::kTrayIconId, 512);  // a mouse move: nothing
   EXPECT_EQ(tk_.RaiseCount(), 1);
-  EXPECT_TRUE(exits_.empty());
+  EXPECT_FALSE(tk_.WindowClosed());
 }
 
-TEST_F(DeviceMainDlgTest, TrayMenuExitEndsTheProcess) {
+TEST_F(DeviceMainDlgTest, TrayMenuExitEndsTheProgramThroughTheCloseRoutine) {
   dlg_.OnInitDialog();
   dlg_.OnMessage(app::WM_TRAY_NOTIFY, app::kTrayIconId, app::kTrayRightUp);  // dismissed
-  EXPECT_TRUE(exits_.empty());
+  EXPECT_FALSE(tk_.WindowClosed());
   tk_.QueueMenuAnswer(app::kMenuExit);
   dlg_.OnMessage(app::WM_TRAY_NOTIFY, app::kTrayIconId, app::kTrayRightUp);
   const auto menus = tk_.Menus();
@@ -218,16 +216,20 @@ TEST_F(DeviceMainDlgTest, TrayMenuExitEndsTheProcess) {
   ASSERT_EQ(menus[1].size(), 1u);
   EXPECT_EQ(menus[1][0].command, app::kMenuExit);
   EXPECT_EQ(menus[1][0].text, "Exit");
-  EXPECT_EQ(exits_, std::vector<int>{0});
+  EXPECT_TRUE(tk_.WindowClosed());
   EXPECT_TRUE(tk_.TrayIcons().empty());
 }
 
 TEST_F(DeviceMainDlgTest, OutsideExitRequestNeedsItsCode) {
   dlg_.OnInitDialog();
-  dlg_.OnMessage(app::WM_EXTERNAL_EXIT, 611, 0);
-  EXPECT_TRUE(exits_.empty());
+  for (int64_t other : {0, 609, 611, 100}) {
+    dlg_.OnMessage(app::WM_EXTERNAL_EXIT, other, 0);
+    EXPECT_FALSE(tk_.WindowClosed()) << other;
+  }
+  EXPECT_EQ(tk_.TrayIcons().size(), 1u);
   dlg_.OnMessage(app::WM_EXTERNAL_EXIT, app::kExternalExitCode, 0);
-  EXPECT_EQ(exits_, std::vector<int>{0});
+  EXPECT_TRUE(tk_.WindowClosed());
+  EXPECT_TRUE(tk_.TrayIcons().empty());
 }
 
 TEST_F(DeviceMainDlgTest, MaximiseTogglesAndSwapsItsImage) {
@@ -242,12 +244,11 @@ TEST_F(DeviceMainDlgTest, MaximiseTogglesAndSwapsItsImage) {
   EXPECT_EQ(tk_.GetWindowState(), WindowState::kMinimized);
 }
 
-TEST_F(DeviceMainDlgTest, CloseRoutineEndsTheRunWithoutEndingTheProcess) {
+TEST_F(DeviceMainDlgTest, CloseRoutineEndsTheRun) {
   dlg_.OnInitDialog();
   dlg_.OnMessage(app::WM_CLOSE, 0, 0);
   EXPECT_TRUE(tk_.WindowClosed());
   EXPECT_TRUE(tk_.TrayIcons().empty());
-  EXPECT_TRUE(exits_.empty());
 }
 
 TEST_F(DeviceMainDlgTest, SubsystemsRegisterControlsAndMessages) {

@@ -102,3 +102,29 @@ TEST_F(VirtualMousePanelTest, WithoutMiceEverythingIsInert) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VirtualMousePanelTest, PressingAMacroButtonShowsTheEventsItPlays) {
+  bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
+  bus_.ModifyState(0, [](sim::MouseState& s) {
+    s.macro_memory = {0x04, 0x00, 0x09, 0x00, 0x06, 'A',  'B',  'C',  'D', 'E',
+                      'F',  0x00, 0x00, 0x64, 0x04, 0x80, 0x00, 0x01, 0x04};
+    const uint8_t code[4] = {0x03, 0x01, 0x01, 0x00};
+    std::copy(code, code + 4, s.keys.begin() + 4 * 4);
+  });
+  VirtualMousePanel panel(bus_);
+  auto* button = Find<QSpinBox>(panel, "button");
+  auto* press = Find<QPushButton>(panel, "press_button");
+  auto* played = Find<QLabel>(panel, "played");
+  ASSERT_TRUE(button && press && played);
+  button->setValue(5);
+  press->click();
+  EXPECT_EQ(played->text(),
+            "Button 5 plays macro slot 0:\nkey down 0x04, 100 ms\nkey up 0x04, 1 ms");
+  button->setValue(1);
+  press->click();
+  EXPECT_EQ(played->text(), "Button 1 carries no macro");
+}
+
+}  // namespace

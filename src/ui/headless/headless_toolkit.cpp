@@ -525,3 +525,17 @@ void HeadlessToolkit::RemoveTrayIcon(int id) {
 }
 
 }  // namespace ui
+
+namespace ui {
+
+std::optional<uint32_t> HeadlessToolkit::WheelScrollLines() {
+  std::lock_guard lock(mu_);
+  return wheel_lines_;
+}
+
+void HeadlessToolkit::SetWheelScrollLines(uint32_t lines) {
+  std::lock_guard lock(mu_);
+  wheel_lines_ = lines;
+}
+
+}  // namespace ui

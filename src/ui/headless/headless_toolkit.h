@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -86,6 +87,8 @@ class HeadlessToolkit : public Toolkit {
   bool WindowClosed();
   int RaiseCount();
   void SetTrayAvailable(bool available);
+  // The wheel lines last set, nullopt before any.
+  std::optional<uint32_t> WheelScrollLines();
   // Sends a notification as the window would: sets nothing itself.
   void Notify(int number, int code, int64_t value);
 
@@ -154,6 +157,7 @@ class HeadlessToolkit : public Toolkit {
   void RaiseWindow() override;
   void CloseWindow() override;
   void StartTimer(int period_ms) override;
+  void SetWheelScrollLines(uint32_t lines) override;
   bool TrayAvailable() override;
   bool AddTrayIcon(int id, const std::string& icon_file, const std::string& tip) override;
   void RemoveTrayIcon(int id) override;
@@ -187,6 +191,7 @@ class HeadlessToolkit : public Toolkit {
   int timer_period_ = 0;
   bool closed_ = false;
   int raised_ = 0;
+  std::optional<uint32_t> wheel_lines_;
 };
 
 }  // namespace ui

@@ -17,6 +17,7 @@
 #include "ui/qt/pages/page_builder.h"
 #include "ui/qt/qt_toolkit.h"
 #include "ui/qt/style.h"
+#include "ui/window_messages.h"
 
 namespace ui::qt {
 namespace {
@@ -192,6 +193,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange) {
+    toolkit_.PostMessage(WM_ACTIVATE, isActiveWindow() ? 1 : 0, 0);
+  }
+  QWidget::changeEvent(event);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

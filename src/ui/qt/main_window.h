@@ -23,6 +23,9 @@ class MainWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Activation reaches the window logic as WM_ACTIVATE (the pointer page reads the desktop
+  // again).
+  void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

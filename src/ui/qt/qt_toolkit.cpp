@@ -903,6 +903,12 @@ void QtToolkit::StartTimer(int period_ms) {
   });
 }
 
+void QtToolkit::SetWheelScrollLines(uint32_t lines) {
+  // Qt scrolls by lines only: a page per notch keeps its usual three lines.
+  const int qt_lines = lines <= 100 ? static_cast<int>(lines) : 3;
+  Post([qt_lines] { QApplication::setWheelScrollLines(qt_lines); });
+}
+
 bool QtToolkit::TrayAvailable() {
   return Call([] { return QSystemTrayIcon::isSystemTrayAvailable(); });
 }

@@ -129,6 +129,7 @@ class QtToolkit : public QObject, public ui::Toolkit {
   void RaiseWindow() override;
   void CloseWindow() override;
   void StartTimer(int period_ms) override;
+  void SetWheelScrollLines(uint32_t lines) override;
   bool TrayAvailable() override;
   bool AddTrayIcon(int id, const std::string& icon_file, const std::string& tip) override;
   void RemoveTrayIcon(int id) override;

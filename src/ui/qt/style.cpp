@@ -13,6 +13,7 @@ QWidget#StatusStrip { background: #16181D; }
 QWidget#TabStrip { background: #16181D; border-bottom: 1px solid #23262D; }
 QWidget#PageArea { background: #16181D; }
 QWidget#Page { background: transparent; }
+QScrollArea#PageScroll { background: transparent; border: none; }
 QLabel#ConnectionLabel { background: #1F2228; border: 1px solid #2B2F37; border-radius: 13px;
   padding: 3px 14px 3px 28px; color: #C9CDD6; }
 QLabel#PageTitle { font-size: 20px; font-weight: 600; color: #F3F4F7; }
@@ -30,6 +31,8 @@ QPushButton#PrimaryButton { background: ACCENT; border: 1px solid ACCENT; color:
 QPushButton#PrimaryButton:hover { background: ACCENT_LIGHT; }
 QPushButton#PrimaryButton:pressed { background: ACCENT; border-color: ACCENT_LIGHT; }
 QPushButton#IconButton { padding: 0; }
+QPushButton#LinkButton { background: transparent; border: none; padding: 4px 2px; color: ACCENT; }
+QPushButton#LinkButton:hover { text-decoration: underline; color: ACCENT_LIGHT; }
 QComboBox { background: #1F2228; border: 1px solid #2F333C; border-radius: 8px;
   padding: 5px 12px; min-height: 22px; }
 QComboBox:hover { border-color: ACCENT; }
@@ -73,6 +76,12 @@ QSlider::handle:horizontal:disabled { background: #5C616C; }
 QProgressBar { background: #111317; border: 1px solid #2B2F37; border-radius: 6px;
   text-align: center; min-height: 12px; }
 QProgressBar::chunk { background: ACCENT; border-radius: 5px; }
+QListWidget#ItemList { background: #111317; border: 1px solid #2B2F37; border-radius: 8px;
+  color: #E2E5EC; padding: 4px; outline: none; }
+QListWidget#ItemList::item { min-height: 26px; padding: 0 8px; border-radius: 5px; }
+QListWidget#ItemList::item:hover { background: #2A2E37; }
+QListWidget#ItemList::item:selected { background: ACCENT; color: #FFFFFF; }
+QListWidget#ItemList:disabled { color: #5C616C; }
 QToolTip { background: #23262E; color: #E2E5EC; border: 1px solid #363A44; padding: 4px; }
 QMenu { background: #1F2228; border: 1px solid #2F333C; padding: 4px; }
 QMenu::item { padding: 6px 22px; border-radius: 5px; }

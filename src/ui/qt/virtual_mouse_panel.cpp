@@ -14,6 +14,8 @@
 #include <QVBoxLayout>
 
 #include "app/device_link_window.h"
+#include "log/trace.h"
+#include "sim/macro_player.h"
 
 namespace ui::qt {
 namespace {
@@ -56,6 +58,15 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent)
   apply_firmware_->setObjectName(QStringLiteral("apply_firmware"));
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("status"));
+  button_ = new QSpinBox(this);
+  button_->setObjectName(QStringLiteral("button"));
+  button_->setRange(1, static_cast<int>(sim::kKeyTableSize / 4));
+  button_->setPrefix(QStringLiteral("Button "));
+  press_button_ = new QPushButton(QStringLiteral("Press button"), this);
+  press_button_->setObjectName(QStringLiteral("press_button"));
+  played_ = new QLabel(this);
+  played_->setObjectName(QStringLiteral("played"));
+  played_->setWordWrap(true);
 
   auto* battery_row = new QHBoxLayout;
   battery_row->addWidget(battery_);
@@ -75,6 +86,11 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent)
   layout->addWidget(switched_on_);
   layout->addWidget(dpi_button_);
   layout->addWidget(status_);
+  auto* button_row = new QHBoxLayout;
+  button_row->addWidget(button_);
+  button_row->addWidget(press_button_);
+  layout->addLayout(button_row);
+  layout->addWidget(played_);
 
   for (int i = 0; i < bus_.MouseCount(); ++i) {
     mouse_->addItem(QStringLiteral("%1: %2").arg(i).arg(ModelName(bus_.MouseModel(i))), i);
@@ -101,6 +117,7 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent)
     if (SelectedMouse() >= 0)
       firmware_->setValue(bus_.Release(SelectedMouse(), sim::Connection::kCable));
   });
+  connect(press_button_, &QPushButton::clicked, this, [this] { PressButton(); });
 
   timer_ = new QTimer(this);
   connect(timer_, &QTimer::timeout, this, [this] { Refresh(); });
@@ -148,6 +165,25 @@ void VirtualMousePanel::ApplyFirmware() {
   Refresh();
 }
 
+void VirtualMousePanel::PressButton() {
+  if (SelectedMouse() < 0) return;
+  const int button = button_->value();
+  const sim::MacroPlayback p = sim::PlayButton(bus_.State(SelectedMouse()), button - 1);
+  QStringList lines;
+  if (!p.is_macro) {
+    lines << QStringLiteral("Button %1 carries no macro").arg(button);
+  } else if (!p.error.empty()) {
+    lines << QStringLiteral("Button %1: %2").arg(button).arg(QString::fromStdString(p.error));
+  } else {
+    lines << QStringLiteral("Button %1 plays macro slot %2:").arg(button).arg(p.slot);
+    for (const std::string& line : p.lines) lines << QString::fromStdString(line);
+  }
+  // A long macro is shown in part; the log keeps every event.
+  for (const QString& line : lines) Trace(2, "Virtual mouse: %s", line.toUtf8().constData());
+  if (lines.size() > 12) lines = lines.mid(0, 12) << QStringLiteral("...");
+  played_->setText(lines.join(QLatin1Char('\n')));
+}
+
 void VirtualMousePanel::Refresh() {
   const int mouse = SelectedMouse();
   refreshing_ = true;
@@ -164,6 +200,7 @@ void VirtualMousePanel::Refresh() {
   send_battery_->setEnabled(any);
   firmware_->setEnabled(has_cable);
   apply_firmware_->setEnabled(has_cable);
+  press_button_->setEnabled(any);
   if (any) {
     const sim::MouseState state = bus_.State(mouse);
     status_->setText(QStringLiteral("DPI level %1 of %2, battery %3 percent%4")

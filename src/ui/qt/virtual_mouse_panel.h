@@ -1,7 +1,7 @@
 // The "Virtual mouse" tool window of --simulate: does to the virtual mice what a person does to
 // real ones (plug and unplug, switch the mouse off and on, press the DPI button, change the
-// battery), so hot-plug and the status reports can be tried without hardware. A developer's
-// tool, not a page of the product: its texts are fixed English.
+// battery, press a button that carries a macro), so hot-plug and the status reports can be tried
+// without hardware. A developer's tool, not a page of the product: its texts are fixed English.
 #pragma once
 
 #include <QWidget>
@@ -42,6 +42,8 @@ class VirtualMousePanel : public QWidget {
   // The firmware version field goes to the mouse's cable attachment; a plugged cable is
   // plugged again so the program enumerates the new version.
   void ApplyFirmware();
+  // Plays the macro of the chosen button as the mouse would, shows and logs its events.
+  void PressButton();
 
   sim::VirtualBus& bus_;
   QComboBox* mouse_ = nullptr;
@@ -55,6 +57,9 @@ class VirtualMousePanel : public QWidget {
   QSpinBox* firmware_ = nullptr;
   QPushButton* apply_firmware_ = nullptr;
   QLabel* status_ = nullptr;
+  QSpinBox* button_ = nullptr;
+  QPushButton* press_button_ = nullptr;
+  QLabel* played_ = nullptr;
   QTimer* timer_ = nullptr;
   bool refreshing_ = false;  // control changes made by Refresh are not actions
 };

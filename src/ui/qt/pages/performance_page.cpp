@@ -1,7 +1,9 @@
 #include <QGridLayout>
 #include <QRegularExpressionValidator>
+#include <QScrollArea>
 
 #include "platform/language.h"
+#include "settings/pointer_page.h"
 #include "settings/settings_model.h"
 #include "ui/qt/pages/page_builder.h"
 #include "ui/qt/pages/settings_widgets.h"
@@ -85,14 +87,134 @@ void BuildMouseSettings(PageBuilder& page) {
   page.Button(s::kFactoryResetButton, T(570), bottom);
 }
 
+// A numbered caption: the window logic sets its text again on a language switch.
+QLabel* Caption(PageBuilder& page, int id, int text, QGridLayout* grid, int row, int column) {
+  QLabel* label = page.Toolkit().Register(id, new QLabel(T(text)));
+  label->setObjectName(QStringLiteral("Muted"));
+  grid->addWidget(label, row, column);
+  return label;
+}
+
+// A value shown beside its slider, wide enough for its longest text so the slider keeps
+// its length.
+QLabel* Value(PageBuilder& page, int id, const QString& widest, QGridLayout* grid, int row,
+              int column) {
+  QLabel* label = page.Toolkit().Register(id, new QLabel);
+  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(widest) + 4);
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  grid->addWidget(label, row, column);
+  return label;
+}
+
+QSlider* GridSlider(PageBuilder& page, int id, int maximum, QGridLayout* grid, int row,
+                    int column) {
+  auto* slider = page.Toolkit().Register(id, new QSlider(Qt::Horizontal));
+  slider->setRange(0, maximum);
+  slider->setPageStep(1);
+  slider->setMinimumWidth(100);
+  grid->addWidget(slider, row, column);
+  return slider;
+}
+
+// The desktop's pointer settings: speed and precision on the left, double-click time and the
+// wheel on the right. The note under the heading shows only where the desktop is out of reach.
+void BuildPointerSettings(PageBuilder& page) {
+  namespace p = settings;
+  QHBoxLayout* heading = nullptr;
+  QFrame* card = CardWithHeading(page, T(p::kPointerHeadingText), &heading);
+  // The card's own heading label is replaced by the numbered one, so a language switch reaches
+  // it.
+  if (auto* title = card->findChild<QLabel*>(QStringLiteral("CardTitle"))) {
+    page.Toolkit().Register(p::kPointerHeading, title);
+  }
+  heading->addStretch(1);
+  // On a line of its own, so it wraps in a narrow window instead of widening the page.
+  QLabel* note = page.Text(p::kPointerNote, T(p::kPointerNoteText), card->layout());
+  note->setObjectName(QStringLiteral("Muted"));
+  note->setWordWrap(true);
+  note->setVisible(false);
+
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(14);
+  grid->setVerticalSpacing(10);
+  static_cast<QVBoxLayout*>(card->layout())->addLayout(grid);
+
+  // Left: speed, precision.
+  Caption(page, p::kPointerSpeedCaption, p::kPointerSpeedText, grid, 0, 0);
+  GridSlider(page, p::kPointerSpeedSlider, p::kSpeedMax - p::kSpeedMin, grid, 0, 1);
+  Value(page, p::kPointerSpeedLabel, QStringLiteral("20"), grid, 0, 2);
+  auto* precision =
+      page.Toolkit().Register(p::kPointerPrecision, new QCheckBox(T(p::kPrecisionText)));
+  grid->addWidget(precision, 1, 0, 1, 3);
+
+  // A gap between the halves.
+  grid->setColumnMinimumWidth(3, 24);
+
+  // Right: double-click time, wheel mode with its field, wheel slider.
+  Caption(page, p::kDoubleClickCaption, p::kDoubleClickText, grid, 0, 4);
+  GridSlider(page, p::kDoubleClickSlider, static_cast<int>(p::kDoubleClickTimes.size()) - 1, grid,
+             0, 5);
+  auto* time = new QHBoxLayout;
+  time->setSpacing(4);
+  QLabel* ms = page.Toolkit().Register(p::kDoubleClickLabel, new QLabel);
+  ms->setMinimumWidth(ms->fontMetrics().horizontalAdvance(QStringLiteral("900")) + 4);
+  ms->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  time->addWidget(ms);
+  QLabel* unit = page.Toolkit().Register(p::kDoubleClickUnit, new QLabel(T(p::kMillisecondsText)));
+  unit->setObjectName(QStringLiteral("Muted"));
+  time->addWidget(unit);
+  grid->addLayout(time, 0, 6);
+
+  Caption(page, p::kWheelCaption, p::kWheelText, grid, 1, 4);
+  auto* mode = new QHBoxLayout;
+  mode->setSpacing(10);
+  page.Radio(p::kWheelLinesRadio, T(p::kWheelLinesText), QStringLiteral("IDC_SYS_STC_WHEEL"), mode);
+  QLineEdit* field = page.Edit(p::kWheelLinesField, QStringLiteral("3"), mode);
+  field->setFixedWidth(56);
+  field->setAlignment(Qt::AlignCenter);
+  field->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,3}")), field));
+  // As the debounce field: Enter or leaving the field commits a changed value only.
+  QtToolkit* toolkit = &page.Toolkit();
+  field->setProperty(kCommittedTextProperty, field->text());
+  QObject::connect(field, &QLineEdit::editingFinished, field, [toolkit, field] {
+    field->setModified(false);
+    if (field->text() == field->property(kCommittedTextProperty).toString()) return;
+    field->setProperty(kCommittedTextProperty, field->text());
+    toolkit->Emit(settings::kWheelLinesField, ui::kNotifyClicked, 0);
+  });
+  mode->addSpacing(8);
+  page.Radio(p::kWheelPageRadio, T(p::kWheelPageText), QStringLiteral("IDC_SYS_STC_WHEEL"), mode);
+  mode->addStretch(1);
+  grid->addLayout(mode, 1, 5, 1, 2);
+
+  Caption(page, p::kWheelSliderCaption, p::kWheelSliderText, grid, 2, 4);
+  GridSlider(page, p::kWheelLinesSlider, p::kWheelSliderMax, grid, 2, 5);
+
+  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(5, 1);
+}
+
 }  // namespace
 
-// Page layout 54.
+// Page layout 54: the mouse's own settings, then the desktop's pointer settings. Both halves
+// do not fit the smallest window: there the page scrolls instead of squeezing its cards.
 void BuildPerformancePage(PageBuilder& page) {
-  BuildMouseSettings(page);
-  // The system pointer half is not built yet; its place says so.
-  page.EmptyState(Glyph::kPerformance, T(1910), T(1911), nullptr, true);
-  page.Layout()->addStretch(1);
+  auto* scroll = new QScrollArea;
+  scroll->setObjectName(QStringLiteral("PageScroll"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  auto* content = new QWidget;
+  content->setObjectName(QStringLiteral("Page"));
+  PageBuilder inner(page.Toolkit(), content, page.LayoutNumber());
+  BuildMouseSettings(inner);
+  BuildPointerSettings(inner);
+  inner.Layout()->addStretch(1);
+  scroll->setWidget(content);
+  scroll->viewport()->setAutoFillBackground(false);
+  page.Layout()->setContentsMargins(0, 0, 0, 0);
+  page.Place(scroll);
 }
 
 }  // namespace ui::qt

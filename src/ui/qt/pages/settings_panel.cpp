@@ -1,20 +1,79 @@
+#include "app/settings_panel.h"
+
+#include <QGridLayout>
+
 #include "platform/language.h"
 #include "ui/qt/frame_widgets.h"
 #include "ui/qt/pages/page_builder.h"
 
 namespace ui::qt {
 
+namespace {
+
+namespace p = app::panel;
+
+QString T(int number) { return Q(LanguageText(number)); }
+
+// A card whose heading is a numbered control, so a language switch reaches it.
+QFrame* NumberedCard(PageBuilder& page, int heading_id, int text, QLayout* into) {
+  QFrame* card = page.Card({}, into);
+  QLabel* title = page.Text(heading_id, T(text), card->layout());
+  title->setObjectName(QStringLiteral("CardTitle"));
+  return card;
+}
+
+// CTextButton: a flat button that reads as a link in the theme colour.
+QPushButton* LinkButton(PageBuilder& page, int id, int text, QLayout* into) {
+  QPushButton* link = page.Button(id, T(text), into);
+  link->setObjectName(QStringLiteral("LinkButton"));
+  link->setFlat(true);
+  link->setCursor(Qt::PointingHandCursor);
+  return link;
+}
+
+}  // namespace
+
 // Layout 245: the settings panel that replaces the tab row and pages. Its return button 246
-// heads the panel beside the panel's title; until the settings' controls exist, a card below
-// says so.
+// heads the panel beside the panel's title; the choices sit in cards like the pages' own.
 void BuildSettingsPanel(PageBuilder& page) {
   QHBoxLayout* header = page.Row();
   header->setSpacing(8);
   page.Add(246, new WindowButton("img_return.png", false), header);
-  auto* title = page.Label(Q(LanguageText(1903)), header);
+  QLabel* title = page.Text(p::kTitle, T(p::kTitleText), header);
   title->setObjectName("PageTitle");
   header->addStretch(1);
-  page.EmptyState(Glyph::kSettings, {}, Q(LanguageText(1904)));
+
+  QHBoxLayout* top = page.Row();
+  QFrame* language = NumberedCard(page, p::kLanguageCaption, p::kLanguageText, top);
+  page.Combo(p::kLanguage, language->layout())->setMinimumWidth(180);
+
+  QFrame* startup = NumberedCard(page, p::kStartupCaption, p::kStartupText, top);
+  page.Check(p::kAutorun, T(p::kAutorunText), startup->layout());
+  page.Check(p::kAutorunMinimize, T(p::kAutorunMinimizeText), startup->layout());
+
+  QFrame* closing = NumberedCard(page, p::kCloseCaption, p::kCloseText, top);
+  page.Radio(p::kHideToTray, T(p::kHideToTrayText), QString::fromLatin1(p::kGroupExitMode),
+             closing->layout());
+  page.Radio(p::kExitOnClose, T(p::kExitOnCloseText), QString::fromLatin1(p::kGroupExitMode),
+             closing->layout());
+  for (int i = 0; i < 3; ++i) top->setStretch(i, 1);
+
+  QHBoxLayout* bottom = page.Row();
+  QFrame* firmware = NumberedCard(page, p::kFirmwareCaption, p::kFirmwareText, bottom);
+  QHBoxLayout* firmware_row = page.Row(firmware->layout());
+  page.Button(p::kFirmwareCheck, T(p::kFirmwareCheckText), firmware_row);
+  firmware_row->addStretch(1);
+
+  QFrame* links = NumberedCard(page, p::kLinksCaption, p::kLinksText, bottom);
+  QHBoxLayout* link_row = page.Row(links->layout());
+  LinkButton(page, p::kWebsite, p::kWebsiteText, link_row);
+  LinkButton(page, p::kFeedback, p::kFeedbackText, link_row);
+  LinkButton(page, p::kQuestions, p::kQuestionsText, link_row);
+  link_row->addStretch(1);
+  bottom->setStretch(0, 1);
+  bottom->setStretch(1, 2);
+
+  page.Layout()->addStretch(1);
 }
 
 }  // namespace ui::qt

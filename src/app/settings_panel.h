@@ -1,0 +1,107 @@
+// The caption's settings panel (layout 245): the language, starting with the desktop session
+// (and whether such a start stays out of sight), what the close button does, the firmware
+// check and the program's links. Choices live in the application settings and the autostart
+// entry, not in a profile.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "ui/control_dispatch.h"
+#include "ui/toolkit.h"
+#include "update/update_subsystem.h"
+
+namespace platform {
+class AppKey;
+}
+
+namespace app {
+
+namespace panel {
+
+inline constexpr int kTitle = 247;
+// The update subsystem owns the button and its handler.
+inline constexpr int kFirmwareCheck = update::kFirmwareButton;
+inline constexpr int kLanguageCaption = 249;
+inline constexpr int kLanguage = 250;
+inline constexpr int kStartupCaption = 251;
+inline constexpr int kAutorun = 252;
+inline constexpr int kAutorunMinimize = 253;
+inline constexpr int kCloseCaption = 254;
+inline constexpr int kFirmwareCaption = 255;
+inline constexpr int kLinksCaption = 256;
+inline constexpr int kHideToTray = 257;
+inline constexpr int kExitOnClose = 258;
+inline constexpr int kWebsite = 260;
+inline constexpr int kFeedback = 261;
+inline constexpr int kQuestions = 262;
+
+// Language texts.
+inline constexpr int kTitleText = 1903;
+inline constexpr int kLanguageText = 1946;
+inline constexpr int kStartupText = 1947;
+inline constexpr int kAutorunText = 1948;
+inline constexpr int kAutorunMinimizeText = 1949;
+inline constexpr int kCloseText = 1970;
+inline constexpr int kHideToTrayText = 1971;
+inline constexpr int kExitOnCloseText = 1972;
+inline constexpr int kLinksText = 1973;
+inline constexpr int kWebsiteText = 1974;
+inline constexpr int kFeedbackText = 1975;
+inline constexpr int kQuestionsText = 1976;
+inline constexpr int kFirmwareText = 1977;
+inline constexpr int kFirmwareCheckText = 1978;
+
+inline constexpr char kGroupExitMode[] = "IDC_SET_STC_EXITMODE";
+
+}  // namespace panel
+
+// Application settings values.
+inline constexpr char kExitModeValue[] = "exit_mode";
+inline constexpr char kAutorunMinimizeValue[] = "autorun_minimize";
+// The argument the autostart entry starts the program with.
+inline constexpr char kAutorunArgument[] = "-autorun";
+
+// How a start shows the window: an autostart with "autorun_minimize" 1 goes to the tray where
+// there is one and is minimised where there is none; every other start shows it normally.
+ui::WindowState StartWindowState(bool autorun_start, int autorun_minimize, bool tray_shown);
+
+class SettingsPanel {
+ public:
+  // What the panel asks of the rest of the program.
+  struct Hooks {
+    // Re-applies every text after the language changed.
+    std::function<void()> apply_language;
+    // The link's address: 0 website, 1 feedback, 2 questions.
+    std::function<std::string(int link)> link_address;
+    // Hands an address to the desktop (platform::OpenUrl by default).
+    std::function<bool(const std::string& url)> open_url;
+    // The running executable, for the autostart entry ("<ProgramDir>DeviceDriver" by default).
+    std::function<std::string()> executable;
+  };
+
+  SettingsPanel(ui::Toolkit& toolkit, platform::AppKey& key, Hooks hooks);
+
+  // Registers the panel's controls with the window's dispatch.
+  void Register(ui::ControlDispatch& dispatch);
+
+  // Fills the language list, shows the stored choices and the texts (window initialisation).
+  void Init();
+  // Shows the autostart entry's presence and the stored choices.
+  void ShowChoices();
+  void ApplyTexts();
+  void SetHooks(Hooks hooks);
+
+  void LanguageChosen();
+  void AutorunChanged();
+  void AutorunMinimizeChanged();
+  void ExitModeChanged();
+  void OpenLink(int link);
+
+ private:
+  ui::Toolkit& toolkit_;
+  platform::AppKey& key_;
+  Hooks hooks_;
+};
+
+}  // namespace app
