@@ -525,6 +525,12 @@ void VirtualBus::SetRelease(int mouse, Connection connection, uint16_t bcd) {
   if (MouseSlot* m = core_->Mouse(mouse)) m->At(connection).release = bcd;
 }
 
+uint16_t VirtualBus::Release(int mouse, Connection connection) const {
+  std::lock_guard lock(core_->mu);
+  const MouseSlot* m = core_->Mouse(mouse);
+  return m ? m->At(connection).release : 0;
+}
+
 int VirtualBus::OpenDeviceCount() const {
   std::lock_guard lock(core_->mu);
   return core_->open_devices;

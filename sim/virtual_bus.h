@@ -100,6 +100,7 @@ class VirtualBus : public hid::Bus {
   std::string InterfacePath(int mouse, Connection connection, Interface which) const;
   // The release number (firmware version) the attachment reports from its next enumeration.
   void SetRelease(int mouse, Connection connection, uint16_t bcd);
+  uint16_t Release(int mouse, Connection connection) const;
   // Handles opened and not yet released.
   int OpenDeviceCount() const;
 

@@ -1,4 +1,6 @@
 // Entry point: the window system, the HID bus, then the start-up sequence in app/.
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "app/device_main_dlg.h"
@@ -11,9 +13,27 @@
 #include "ui/qt/qt_frontend.h"
 #include "ui/qt/virtual_mouse_panel.h"
 
+namespace {
+
+// "--sim-firmware=114": the virtual mouse's firmware version (hex) on its cable; -1 when absent.
+int FindSimFirmwareOption(int argc, char** argv) {
+  constexpr const char* kPrefix = "--sim-firmware=";
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], kPrefix, std::strlen(kPrefix)) == 0) {
+      char* end = nullptr;
+      const long v = std::strtol(argv[i] + std::strlen(kPrefix), &end, 16);
+      if (end && *end == '\0' && v >= 0 && v <= 0xFFFF) return static_cast<int>(v);
+    }
+  }
+  return -1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   const auto simulate = app::FindSimulateOption(argc, argv);
   const auto sim_log = app::FindSimLogOption(argc, argv);
+  const int sim_firmware = FindSimFirmwareOption(argc, argv);
   ui::qt::QtFrontend frontend(argc, argv);
   sim::VirtualBus* virtual_bus = nullptr;
   auto make_bus = [&](platform::Clock& clock) -> std::unique_ptr<hid::Bus> {
@@ -22,7 +42,11 @@ int main(int argc, char** argv) {
     const auto attachment = simulate->attachment == "cable"  ? sim::Attachment::kCable
                             : simulate->attachment == "both" ? sim::Attachment::kBoth
                                                              : sim::Attachment::kReceiver;
-    bus->AddMouse(sim::ModelFromName(simulate->model).value_or(sim::Model::kK7Mouse), attachment);
+    const int mouse = bus->AddMouse(
+        sim::ModelFromName(simulate->model).value_or(sim::Model::kK7Mouse), attachment);
+    if (sim_firmware >= 0) {
+      bus->SetRelease(mouse, sim::Connection::kCable, static_cast<uint16_t>(sim_firmware));
+    }
     if (sim_log && !sim::WriteLog(*bus, *sim_log)) {
       Trace(mouselog::kError, "Simulation log %s cannot be written", sim_log->c_str());
     }

@@ -38,7 +38,17 @@ DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
       pointer_(options.pointer ? options.pointer : own_pointer_.get()),
       pointer_page_(settings_ctx_, *pointer_),
       task_ctx_(dlg.Link(), dlg.Comm(), dlg.Comm().GetClock()),
-      buttons_(settings_ctx_, catalogue_) {
+      buttons_(settings_ctx_, catalogue_),
+      update_(update::UpdateContext{dlg.Toolkit(), dlg.Comm(), dlg.Settings(), pending_tool_,
+                                    [&dlg](int code) { dlg.AppendTask(code); },
+                                    [&dlg](int) {
+                                      // The orderly close, on the window thread: this runs on the
+                                      // worker.
+                                      dlg.Toolkit().PostMessage(WM_CLOSE, 0, 0);
+                                    },
+                                    [this] { return catalogue_.Links().upgrade; },
+                                    [this] { return catalogue_.Links().version; }, user_data_dir_,
+                                    platform::ProgramDir()}) {
   RegisterControls();
   RegisterTasks();
   FollowPointerSettings();
@@ -91,6 +101,10 @@ void DeviceSide::RegisterTasks() {
   pointer_page_.Register(dlg_.Dispatch(), dlg_.Tasks());
   buttons_.RegisterTasks(dlg_.Tasks());
   buttons_.RegisterPage(dlg_.Dispatch());
+  update_.RegisterTasks(dlg_.Tasks());
+  update_.RegisterControls(dlg_.Dispatch());
+  dlg_.OnWindowMessage(update::WM_UPDATE_PROMPT,
+                       [this](int64_t which, int64_t) { update_.OnUpdatePrompt(which); });
 
   // The device routines (tasks 1 to 4).
   task_ctx_.read_settings = [this] { return settings::GetMouseData2(settings_ctx_); };
@@ -107,6 +121,7 @@ void DeviceSide::RegisterTasks() {
     LoadScreenPage();
   };
   task_ctx_.lighting_supported = [this] { return catalogue_.HasLighting(); };
+  task_ctx_.after_connect = [this] { update_.FirmwareCheck(); };
   RegisterDeviceTasks(dlg_.Tasks(), task_ctx_);
 }
 
@@ -210,11 +225,14 @@ void DeviceSide::Start() {
   // The first device read waits in the list for the worker's first turn.
   dlg_.AppendTask(ui::kTaskFirstRead);
   if (start_thread_) worker_->StartWorker();
+  // Off the window thread; the driver prompt arrives as a posted message.
+  if (start_thread_) update_.StartVersionCheck();
 }
 
 bool DeviceSide::Stop() {
   const bool stopped = worker_->StopWorker();
   dlg_.Link().StopHotplug();
+  update_.StopVersionCheck();
   return stopped;
 }
 

@@ -22,6 +22,7 @@
 #include "settings/pointer_settings.h"
 #include "settings/settings_context.h"
 #include "settings/settings_model.h"
+#include "update/update_subsystem.h"
 
 class ProfileStore;
 
@@ -74,6 +75,7 @@ class DeviceSide : public WorkerHost {
   settings::SettingsContext& Settings() { return settings_ctx_; }
   settings::PointerPage& Pointer() { return pointer_page_; }
   buttons::ButtonsSubsystem& Buttons() { return buttons_; }
+  update::UpdateSubsystem& Update() { return update_; }
   ProfileStore& Store() { return store_; }
   macros::MacrosSubsystem& Macros() { return *macros_; }
   screen::ScreenPage& Screen() { return *screen_page_; }
@@ -120,6 +122,7 @@ class DeviceSide : public WorkerHost {
   buttons::ButtonsSubsystem buttons_;
   std::unique_ptr<macros::MacrosSubsystem> macros_;
   std::unique_ptr<screen::ScreenPage> screen_page_;
+  update::UpdateSubsystem update_;
   // Last: it uses everything above, so it stops first.
   std::unique_ptr<DeviceWorker> worker_;
 };

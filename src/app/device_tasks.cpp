@@ -46,6 +46,7 @@ bool FirstDeviceRead(DeviceTaskContext& ctx) {
   RefreshProfileList(ctx);
   if (!ReadAndRefresh(ctx, mode)) return false;
   ctx.first_read_done.store(true);
+  if (ctx.after_connect) ctx.after_connect();
   return true;
 }
 
@@ -58,7 +59,9 @@ bool DeviceInstall(DeviceTaskContext& ctx) {
     return false;
   }
   RefreshProfileList(ctx);
-  return ReadAndRefresh(ctx, mode);
+  if (!ReadAndRefresh(ctx, mode)) return false;
+  if (ctx.after_connect) ctx.after_connect();
+  return true;
 }
 
 bool DeviceRemoval(DeviceTaskContext& ctx) {

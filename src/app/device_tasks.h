@@ -36,6 +36,8 @@ struct DeviceTaskContext {
   std::function<void()> refresh_profile_list;
   // Whether the selected model has a lighting page (from its description).
   std::function<bool()> lighting_supported;
+  // After the first read and an arrival have read the mouse (the firmware check).
+  std::function<void()> after_connect;
 
   // Set when task 1 has succeeded; it succeeds at most once per run.
   std::atomic<bool> first_read_done{false};

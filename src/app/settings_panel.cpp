@@ -44,8 +44,6 @@ void SettingsPanel::Init() {
   toolkit_.AddItem(panel::kLanguage, "简体中文", 2052);
   toolkit_.AddItem(panel::kLanguage, "English", 1033);
   toolkit_.SelectData(panel::kLanguage, platform::LanguageId());
-  // The check comes with the update support; until then the button says so.
-  toolkit_.SetEnabled(panel::kFirmwareCheck, false);
   ApplyTexts();
   ShowChoices();
 }
@@ -79,7 +77,6 @@ void SettingsPanel::ApplyTexts() {
       {panel::kQuestions, panel::kQuestionsText},
   };
   for (const auto& [control, text] : titles) toolkit_.SetTitle(control, LanguageText(text));
-  toolkit_.SetTooltip(panel::kFirmwareCheck, LanguageText(panel::kFirmwareLaterText));
 }
 
 void SettingsPanel::LanguageChosen() {

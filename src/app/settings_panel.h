@@ -10,6 +10,7 @@
 
 #include "ui/control_dispatch.h"
 #include "ui/toolkit.h"
+#include "update/update_subsystem.h"
 
 namespace platform {
 class AppKey;
@@ -20,7 +21,8 @@ namespace app {
 namespace panel {
 
 inline constexpr int kTitle = 247;
-inline constexpr int kFirmwareCheck = 248;
+// The update subsystem owns the button and its handler.
+inline constexpr int kFirmwareCheck = update::kFirmwareButton;
 inline constexpr int kLanguageCaption = 249;
 inline constexpr int kLanguage = 250;
 inline constexpr int kStartupCaption = 251;
@@ -55,7 +57,6 @@ inline constexpr int kFeedbackText = 1975;
 inline constexpr int kQuestionsText = 1976;
 inline constexpr int kFirmwareText = 1977;
 inline constexpr int kFirmwareCheckText = 1978;
-inline constexpr int kFirmwareLaterText = 1979;
 
 inline constexpr char kGroupExitMode[] = "IDC_SET_STC_EXITMODE";
 

@@ -28,7 +28,7 @@ enum MessageResult { kResultOk = 1, kResultCancel = 2 };
 enum class WindowState { kNormal, kMinimized, kMaximized, kHidden };
 
 // Modal dialogs a task keeps open while it runs; the worker ends them with EndModal (DoOK).
-enum class ModalKind { kWait, kScreenWait, kScreenProgress };
+enum class ModalKind { kWait, kScreenWait, kScreenProgress, kDownload };
 
 // What the frame-delay dialog (LCDDelayEditDlg) answered.
 struct DelayChoice {
@@ -152,6 +152,8 @@ class Toolkit {
   // --- dialogs, all modal over the main window ---
   // CUIMessageBox: styles 0 and 4; returns 1 or 2.
   virtual int ShowMessage(const std::string& message, const std::string& title, int style) = 0;
+  // True while a message box (of any caller) is open.
+  virtual bool MessageBoxOpen() = 0;
   // Empty result when the person cancels. filter is like "XML files (*.xml)".
   virtual std::string PickOpenFile(const std::string& title, const std::string& filter) = 0;
   virtual std::string PickSaveFile(const std::string& title, const std::string& suggested_name,
@@ -182,6 +184,9 @@ class Toolkit {
   // One editor command or setting (the command numbers are the screen page's).
   virtual void ImageEditorCommand(int /*id*/, int /*command*/, int /*value*/,
                                   const std::string& /*text*/) {}
+
+  // True when the last run of that kind was ended by the person (cancel), not by EndModal.
+  virtual bool ModalCancelled(ModalKind kind) = 0;
 
   // --- the main window ---
   // Queued for the window thread's Listener::OnMessage; safe from any thread.

@@ -172,9 +172,9 @@ TEST_F(SystemTest, PanelShowsTheStoredChoices) {
   EXPECT_EQ(tk_.GetItemData(panel::kLanguage, 0), 2052);
   EXPECT_EQ(tk_.GetItemText(panel::kLanguage, 1), "English");
   EXPECT_EQ(tk_.GetCurData(panel::kLanguage), 1033);
-  // The firmware check comes with the updates: disabled, and its tooltip says so.
-  EXPECT_FALSE(tk_.IsEnabled(panel::kFirmwareCheck));
-  EXPECT_FALSE(tk_.Snapshot(panel::kFirmwareCheck).tooltip.empty());
+  // The firmware check is there to be pressed, and the update logic answers it.
+  EXPECT_TRUE(tk_.IsEnabled(panel::kFirmwareCheck));
+  EXPECT_TRUE(dlg_->Dispatch().Has(panel::kFirmwareCheck));
 }
 
 TEST_F(SystemTest, ExitModeRadiosStoreTheChoiceAndTheCloseButtonFollowsIt) {
@@ -244,7 +244,7 @@ TEST_F(SystemTest, PointerPageFollowsTheDesktopWhenShownOrActivated) {
   Start();
   const int performance = 6;  // tab position of the performance page
   EXPECT_EQ(tk_.GetTitle(settings::kPointerSpeedLabel), "10");
-  key_.WriteInt("pointer_speed", 14);       // changed meanwhile, outside the program
+  key_.WriteInt("pointer_speed", 14);  // changed meanwhile, outside the program
   dlg_->OnMessage(WM_ACTIVATE, 1, 0);  // another page is shown: not read
   EXPECT_EQ(tk_.GetTitle(settings::kPointerSpeedLabel), "10");
   tk_.Notify(frame::kTabs, ui::kNotifyClicked, performance);

@@ -110,8 +110,14 @@ TEST_F(QtSystemPagesTest, ControlsExistWithTheirKinds) {
   EXPECT_NE(As<QCheckBox>(panel::kAutorunMinimize), nullptr);
   QPushButton* firmware = As<QPushButton>(panel::kFirmwareCheck);
   ASSERT_NE(firmware, nullptr);
-  EXPECT_FALSE(firmware->isEnabled());
-  EXPECT_FALSE(firmware->toolTip().isEmpty());
+  // Enabled, and a press reaches the window logic as a click of 248.
+  EXPECT_TRUE(firmware->isEnabled());
+  qt_test::Recorder recorder;
+  toolkit_->SetListener(&recorder);
+  firmware->click();
+  toolkit_->SetListener(nullptr);
+  EXPECT_EQ(recorder.notes,
+            (std::vector<qt_test::Recorder::Note>{{panel::kFirmwareCheck, ui::kNotifyClicked, 0}}));
   for (int id : {panel::kWebsite, panel::kFeedback, panel::kQuestions}) {
     EXPECT_NE(As<QPushButton>(id), nullptr) << id;
   }

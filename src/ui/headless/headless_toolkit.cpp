@@ -408,14 +408,38 @@ int HeadlessToolkit::ShowPopupMenu(const std::vector<MenuItem>& items) {
 }
 
 int HeadlessToolkit::ShowMessage(const std::string& message, const std::string& title, int style) {
-  Lock lock(mu_);
+  std::function<void()> action;
   int result = kResultOk;
-  if (!message_answers_.empty()) {
-    result = message_answers_.front();
-    message_answers_.pop_front();
+  {
+    Lock lock(mu_);
+    if (!message_answers_.empty()) {
+      result = message_answers_.front();
+      message_answers_.pop_front();
+    }
+    messages_.push_back({message, title, style, result});
+    action = std::move(while_message_open_);
+    while_message_open_ = nullptr;
+    ++open_boxes_;
   }
-  messages_.push_back({message, title, style, result});
+  if (action) action();
+  Lock lock(mu_);
+  --open_boxes_;
   return result;
+}
+
+bool HeadlessToolkit::MessageBoxOpen() {
+  Lock lock(mu_);
+  return open_boxes_ > 0;
+}
+
+void HeadlessToolkit::WhileNextMessageOpen(std::function<void()> action) {
+  Lock lock(mu_);
+  while_message_open_ = std::move(action);
+}
+
+void HeadlessToolkit::CancelNextModal(ModalKind kind) {
+  Lock lock(mu_);
+  modals_[kind].cancel_next = true;
 }
 
 std::string HeadlessToolkit::PickOpenFile(const std::string&, const std::string&) {
@@ -448,11 +472,24 @@ void HeadlessToolkit::BeginModal(ModalKind kind) {
   auto& m = modals_[kind];
   ++m.begins;
   m.open = true;
+  m.cancelled = false;
   m.progress = 0;
 }
 
-// Tests run worker turns themselves, so the modal run cannot block here.
-void HeadlessToolkit::RunModal(ModalKind) {}
+// Tests run worker turns themselves, so the modal run cannot block here; a scripted cancel
+// ends it as the person's cancel would.
+void HeadlessToolkit::RunModal(ModalKind kind) {
+  Lock lock(mu_);
+  Modal& m = modals_[kind];
+  m.cancelled = m.cancel_next && m.open;
+  m.cancel_next = false;
+  if (m.cancelled) m.open = false;
+}
+
+bool HeadlessToolkit::ModalCancelled(ModalKind kind) {
+  Lock lock(mu_);
+  return modals_[kind].cancelled;
+}
 
 void HeadlessToolkit::EndModal(ModalKind kind) {
   Lock lock(mu_);

@@ -70,6 +70,10 @@ class HeadlessToolkit : public Toolkit {
   // Answers for the next message boxes (default 1 when the script is empty).
   void QueueMessageAnswer(int result);
   std::vector<MessageRecord> Messages();
+  // Runs `action` while the next message box is open (as the person could act meanwhile).
+  void WhileNextMessageOpen(std::function<void()> action);
+  // The next RunModal of `kind` ends as if the person cancelled it.
+  void CancelNextModal(ModalKind kind);
   void QueueFileAnswer(const std::string& path);  // open, save and folder pickers
   void QueueColorAnswer(std::optional<uint32_t> colour);
   // The command the next pop-up menus choose (default 0: dismissed); menus shown so far.
@@ -151,6 +155,7 @@ class HeadlessToolkit : public Toolkit {
   void SetTabItemVisible(int id, int item_id, bool visible) override;
   void SelectTab(int id, int position) override;
   int ShowMessage(const std::string& message, const std::string& title, int style) override;
+  bool MessageBoxOpen() override;
   std::string PickOpenFile(const std::string& title, const std::string& filter) override;
   std::string PickSaveFile(const std::string& title, const std::string& suggested_name,
                            const std::string& filter) override;
@@ -161,6 +166,7 @@ class HeadlessToolkit : public Toolkit {
   void RunModal(ModalKind kind) override;
   void EndModal(ModalKind kind) override;
   void SetModalProgress(ModalKind kind, int percent) override;
+  bool ModalCancelled(ModalKind kind) override;
   void PostMessage(int message, int64_t wparam, int64_t lparam) override;
   void SetWindowState(WindowState state) override;
   WindowState GetWindowState() override;
@@ -181,6 +187,8 @@ class HeadlessToolkit : public Toolkit {
     bool open = false;
     int progress = 0;
     std::string text;
+    bool cancel_next = false;
+    bool cancelled = false;
   };
   Control& At(int id);  // mu_ held
 
@@ -189,6 +197,8 @@ class HeadlessToolkit : public Toolkit {
   std::map<int, Control> controls_;
   std::deque<int> message_answers_;
   std::vector<MessageRecord> messages_;
+  std::function<void()> while_message_open_;
+  int open_boxes_ = 0;
   std::deque<std::string> file_answers_;
   std::deque<std::optional<uint32_t>> colour_answers_;
   std::deque<int> menu_answers_;

@@ -128,8 +128,10 @@ void WaitDialog::paintEvent(QPaintEvent*) {
   }
 }
 
-ProgressDialog::ProgressDialog(QWidget* owner, bool with_bar)
-    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), bar_(new QProgressBar(this)) {
+ProgressDialog::ProgressDialog(QWidget* owner, bool with_bar, bool cancellable)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint),
+      bar_(new QProgressBar(this)),
+      cancellable_(cancellable) {
   setObjectName("ProgressDlg");
   setModal(true);
   setFixedSize(with_bar ? 360 : 102, with_bar ? 120 : 102);
@@ -151,6 +153,13 @@ ProgressDialog::ProgressDialog(QWidget* owner, bool with_bar)
   bar_->setVisible(with_bar);
   if (!with_bar) bar_->setRange(0, 0);  // indeterminate
   layout->addWidget(bar_);
+  if (cancellable) {
+    setFixedSize(360, 160);
+    auto* cancel = new QPushButton(Q(LanguageText(29)), this);
+    cancel->setObjectName("ProgressCancel");
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addWidget(cancel, 0, Qt::AlignRight);
+  }
 }
 
 void ProgressDialog::SetProgress(int percent) { bar_->setValue(percent); }

@@ -57,7 +57,8 @@ class ProgressDialog : public QDialog {
 
  public:
   // With the bar (LEDWaitDlg2): a title line and a close button that emits CloseClicked.
-  ProgressDialog(QWidget* owner, bool with_bar);
+  // `cancellable`: a cancel button (and Escape) ends the run as rejected.
+  ProgressDialog(QWidget* owner, bool with_bar, bool cancellable = false);
   void SetProgress(int percent);
   void SetText(const QString& text);
 
@@ -66,11 +67,14 @@ class ProgressDialog : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void reject() override {}
+  void reject() override {
+    if (cancellable_) QDialog::reject();
+  }
 
  private:
   QProgressBar* bar_;
   QLabel* text_ = nullptr;
+  bool cancellable_;
 };
 
 // LCDDelayEditDlg: the delay of the selected frame or of all frames (radio group

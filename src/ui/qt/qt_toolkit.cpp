@@ -702,9 +702,14 @@ void QtToolkit::SelectTab(int id, int position) {
 int QtToolkit::ShowMessage(const std::string& message, const std::string& title, int style) {
   return Call([this, message, title, style] {
     MessageBox box(window_, Q(title), Q(message), style);
-    return box.Run();
+    ++open_boxes_;
+    const int result = box.Run();
+    --open_boxes_;
+    return result;
   });
 }
+
+bool QtToolkit::MessageBoxOpen() { return open_boxes_.load() > 0; }
 
 std::string QtToolkit::PickOpenFile(const std::string& title, const std::string& filter) {
   return Call([this, title, filter] {
@@ -738,8 +743,14 @@ int QtToolkit::ShowPopupMenu(const std::vector<MenuItem>& items) {
   });
 }
 
+bool QtToolkit::ModalCancelled(ModalKind kind) {
+  std::lock_guard lock(modal_mu_);
+  return modals_[kind].cancelled;
+}
+
 QDialog* QtToolkit::MakeModal(ModalKind kind) {
   if (kind == ModalKind::kWait) return new WaitDialog(window_);
+  if (kind == ModalKind::kDownload) return new ProgressDialog(window_, true, true);
   auto* dialog = new ProgressDialog(window_, kind == ModalKind::kScreenProgress);
   if (kind == ModalKind::kScreenProgress) {
     // Its close button asks the main window to cancel the upload.
@@ -786,9 +797,12 @@ void QtToolkit::RunModal(ModalKind kind) {
       dialog = m.dialog;
       m.running = true;
     }
-    dialog->exec();
+    const int how = dialog->exec();
     std::lock_guard lock(modal_mu_);
-    modals_[kind].running = false;
+    Modal& m = modals_[kind];
+    m.running = false;
+    // Rejected while the task had not ended it: the person cancelled.
+    m.cancelled = how == QDialog::Rejected && m.ended_generation != m.generation;
     return 0;
   });
 }

@@ -111,6 +111,7 @@ class QtToolkit : public QObject, public ui::Toolkit {
   void SetTabItemVisible(int id, int item_id, bool visible) override;
   void SelectTab(int id, int position) override;
   int ShowMessage(const std::string& message, const std::string& title, int style) override;
+  bool MessageBoxOpen() override;
   std::string PickOpenFile(const std::string& title, const std::string& filter) override;
   std::string PickSaveFile(const std::string& title, const std::string& suggested_name,
                            const std::string& filter) override;
@@ -124,6 +125,7 @@ class QtToolkit : public QObject, public ui::Toolkit {
   void SetModalText(ModalKind kind, const std::string& text) override;
   std::optional<DelayChoice> AskFrameDelay(const std::string& title, int frame_delay) override;
   void ImageEditorCommand(int id, int command, int value, const std::string& text) override;
+  bool ModalCancelled(ModalKind kind) override;
   void PostMessage(int message, int64_t wparam, int64_t lparam) override;
   void SetWindowState(WindowState state) override;
   WindowState GetWindowState() override;
@@ -146,6 +148,7 @@ class QtToolkit : public QObject, public ui::Toolkit {
     uint64_t generation = 0;        // counts BeginModal
     uint64_t ended_generation = 0;  // the registration EndModal last ended
     bool running = false;
+    bool cancelled = false;  // the last run ended by the person
   };
 
   // Runs f on the window thread: at once when already there, otherwise queued in order.
@@ -166,6 +169,7 @@ class QtToolkit : public QObject, public ui::Toolkit {
   MainWindow* window_ = nullptr;
   QEventLoop* main_loop_ = nullptr;
   std::atomic<bool> closing_{false};
+  std::atomic<int> open_boxes_{0};  // message boxes running (window thread)
   QTimer* timer_ = nullptr;
   std::map<int, QSystemTrayIcon*> tray_;
   std::mutex modal_mu_;

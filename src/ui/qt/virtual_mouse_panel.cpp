@@ -51,6 +51,13 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent)
   charging_->setObjectName(QStringLiteral("charging"));
   send_battery_ = new QPushButton(QStringLiteral("Report battery"), this);
   send_battery_->setObjectName(QStringLiteral("send_battery"));
+  firmware_ = new QSpinBox(this);
+  firmware_->setObjectName(QStringLiteral("firmware"));
+  firmware_->setRange(0, 0xFFFF);
+  firmware_->setDisplayIntegerBase(16);
+  firmware_->setPrefix(QStringLiteral("0x"));
+  apply_firmware_ = new QPushButton(QStringLiteral("Set and re-plug"), this);
+  apply_firmware_->setObjectName(QStringLiteral("apply_firmware"));
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("status"));
   button_ = new QSpinBox(this);
@@ -70,6 +77,10 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent)
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("Mouse"), mouse_);
   form->addRow(QStringLiteral("Battery"), battery_row);
+  auto* firmware_row = new QHBoxLayout;
+  firmware_row->addWidget(firmware_);
+  firmware_row->addWidget(apply_firmware_);
+  form->addRow(QStringLiteral("Firmware"), firmware_row);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(cable_);
@@ -106,6 +117,11 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent)
     Refresh();
   });
   connect(send_battery_, &QPushButton::clicked, this, [this] { SendBattery(); });
+  connect(apply_firmware_, &QPushButton::clicked, this, [this] { ApplyFirmware(); });
+  connect(mouse_, &QComboBox::currentIndexChanged, this, [this] {
+    if (SelectedMouse() >= 0)
+      firmware_->setValue(bus_.Release(SelectedMouse(), sim::Connection::kCable));
+  });
   connect(press_button_, &QPushButton::clicked, this, [this] { PressButton(); });
 
   timer_ = new QTimer(this);
@@ -119,6 +135,7 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualBus& bus, QWidget* parent)
     const sim::MouseState state = bus_.State(SelectedMouse());
     battery_->setValue(state.battery);
     charging_->setChecked(state.charging);
+    firmware_->setValue(bus_.Release(SelectedMouse(), sim::Connection::kCable));
   }
 }
 
@@ -139,6 +156,17 @@ void VirtualMousePanel::SetPlugged(sim::Connection connection, bool plugged) {
 void VirtualMousePanel::SendBattery() {
   if (SelectedMouse() < 0) return;
   bus_.SetBattery(SelectedMouse(), battery_->value(), charging_->isChecked());
+  Refresh();
+}
+
+void VirtualMousePanel::ApplyFirmware() {
+  const int mouse = SelectedMouse();
+  if (mouse < 0 || !bus_.HasAttachment(mouse, sim::Connection::kCable)) return;
+  bus_.SetRelease(mouse, sim::Connection::kCable, static_cast<uint16_t>(firmware_->value()));
+  if (bus_.IsPlugged(mouse, sim::Connection::kCable)) {
+    bus_.Unplug(mouse, sim::Connection::kCable);
+    bus_.Plug(mouse, sim::Connection::kCable);
+  }
   Refresh();
 }
 
@@ -175,6 +203,8 @@ void VirtualMousePanel::Refresh() {
   switched_on_->setChecked(any && bus_.WirelessLink(mouse));
   dpi_button_->setEnabled(any);
   send_battery_->setEnabled(any);
+  firmware_->setEnabled(has_cable);
+  apply_firmware_->setEnabled(has_cable);
   press_button_->setEnabled(any);
   if (any) {
     const sim::MouseState state = bus_.State(mouse);

@@ -70,6 +70,9 @@ class VirtualMousePanel : public QWidget {
  private:
   void SetPlugged(sim::Connection connection, bool plugged);
   void SendBattery();
+  // The firmware version field goes to the mouse's cable attachment; a plugged cable is
+  // plugged again so the program enumerates the new version.
+  void ApplyFirmware();
   // Plays the macro of the chosen button as the mouse would, shows and logs its events.
   void PressButton();
 
@@ -82,6 +85,8 @@ class VirtualMousePanel : public QWidget {
   QSpinBox* battery_ = nullptr;
   QCheckBox* charging_ = nullptr;
   QPushButton* send_battery_ = nullptr;
+  QSpinBox* firmware_ = nullptr;
+  QPushButton* apply_firmware_ = nullptr;
   QLabel* status_ = nullptr;
   QSpinBox* button_ = nullptr;
   QPushButton* press_button_ = nullptr;

@@ -61,9 +61,7 @@ void BuildSettingsPanel(PageBuilder& page) {
   QHBoxLayout* bottom = page.Row();
   QFrame* firmware = NumberedCard(page, p::kFirmwareCaption, p::kFirmwareText, bottom);
   QHBoxLayout* firmware_row = page.Row(firmware->layout());
-  QPushButton* check = page.Button(p::kFirmwareCheck, T(p::kFirmwareCheckText), firmware_row);
-  check->setEnabled(false);
-  check->setToolTip(T(p::kFirmwareLaterText));
+  page.Button(p::kFirmwareCheck, T(p::kFirmwareCheckText), firmware_row);
   firmware_row->addStretch(1);
 
   QFrame* links = NumberedCard(page, p::kLinksCaption, p::kLinksText, bottom);
