@@ -8,8 +8,9 @@ namespace macros {
 
 std::string DefaultKeyName(int vk, int /*scan_code*/) {
   if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return std::string(1, char(vk));
-  if (vk >= 0x70 && vk <= 0x87) return "F" + std::to_string(vk - 0x6F);
-  if (vk >= 0x60 && vk <= 0x69) return "Num " + std::to_string(vk - 0x60);
+  // Appended rather than "F" + ...: GCC 12 warns falsely (-Wrestrict) on the literal + string.
+  if (vk >= 0x70 && vk <= 0x87) return std::string("F").append(std::to_string(vk - 0x6F));
+  if (vk >= 0x60 && vk <= 0x69) return std::string("Num ").append(std::to_string(vk - 0x60));
   static const std::map<int, std::string> kNames = {
       {0x08, "Backspace"}, {0x09, "Tab"},   {0x0C, "Clear"}, {0x0D, "Enter"},
       {0x14, "Caps Lock"}, {0x1B, "Esc"},   {0x20, "Space"}, {0x21, "Page Up"},
