@@ -290,7 +290,7 @@ class VirtualDevice : public hid::Device {
       a->queued_answers.pop_front();
     }
     Report r = a->answer;
-    if (a->Take(Fault::kBusy)) {
+    if (a->faults.count(Fault::kBusyForever) != 0 || a->Take(Fault::kBusy)) {
       r[2] = 2;
     } else if (a->Take(Fault::kWrongEcho)) {
       r[4] = static_cast<uint8_t>(r[4] ^ 0xFF);

@@ -60,6 +60,7 @@ enum class Fault {
   kWriteError,       // the next N output reports (screen) fail (-1)
   kReadError,        // the next N input reads fail (-1)
   kUnplugAfter,      // the attachment is unplugged right after N more set-feature/output reports
+  kBusyForever,      // every get-feature answer carries status 2 until ClearFaults (count unused)
 };
 
 struct PlugEvent {

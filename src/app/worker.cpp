@@ -35,6 +35,8 @@ bool DeviceWorker::HandBackFromTool() {
 void DeviceWorker::Run() {
   ++turns_;
   last_turn_idle_ = false;
+  // A worker started again after a stop talks to the mouse again.
+  if (!StopRequested()) comm_.ClearStop();
   // Stopped during the wait, the mouse still belongs to the tool: no task may reach it.
   if (!HandBackFromTool()) return;
   // Linux sleeps are already fine-grained: no timer resolution to raise for the turn.
@@ -59,7 +61,9 @@ void DeviceWorker::BetweenTurns() {
 bool DeviceWorker::Dispatch(int code) {
   const ui::TaskRoutine* routine = table_.Find(code);
   if (routine == nullptr) return false;
+  comm_.BeginSequence();
   if (routine->run) routine->run();
+  comm_.EndSequence();
   // The dialog closes as soon as the work is done; the pause only paces the mouse.
   if (routine->closes_wait) toolkit_.EndModal(ui::ModalKind::kWait);
   if (routine->pause_ms > 0) clock_.SleepMs(routine->pause_ms);

@@ -48,13 +48,18 @@ class DeviceWorker : public CThreadBasic {
   // present, at most kIdleWaitWithoutDeviceMs without one (a started firmware tool is
   // noticed then).
   void BetweenTurns() override;
-  void WakeForStop() override { tasks_.Wake(); }
+  // Also cuts the channel's polls and retries short, so a busy mouse cannot hold the close.
+  void WakeForStop() override {
+    comm_.RequestStop();
+    tasks_.Wake();
+  }
   static constexpr int kIdleWaitWithoutDeviceMs = 1000;
   // Turns run so far (tests count the worker's wake-ups with it).
   uint64_t Turns() const { return turns_.load(); }
 
-  // Runs one code as a turn would: its routine, the end of the wait dialog if the task closes
-  // it, then the table's pause. A code without a routine is dropped. False when dropped.
+  // Runs one code as a turn would, as one bounded sequence on the channel: its routine, the end of
+  // the wait dialog if the task closes it, then the table's pause. A code without a routine is
+  // dropped. False when dropped.
   bool Dispatch(int code);
 
  private:

@@ -66,6 +66,7 @@ ReportResult DriverComm::Exchange(hid::Device* device, CommandFrame& frame, bool
   } else {
     const int delay = PollDelayMs();
     for (int poll = 0; poll < 5; ++poll) {
+      if (stop_.load()) break;
       // The get-feature call carries the request, report id first.
       work = request;
       work[1] = CommandChecksum(work);
@@ -119,12 +120,34 @@ ReportResult DriverComm::RetryExchange(CommandFrame& frame, bool wait, bool is_g
   if (device == nullptr) return kNoDevice;
   const CommandFrame copy = frame;
   for (int attempt = 0; attempt < 3; ++attempt) {
-    if (Exchange(device, frame, wait, is_get) == kSuccess) return kSuccess;
+    if (PastBound()) break;
+    const ReportResult result = Exchange(device, frame, wait, is_get);
+    if (result == kSuccess) return kSuccess;
+    // Three busy or silent answers in a row: the mouse did not answer this sequence.
+    if (attempt == 2 && (result == kNoAnswer || result == kBusy)) unanswered_.store(true);
     frame = copy;
     Trace(mouselog::kError, "DriverComm::GetFeatureReport: Retry %d", attempt);
     clock_.SleepMs(kRetryPauseMs);
   }
   return kRetryFailed;
+}
+
+void DriverComm::BeginSequence(int bound_ms) {
+  std::lock_guard lock(mu_);
+  unanswered_.store(false);
+  sequence_deadline_ = clock_.TickCount() + static_cast<uint64_t>(std::max(bound_ms, 1));
+}
+
+void DriverComm::EndSequence() {
+  std::lock_guard lock(mu_);
+  sequence_deadline_ = 0;
+}
+
+bool DriverComm::PastBound() {
+  const bool past =
+      stop_.load() || (sequence_deadline_ != 0 && clock_.TickCount() >= sequence_deadline_);
+  if (past) unanswered_.store(true);
+  return past;
 }
 
 ReportResult DriverComm::SendFeatureReportRetry(CommandFrame& frame, bool wait) {

@@ -129,6 +129,21 @@ class DriverComm {
   // CloseDevices, EnumerateDevice and open again, with no exchange in between.
   void RebuildDeviceList();
 
+  // --- bounds ---
+
+  // Opens a read or write sequence bounded by `bound_ms` on the clock: once past it, the
+  // retrying operations give up without another exchange, so a mouse that answers "busy" for
+  // ever costs one bound, not every frame's three attempts.
+  void BeginSequence(int bound_ms = kSequenceBoundMs);
+  void EndSequence();
+  // Whether an exchange since BeginSequence ended with the mouse not answering (busy or
+  // silent until the polls ran out, or cut off by the bound or a stop).
+  bool SequenceUnanswered() const { return unanswered_.load(); }
+  // Asked from any thread when the program closes: every poll and retry ends at once.
+  void RequestStop() { stop_.store(true); }
+  void ClearStop() { stop_.store(false); }
+  static constexpr int kSequenceBoundMs = 3000;
+
   bool IsOpen() const { return open_.load(); }
   void SetOpen(bool open) { open_.store(open); }
 
@@ -215,7 +230,11 @@ class DriverComm {
   // Serialises use of the bus itself (enumeration and opening are not thread-safe in hidapi).
   std::mutex bus_mu_;
 
+  bool PastBound();  // mu_ held
   std::atomic<bool> open_{false};
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> unanswered_{false};
+  uint64_t sequence_deadline_ = 0;  // 0: no sequence open
   std::atomic<bool> wireless_{false};
   std::atomic<int> screen_pause_ms_{0};
 

@@ -1,5 +1,6 @@
 #include "settings/settings_context.h"
 
+#include "device/driver_comm.h"
 #include "log/trace.h"
 #include "platform/language.h"
 #include "settings/settings_page.h"
@@ -39,6 +40,13 @@ void ReportStoreFailure(SettingsContext& context, int text, std::string reason) 
   if (reason.empty()) reason = context.store.LastError();
   if (reason.empty()) reason = context.store.OpenReport().reason;
   if (context.report_problem) context.report_problem(FormatText(LanguageText(text), {reason}));
+}
+
+bool ReportIfUnanswered(SettingsContext& context) {
+  if (!context.comm.SequenceUnanswered()) return false;
+  Trace(4, "The mouse did not answer");
+  if (context.report_problem) context.report_problem(LanguageText(kMouseNotAnsweredText));
+  return true;
 }
 
 int ConnectionMode(SettingsContext& context) {

@@ -173,6 +173,13 @@ struct SettingsState {
   std::atomic<int> pending_section{0};
   std::array<uint8_t, kKeyTablePagesSize> key_pages{};  // worker only
   SettingsImage image{};                                // worker only
+  // What the mouse holds as far as it confirmed: the image last read, with every
+  // acknowledged DPI write applied. Valid once a read succeeded. Worker only.
+  SettingsImage acknowledged{};
+  bool acknowledged_known = false;
+  // A profile apply that did not reach the mouse whole; sent again before the next read of
+  // the mouse's values, so they never overwrite the profile with a half-written mouse.
+  std::atomic<bool> apply_pending{false};
 };
 
 // --- stored values ---

@@ -7,6 +7,7 @@
 #include "log/trace.h"
 #include "platform/clock.h"
 #include "profiles/profile_list.h"
+#include "settings/settings_write.h"
 #include "store/settings_keys.h"
 #include "ui/frame_controls.h"
 #include "ui/toolkit.h"
@@ -56,28 +57,31 @@ void DeviceInfoStep(SettingsContext& context, const uint8_t* d, const char* who)
   Trace(mouselog::kInfo, "%s report_max: %d", who, d[12]);
 }
 
-void KeyTableStep(SettingsContext& context) {
+bool KeyTableStep(SettingsContext& context) {
   auto& pages = context.state.key_pages;
   bool last_ok = false;
   for (int i = 0; i < kKeyPages; ++i) {
     last_ok = ReadPage(context, static_cast<uint8_t>(kKeyFirstCommand + i), static_cast<uint8_t>(i),
                        pages.data() + i * kPageBytes);
   }
-  if (!last_ok) return;
+  if (!last_ok) return false;
   for (int n = 0; n < 8; ++n) {
     context.ports.buttons->DecodeButtonCode(n, pages[4 * n], pages[4 * n + 1], pages[4 * n + 2],
                                             pages[4 * n + 3]);
   }
+  return true;
 }
 
-void SettingsStep(SettingsContext& context, bool read_at_connection) {
+bool SettingsStep(SettingsContext& context, bool read_at_connection) {
   SettingsImage& s = context.state.image;
   bool last_ok = false;
   for (int i = 0; i < kSettingsPages; ++i) {
     last_ok = ReadPage(context, static_cast<uint8_t>(kSettingsFirstCommand + i),
                        static_cast<uint8_t>(kSettingsFirstPage + i), s.data() + i * kPageBytes);
   }
-  if (!last_ok) return;
+  if (!last_ok) return false;
+  context.state.acknowledged = s;
+  context.state.acknowledged_known = true;
 
   const SensorType type = s[image::kSensorType];
   context.state.sensor_type = type;
@@ -114,19 +118,25 @@ void SettingsStep(SettingsContext& context, bool read_at_connection) {
     const size_t at = image::ColourOffset(k);
     WriteInt(context, DpiRgbKey(k), static_cast<int>(PackColour(s[at], s[at + 1], s[at + 2])));
   }
+  return true;
 }
 
 }  // namespace
 
 bool GetMouseData2(SettingsContext& context) {
+  // An interrupted profile apply goes first: the mouse's values are read into the profile
+  // only once the mouse holds the profile.
+  if (context.state.apply_pending.load() && !ResendProfile(context)) return false;
   // GetCommandEntry lets the channel choose its device when none is cached yet.
   if (const std::optional<DeviceEntry> entry = context.comm.GetCommandEntry()) {
     DeviceInfoStep(context, entry->info.data(), "GetMouseData2");
   }
   if (!OnlineOrNotice(context)) return false;
-  KeyTableStep(context);
+  const bool keys = KeyTableStep(context);
   if (!OnlineOrNotice(context)) return false;
-  SettingsStep(context, true);
+  const bool read = SettingsStep(context, true);
+  // A mouse that stayed busy leaves the pages as they were: the read failed, and says why.
+  if ((!keys || !read) && ReportIfUnanswered(context)) return false;
   return true;
 }
 

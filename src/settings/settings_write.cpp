@@ -9,6 +9,7 @@
 #include "device/driver_comm.h"
 #include "log/trace.h"
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "profiles/profile_list.h"
 #include "settings/settings_page.h"
 #include "settings/settings_read.h"
@@ -96,7 +97,60 @@ void RefreshLighting(SettingsContext& context) {
   }
 }
 
+// A DPI write the mouse did not acknowledge: the store and the page go back to the level,
+// value and colour the mouse last confirmed, so neither claims what the mouse does not hold.
+void PutBackAcknowledgedDpi(SettingsContext& context, int level) {
+  SettingsState& state = context.state;
+  if (!state.acknowledged_known) return;
+  const SettingsImage& ack = state.acknowledged;
+  const int active = (ack[image::kLevels] >> 4) - 1;
+  if (active >= 0 && active < kMouseLevels) {
+    WriteInt(context, kDpiIndex, active);
+    state.active_level = active;
+  }
+  const size_t at = image::DpiOffset(level);
+  WriteInt(context, DpiValueKey(level),
+           DecodeDpi(state.sensor_type, static_cast<uint16_t>(ack[at] | ack[at + 1] << 8)));
+  const size_t c = image::ColourOffset(level);
+  WriteInt(context, DpiRgbKey(level), static_cast<int>(PackColour(ack[c], ack[c + 1], ack[c + 2])));
+  Trace(4, "DPI level not acknowledged: the stored level %d is put back", active);
+  RefreshSettingsPage(context);
+}
+
+// The device part of a profile apply; true when every part of the settings block was
+// acknowledged.
+bool SendProfile(SettingsContext& context) {
+  context.ports.macros->UploadProfileMacros();
+  const auto check = [&] { return OnlineCheck(context, ui::kStatusOfflineSilent); };
+  if (!check()) return false;
+  if (!check()) return false;
+  context.ports.buttons->SendProfileKeyTable();
+  if (!check()) return false;
+  const std::optional<SettingsImage> built = BuildProfileImage(context);
+  if (!built) return true;  // the store failure is told; nothing to send again
+  const SettingsImage& s = *built;
+  if (!check()) return false;
+  // Bytes 0..49 in five parts, then byte 50; a part that fails is not repeated.
+  bool all = true;
+  for (int i = 0; i < 5; ++i) {
+    all &= Send(context, static_cast<uint8_t>(kCmdWriteImageFirst + i), kSubWriteImage,
+                static_cast<uint8_t>(10 * i), std::span<const uint8_t>(s.data() + 10 * i, 10));
+  }
+  all &= Send(context, kCmdWriteImageLast, kSubWriteImageLast, 0x32, {s[50]});
+  return all;
+}
+
 }  // namespace
+
+bool ResendProfile(SettingsContext& context) {
+  Trace(mouselog::kInfo, "Sending the interrupted profile apply again");
+  if (!SendProfile(context)) {
+    ReportIfUnanswered(context);
+    return false;
+  }
+  context.state.apply_pending = false;
+  return true;
+}
 
 void WriteDpiLevel(SettingsContext& context) {
   if (!WriteGuard(context)) return;
@@ -107,11 +161,25 @@ void WriteDpiLevel(SettingsContext& context) {
   const uint32_t colour = static_cast<uint32_t>(stored.Int(DpiRgbKey(level)));
   if (!stored.Complete("DPI level")) return;
   const uint16_t code = EncodeDpi(context.state.sensor_type, value);
-  Send(
-      context, kCmdWriteDpi, kSubWriteDpi, 0x00,
-      {static_cast<uint8_t>(((level + 1) << 4) | (count & 0x0F)), static_cast<uint8_t>(code & 0xFF),
-       static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(colour & 0xFF),
-       static_cast<uint8_t>((colour >> 8) & 0xFF), static_cast<uint8_t>((colour >> 16) & 0xFF)});
+  const uint8_t levels = static_cast<uint8_t>(((level + 1) << 4) | (count & 0x0F));
+  const bool sent =
+      Send(context, kCmdWriteDpi, kSubWriteDpi, 0x00,
+           {levels, static_cast<uint8_t>(code & 0xFF), static_cast<uint8_t>(code >> 8),
+            static_cast<uint8_t>(colour & 0xFF), static_cast<uint8_t>((colour >> 8) & 0xFF),
+            static_cast<uint8_t>((colour >> 16) & 0xFF)});
+  SettingsState& state = context.state;
+  if (sent) {
+    SettingsImage& ack = state.acknowledged;
+    ack[image::kLevels] = levels;
+    ack[image::DpiOffset(level)] = static_cast<uint8_t>(code & 0xFF);
+    ack[image::DpiOffset(level) + 1] = static_cast<uint8_t>(code >> 8);
+    ack[image::ColourOffset(level)] = static_cast<uint8_t>(colour & 0xFF);
+    ack[image::ColourOffset(level) + 1] = static_cast<uint8_t>((colour >> 8) & 0xFF);
+    ack[image::ColourOffset(level) + 2] = static_cast<uint8_t>((colour >> 16) & 0xFF);
+  } else {
+    ReportIfUnanswered(context);
+    PutBackAcknowledgedDpi(context, level);
+  }
   context.clock.SleepMs(kDpiWritePauseMs);
 }
 
@@ -175,22 +243,16 @@ void ApplyProfile(SettingsContext& context) {
   RefreshSettingsPage(context);
   RefreshLighting(context);
 
-  context.ports.macros->UploadProfileMacros();
-  const auto check = [&] { return OnlineCheck(context, ui::kStatusOfflineSilent); };
-  if (!check()) return;
-  if (!check()) return;
-  context.ports.buttons->SendProfileKeyTable();
-  if (!check()) return;
-  const std::optional<SettingsImage> built = BuildProfileImage(context);
-  if (!built) return;
-  const SettingsImage& s = *built;
-  if (!check()) return;
-  // Bytes 0..49 in five parts, then byte 50; a part that fails is not repeated.
-  for (int i = 0; i < 5; ++i) {
-    Send(context, static_cast<uint8_t>(kCmdWriteImageFirst + i), kSubWriteImage,
-         static_cast<uint8_t>(10 * i), std::span<const uint8_t>(s.data() + 10 * i, 10));
+  if (SendProfile(context)) {
+    context.state.apply_pending = false;
+    return;
   }
-  Send(context, kCmdWriteImageLast, kSubWriteImageLast, 0x32, {s[50]});
+  // Kept pending: the next read of the mouse sends it again first.
+  context.state.apply_pending = true;
+  Trace(4, "Profile apply interrupted: kept to be sent again");
+  if (!ReportIfUnanswered(context) && context.report_problem) {
+    context.report_problem(LanguageText(kApplyInterruptedText));
+  }
 }
 
 void RestoreSection(SettingsContext& context) {

@@ -29,6 +29,9 @@ void WritePerformance(SettingsContext& context);
 void WriteSleepTime(SettingsContext& context);
 // Task 7: the whole profile: pages refreshed, macros, key table, the full settings block.
 void ApplyProfile(SettingsContext& context);
+// Sends a profile apply kept pending (interrupted) again; true, and no longer pending, when
+// the mouse acknowledged all of it.
+bool ResendProfile(SettingsContext& context);
 // Task 17: restores the pending section and reads it back.
 void RestoreSection(SettingsContext& context);
 // Task 18: restores everything and reads it all back.

@@ -248,6 +248,40 @@ TEST_F(WorkerTest, StatusPollWaitsUntilTheListIsEmpty) {
   EXPECT_TRUE(tk_.Snapshot(ui::frame::kBattery).charging);
 }
 
+TEST_F(WorkerTest, ATaskAgainstAnEndlesslyBusyMouseEndsAtItsBound) {
+  const int mouse = AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
+  link_.UpdateDeviceList();
+  ASSERT_TRUE(link_.DevicePresent());
+  bus_.InjectFault(mouse, sim::Connection::kCable, sim::Fault::kBusyForever);
+  int reads = 0;
+  // Twenty page reads, as a long read sequence would run them.
+  table_.Add(ui::kTaskWriteKeyMap, TaskRoutine{[&] {
+                                                 for (int i = 0; i < 20; ++i) {
+                                                   CommandFrame f =
+                                                       device::MakeCommandFrame(0x0A, 0x4F, 0x40);
+                                                   comm_.GetFeatureReportRetry(f);
+                                                   ++reads;
+                                                 }
+                                               },
+                                               0, false});
+  bus_.ClearLog();
+  const uint64_t start = clock_.TickCount();
+  tasks_.Append(ui::kTaskWriteKeyMap);
+  worker_.Run();
+  EXPECT_EQ(reads, 20);
+  // Unbounded: 20 x 3 attempts of 5 polls = 300 get-feature calls and 15 s.
+  EXPECT_LT(clock_.TickCount() - start, 4000u);
+  EXPECT_LT(bus_.Log().size(), 100u);
+  EXPECT_TRUE(comm_.SequenceUnanswered());
+
+  // A stop cuts the channel off at once: nothing more reaches the mouse.
+  bus_.ClearLog();
+  worker_.WakeForStop();
+  CommandFrame f = device::MakeCommandFrame(0x0A, 0x4F, 0x40);
+  EXPECT_EQ(comm_.GetFeatureReportRetry(f), device::kRetryFailed);
+  EXPECT_TRUE(bus_.Log().empty());
+}
+
 TEST_F(WorkerTest, ToolExitReenumeratesBeforeTheFirstQueuedCode) {
   AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
   link_.UpdateDeviceList();
