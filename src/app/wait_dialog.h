@@ -7,10 +7,6 @@
 
 namespace app {
 
-// Whether the task with `code` ends the wait dialog: the model reload, profile application,
-// key map write, report-rate write and the factory restore.
-bool TaskClosesWaitDialog(int code);
-
 // Window thread: destroys any wait dialog still registered, registers a new one, appends `code`
 // and runs the dialog modally until the worker ends it (at once if the worker already did).
 void RunTaskWithWaitDialog(ui::Toolkit& toolkit, TaskList& tasks, int code);

@@ -163,6 +163,18 @@ MacroSlotTable BuildMacroSlotTable(const std::vector<KeyAssignmentRecord>& rows,
   return table;
 }
 
+int MacroSlotTable::SlotOf(int macro_id) const {
+  const auto it = slot_of_macro.find(macro_id);
+  return it == slot_of_macro.end() ? -1 : it->second;
+}
+
+std::vector<int> MacroSlotTable::Slots() const {
+  std::vector<int> out;
+  out.reserve(macro_of_slot.size());
+  for (const auto& [slot, macro] : macro_of_slot) out.push_back(macro);
+  return out;
+}
+
 ButtonCode EncodeButtonCode(const KeyAssignmentRecord& r, const MacroContext& macros) {
   const int v = r.macro_value;
   switch (r.macro_type) {

@@ -72,6 +72,12 @@ std::span<const ListEntry> FireMouseFunctions();
 struct MacroSlotTable {
   std::map<int, int> slot_of_macro;
   std::map<int, int> macro_of_slot;
+
+  // The slot a macro's buttons carry; -1 when it has none.
+  int SlotOf(int macro_id) const;
+  // The macro of each slot, in slot order.
+  std::vector<int> Slots() const;
+  size_t Count() const { return macro_of_slot.size(); }
 };
 MacroSlotTable BuildMacroSlotTable(const std::vector<KeyAssignmentRecord>& rows,
                                    const std::vector<MacroRecord>& macros);

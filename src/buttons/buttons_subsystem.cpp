@@ -107,7 +107,8 @@ ButtonCode ButtonsSubsystem::CodeForButton(int n) {
 bool ButtonsSubsystem::SendFrame(const CommandFrame& frame) {
   CommandFrame f = frame;
   const bool ok = ctx_.comm.SendFeatureReportRetry(f, true) == device::kSuccess;
-  if (!ok) Trace(mouselog::kError, "Button write failed: command %02X, address %02X", frame[4], frame[6]);
+  if (!ok)
+    Trace(mouselog::kError, "Button write failed: command %02X, address %02X", frame[4], frame[6]);
   return ok;
 }
 
@@ -331,10 +332,8 @@ void ButtonsSubsystem::SaveAndQueue(KeyAssignmentRecord row, bool with_wait) {
     pending_.push_back(n);
   }
   if (with_wait) {
-    // Registered before the task can run, so the worker's end always finds it.
-    ctx_.toolkit.BeginModal(ui::ModalKind::kWait);
-    settings::AppendTask(ctx_, ui::kTaskWriteKeyMap);
-    ctx_.toolkit.RunModal(ui::ModalKind::kWait);
+    ui::RunWithWaitDialog(ctx_.toolkit,
+                          [&] { return settings::AppendTask(ctx_, ui::kTaskWriteKeyMap); });
   } else {
     settings::AppendTask(ctx_, ui::kTaskWriteKeyMap);
   }

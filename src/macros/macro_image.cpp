@@ -4,67 +4,10 @@
 #include <cstring>
 #include <string>
 
+#include "buttons/key_codes.h"
 #include "macros/macro_model.h"
 
 namespace macros {
-
-void MacroSlotTable::Clear() {
-  macro_slot_.clear();
-  slot_macro_.clear();
-}
-
-void MacroSlotTable::Rebuild(const std::vector<KeyAssignmentRecord>& rows,
-                             const std::vector<MacroRecord>& macros) {
-  Clear();
-  for (const KeyAssignmentRecord& row : rows) {
-    if (row.macro_type != kMacroFunctionType) continue;
-    const bool exists = std::any_of(macros.begin(), macros.end(), [&](const MacroRecord& m) {
-      return m.macro_id == row.macro_value;
-    });
-    if (!exists) continue;
-    const int slot = static_cast<int>(slot_macro_.size());
-    macro_slot_[row.macro_value] = slot;
-    slot_macro_.push_back(row.macro_value);
-  }
-}
-
-int MacroSlotTable::SlotOf(int macro_id) const {
-  auto it = macro_slot_.find(macro_id);
-  return it == macro_slot_.end() ? -1 : it->second;
-}
-
-uint8_t VirtualKeyToHidUsage(int vk) {
-  struct Run {
-    int first, last;
-    uint8_t usage;  // of `first`; the run counts up
-  };
-  static constexpr Run kRuns[] = {
-      {0x41, 0x5A, 0x04}, {0x31, 0x39, 0x1E}, {0x30, 0x30, 0x27}, {0x70, 0x7B, 0x3A},
-      {0x7C, 0x87, 0x68}, {0x61, 0x69, 0x59}, {0x88, 0x8B, 0x88},
-  };
-  for (const Run& r : kRuns) {
-    if (vk >= r.first && vk <= r.last) return static_cast<uint8_t>(r.usage + (vk - r.first));
-  }
-  struct Pair {
-    int vk;
-    uint8_t usage;
-  };
-  static constexpr Pair kPairs[] = {
-      {0x0D, 0x28}, {0x1B, 0x29}, {0x08, 0x2A}, {0x09, 0x2B}, {0x20, 0x2C}, {0xBD, 0x2D},
-      {0xBB, 0x2E}, {0xDB, 0x2F}, {0xDD, 0x30}, {0xDC, 0x31}, {666, 0x32},  {0xBA, 0x33},
-      {0xDE, 0x34}, {0xC0, 0x35}, {0xBC, 0x36}, {0xBE, 0x37}, {0xBF, 0x38}, {0x14, 0x39},
-      {0x2C, 0x46}, {0x91, 0x47}, {0x13, 0x48}, {0x2D, 0x49}, {0x24, 0x4A}, {0x21, 0x4B},
-      {0x2E, 0x4C}, {0x23, 0x4D}, {0x22, 0x4E}, {0x27, 0x4F}, {0x25, 0x50}, {0x28, 0x51},
-      {0x26, 0x52}, {0x90, 0x53}, {0x6F, 0x54}, {0x6A, 0x55}, {0x6D, 0x56}, {0x6B, 0x57},
-      {0x6C, 0x58}, {0x60, 0x62}, {0x6E, 0x63}, {0xA2, 0xE0}, {0xA0, 0xE1}, {0xA4, 0xE2},
-      {0x5B, 0xE3}, {0xA3, 0xE4}, {0xA1, 0xE5}, {0xA5, 0xE6}, {0x5C, 0xE7}, {0x5D, 0x65},
-      {0xFE, 0xAF}, {0xE2, 0x64}, {301, 0xEC},  {302, 0xEB},
-  };
-  for (const Pair& p : kPairs) {
-    if (p.vk == vk) return p.usage;
-  }
-  return 0;
-}
 
 namespace {
 
@@ -79,11 +22,11 @@ bool EncodeMacroEvent(const MacroEventRecord& e, std::array<uint8_t, 4>& out) {
   switch (static_cast<MacroEventType>(e.type)) {
     case MacroEventType::kKeyDown:
       out[0] = IsModifierKey(e.value) ? 0x10 : 0x00;
-      out[3] = VirtualKeyToHidUsage(e.value);
+      out[3] = static_cast<uint8_t>(buttons::VirtualKeyToHidUsage(e.value));
       return true;
     case MacroEventType::kKeyUp:
       out[0] = IsModifierKey(e.value) ? 0x90 : 0x80;
-      out[3] = VirtualKeyToHidUsage(e.value);
+      out[3] = static_cast<uint8_t>(buttons::VirtualKeyToHidUsage(e.value));
       return true;
     case MacroEventType::kMouseDown:
     case MacroEventType::kMouseUp:

@@ -5,38 +5,19 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <vector>
 
+#include "buttons/button_function.h"
 #include "store/profile_store.h"
 
 namespace macros {
 
 inline constexpr size_t kMacroImageBuffer = 8192;
-inline constexpr size_t kMaxMacroImage = 4000;  // MAX_MACRO_IMAGE: the largest upload
-inline constexpr int kMacroFunctionType = 4;    // KeyFunctionType Macro of a button row
+inline constexpr size_t kMaxMacroImage = 4000;              // MAX_MACRO_IMAGE: the largest upload
+inline constexpr int kMacroFunctionType = buttons::kMacro;  // macro_type of a Macro row
 
-// Which macro each slot holds; rebuilt before every upload.
-class MacroSlotTable {
- public:
-  // One slot per button row of type Macro whose macro exists, in row order; a macro on
-  // several buttons gets several slots and keeps the last.
-  void Rebuild(const std::vector<KeyAssignmentRecord>& rows,
-               const std::vector<MacroRecord>& macros);
-  void Clear();
-  // The slot a macro's buttons carry; -1 when it has none.
-  int SlotOf(int macro_id) const;
-  // The macro of each slot, in slot order.
-  const std::vector<int>& Slots() const { return slot_macro_; }
-  size_t Count() const { return slot_macro_.size(); }
-
- private:
-  std::map<int, int> macro_slot_;
-  std::vector<int> slot_macro_;
-};
-
-// Windows virtual key to HID keyboard usage, 0 when the key has none.
-uint8_t VirtualKeyToHidUsage(int virtual_key);
+// Which macro each slot holds; rebuilt before every upload (buttons::BuildMacroSlotTable).
+using buttons::MacroSlotTable;
 
 // One event's four bytes (delay 00 01); false for a type that is not encoded.
 bool EncodeMacroEvent(const MacroEventRecord& event, std::array<uint8_t, 4>& out);

@@ -75,7 +75,7 @@ MacroImageResult BuildProfileImage(settings::SettingsContext& c, MacroSlotTable&
   const int profile = c.current_profile ? c.current_profile() : 0;
   c.store.ListKeyAssignments(profile, rows);
   c.store.ListMacros(all);
-  slots.Rebuild(rows, all);
+  slots = buttons::BuildMacroSlotTable(rows, all);
   return BuildMacroImage(slots.Slots(), [&](int macro_id) {
     std::vector<MacroEventRecord> events;
     c.store.ListMacroEvents(macro_id, events);

@@ -62,11 +62,11 @@ void ProfileFileActions::Import() {
                    LanguageText(kImportTitleText), ui::kStyleOk);
     return;
   }
-  // The dialog is registered before the task is queued, so a task that ends quickly still
-  // finds it to close.
-  tk.BeginModal(ui::ModalKind::kWait);
-  if (ctx_.append_task) ctx_.append_task(ui::kTaskApplyProfile);
-  tk.RunModal(ui::ModalKind::kWait);
+  ui::RunWithWaitDialog(tk, [&] {
+    if (!ctx_.append_task) return false;
+    ctx_.append_task(ui::kTaskApplyProfile);
+    return true;
+  });
 }
 
 void ProfileFileActions::EnableButtons() {

@@ -87,9 +87,9 @@ void SwitchProfile(ui::Toolkit& toolkit, ProfileStore& store,
   if (!store.SetActiveProfile(profile)) return;
   // Set before the task is queued: the task works on the current profile.
   if (set_current_profile) set_current_profile(profile);
-  // The dialog is registered before the task is queued, so a task that ends quickly still
-  // finds it to close; RunModal returns at once if that already happened.
-  toolkit.BeginModal(ui::ModalKind::kWait);
-  if (append_task) append_task(ui::kTaskApplyProfile);
-  toolkit.RunModal(ui::ModalKind::kWait);
+  ui::RunWithWaitDialog(toolkit, [&] {
+    if (!append_task) return false;
+    append_task(ui::kTaskApplyProfile);
+    return true;
+  });
 }

@@ -527,7 +527,7 @@ void ScreenPage::RunExportTask() {
 
 void ScreenPage::EditDelays() {
   std::lock_guard lock(mu_);
-  if (selected_frame_ < 0 || selected_frame_ >= static_cast<int>(strip_.size())) return;
+  if (!FrameSelected()) return;
   const auto answer = ctx_.toolkit.AskFrameDelay(
       LanguageText(kTextDelayTitle), strip_[static_cast<size_t>(selected_frame_)].delay);
   if (!answer) return;
@@ -660,17 +660,20 @@ void ScreenPage::AddPictures() {
   ShowStrip();
 }
 
+bool ScreenPage::FrameSelected() const {
+  return selected_frame_ >= 0 && selected_frame_ < static_cast<int>(strip_.size());
+}
+
+bool ScreenPage::FrameToActOn(int no_frame_text, int no_selection_text) {
+  const int text = strip_.empty() ? no_frame_text : FrameSelected() ? 0 : no_selection_text;
+  if (text == 0) return true;
+  ctx_.toolkit.ShowMessage(LanguageText(text), "", ui::kStyleOk);
+  return false;
+}
+
 void ScreenPage::CopyFrame() {
   std::lock_guard lock(mu_);
-  ui::Toolkit& tk = ctx_.toolkit;
-  if (strip_.empty()) {
-    tk.ShowMessage(LanguageText(kTextCopyNoFrame), "", ui::kStyleOk);
-    return;
-  }
-  if (selected_frame_ < 0 || selected_frame_ >= static_cast<int>(strip_.size())) {
-    tk.ShowMessage(LanguageText(kTextCopyNoSelection), "", ui::kStyleOk);
-    return;
-  }
+  if (!FrameToActOn(kTextCopyNoFrame, kTextCopyNoSelection)) return;
   ScreenLayerRecord layer;
   std::string folder;
   if (ctx_.store.GetScreenLayer(current_led_id_, layer)) folder = ItemFolder(layer.file_dir);
@@ -690,14 +693,7 @@ void ScreenPage::CopyFrame() {
 void ScreenPage::DeleteFrame() {
   std::lock_guard lock(mu_);
   ui::Toolkit& tk = ctx_.toolkit;
-  if (strip_.empty()) {
-    tk.ShowMessage(LanguageText(kTextDeleteNoFrame), "", ui::kStyleOk);
-    return;
-  }
-  if (selected_frame_ < 0 || selected_frame_ >= static_cast<int>(strip_.size())) {
-    tk.ShowMessage(LanguageText(kTextDeleteNoSelection), "", ui::kStyleOk);
-    return;
-  }
+  if (!FrameToActOn(kTextDeleteNoFrame, kTextDeleteNoSelection)) return;
   if (tk.ShowMessage(LanguageText(kTextDeleteFrame), "", ui::kStyleOkCancel) != ui::kResultOk) {
     return;
   }
@@ -736,7 +732,7 @@ void ScreenPage::SelectFrame(int index) {
 
 void ScreenPage::EditFinished() {
   std::lock_guard lock(mu_);
-  if (selected_frame_ < 0 || selected_frame_ >= static_cast<int>(strip_.size())) return;
+  if (!FrameSelected()) return;
   if (!FileExists(scratch_file_)) return;
   StripFrame& frame = strip_[static_cast<size_t>(selected_frame_)];
   frame.file = scratch_file_;

@@ -57,13 +57,18 @@ inline constexpr int kModeButton = 322;  // LCDModeButton
 inline constexpr int kExportGifButton = 323;
 // Every control of the page, for the window's control registry.
 inline constexpr std::array kPageControls{
-    kItemList,          kNewItemButton,     kDeleteItemButton,  kImportItemButton, kGridCheck,
-    kEditor,            kEditModeButton,    kPreviewModeButton, kPreviewPlayButton, kFrameStrip,
-    kTextField,         kTextSizeField,     kAddTextButton,     kAddPicturesButton, kCopyFrameButton,
-    kPenButton,         kEraseButton,       kDeleteFrameButton, kUndoButton,        kColourWheel,
-    kRedField,          kGreenField,        kBlueField,         kPresetColour1,     kPresetColour1 + 1,
-    kPresetColour1 + 2, kPresetColour1 + 3, kPresetColour1 + 4, kPresetColour1 + 5, kDelayField,
-    kUploadButton,      kClockButton,       kSaveItemButton,    kModeButton,        kExportGifButton};
+    kItemList,          kNewItemButton,     kDeleteItemButton,
+    kImportItemButton,  kGridCheck,         kEditor,
+    kEditModeButton,    kPreviewModeButton, kPreviewPlayButton,
+    kFrameStrip,        kTextField,         kTextSizeField,
+    kAddTextButton,     kAddPicturesButton, kCopyFrameButton,
+    kPenButton,         kEraseButton,       kDeleteFrameButton,
+    kUndoButton,        kColourWheel,       kRedField,
+    kGreenField,        kBlueField,         kPresetColour1,
+    kPresetColour1 + 1, kPresetColour1 + 2, kPresetColour1 + 3,
+    kPresetColour1 + 4, kPresetColour1 + 5, kDelayField,
+    kUploadButton,      kClockButton,       kSaveItemButton,
+    kModeButton,        kExportGifButton};
 
 // Window messages of the page.
 inline constexpr int kMsgEditorCommand = 1830;  // wparam: the editor menu's command
@@ -205,6 +210,11 @@ class ScreenPage {
   void ShowFrameInEditor();
   std::string NewScratchFile();
   void MarkChanged();
+  // Whether a frame of the strip is selected.
+  bool FrameSelected() const;
+  // True when there is a selected frame to act on; otherwise shows `no_frame_text` (empty
+  // strip) or `no_selection_text` and returns false.
+  bool FrameToActOn(int no_frame_text, int no_selection_text);
   void AddListEntry(int led_id, const std::string& first_file);
   std::vector<ui::MenuItem> EditorMenuItems() const;
   int Profile() const;

@@ -34,13 +34,9 @@ bool Confirmed(SettingsContext& context, int title, int text) {
          ui::kResultCancel;
 }
 
-// The wait dialog around a task that ends it: registered before the task can run, so the
-// worker's EndModal always finds it.
+// The wait dialog around a task that ends it.
 void AppendWithWait(SettingsContext& context, int code) {
-  context.toolkit.BeginModal(ui::ModalKind::kWait);
-  // A task that is not queued would never end the dialog; RunModal then returns at once.
-  if (!AppendTask(context, code)) context.toolkit.EndModal(ui::ModalKind::kWait);
-  context.toolkit.RunModal(ui::ModalKind::kWait);
+  ui::RunWithWaitDialog(context.toolkit, [&] { return AppendTask(context, code); });
 }
 
 void FillReportRates(ui::Toolkit& tk, bool all_rates) {

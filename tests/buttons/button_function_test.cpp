@@ -112,6 +112,26 @@ TEST_F(ButtonFunctionTest, MacroCodesNameTheirSlotAndPlayType) {
                       0x03, 0x01, 0x05, 0x00, 0x03, 0x02, 0x01, 0x01, 0x03, 0x04, 0x01, 0x02}));
 }
 
+TEST(MacroSlotTable, OneSlotPerButtonAndTheLastForAMacroUsedTwice) {
+  auto row = [](int key, int type, int value) {
+    KeyAssignmentRecord r;
+    r.key_code = key;
+    r.macro_type = type;
+    r.macro_value = value;
+    return r;
+  };
+  std::vector<MacroRecord> macros(2);
+  macros[0].macro_id = 7;
+  macros[1].macro_id = 9;
+  const MacroSlotTable t = BuildMacroSlotTable(
+      {row(3, 4, 7), row(1, 2, 7), row(4, 4, 42), row(5, 4, 9), row(6, 4, 7)}, macros);
+  EXPECT_EQ(t.Slots(), (std::vector<int>{7, 9, 7}));
+  EXPECT_EQ(t.Count(), 3u);
+  EXPECT_EQ(t.SlotOf(7), 2);
+  EXPECT_EQ(t.SlotOf(9), 1);
+  EXPECT_EQ(t.SlotOf(42), -1);  // missing macro: no slot
+}
+
 TEST_F(ButtonFunctionTest, KeyTableStartsFromTheDefaultsAndSkipsButtonsAboveFive) {
   EXPECT_EQ(BuildKeyTable({}, {}),
             (KeyTable{0x01, 0x01, 0x01, 0x00, 0x01, 0x02, 0x01, 0x00, 0x01, 0x03, 0x01, 0x00,

@@ -95,6 +95,18 @@ TEST_F(ProgramTest, ARememberedModelThatIsAttachedKeepsItsPriority) {
   EXPECT_EQ(Title(kConnectionLabel), LanguageText(51));
 }
 
+// The routines the program registers: only the long writes end the wait dialog.
+TEST_F(ProgramTest, OnlyTheLongWritesEndTheWaitDialog) {
+  bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kReceiver);
+  StartProgram();
+  RunQueuedTasks();
+  for (int code = 0; code <= 30; ++code) {
+    const bool expected = code == 4 || code == 7 || code == 8 || code == 12 || code == 18;
+    const ui::TaskRoutine* routine = dlg_->Tasks().Find(code);
+    EXPECT_EQ(routine != nullptr && routine->closes_wait, expected) << code;
+  }
+}
+
 TEST_F(ProgramTest, ChoosingAnotherProfileAppliesItAndEndsTheWaitDialog) {
   bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kReceiver);
   StartProgram();

@@ -103,34 +103,4 @@ TEST(MacroImage, NeverPassesTheLimitWhateverTheRowsHold) {
   EXPECT_TRUE(table.bytes.empty());
 }
 
-TEST(MacroSlotTable, OneSlotPerButtonAndTheLastForAMacroUsedTwice) {
-  auto row = [](int key, int type, int value) {
-    KeyAssignmentRecord r;
-    r.key_code = key;
-    r.macro_type = type;
-    r.macro_value = value;
-    return r;
-  };
-  std::vector<MacroRecord> macros(2);
-  macros[0].macro_id = 7;
-  macros[1].macro_id = 9;
-  macros::MacroSlotTable t;
-  t.Rebuild({row(3, 4, 7), row(1, 2, 7), row(4, 4, 42), row(5, 4, 9), row(6, 4, 7)}, macros);
-  EXPECT_EQ(t.Slots(), (std::vector<int>{7, 9, 7}));
-  EXPECT_EQ(t.SlotOf(7), 2);
-  EXPECT_EQ(t.SlotOf(9), 1);
-  EXPECT_EQ(t.SlotOf(42), -1);  // missing macro: no slot
-}
-
-TEST(MacroImage, VirtualKeyToHidUsage) {
-  const std::vector<std::pair<int, int>> cases = {
-      {0x41, 0x04}, {0x30, 0x27}, {0x7C, 0x68}, {0x5C, 0xE7}, {0x15, 0x00},
-      {0x39, 0x26}, {0x68, 0x60}, {0x6C, 0x58}, {666, 0x32},  {0xFE, 0xAF},
-      {0x89, 0x89}, {302, 0xEB},  {-1, 0x00},   {1 << 20, 0},
-  };
-  for (const auto& [vk, usage] : cases) {
-    EXPECT_EQ(macros::VirtualKeyToHidUsage(vk), usage) << std::hex << vk;
-  }
-}
-
 }  // namespace

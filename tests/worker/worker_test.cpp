@@ -468,13 +468,6 @@ TEST_F(WorkerTest, ModelReloadWithAndWithoutDialog) {
   EXPECT_EQ(tk_.GetTitle(ui::frame::kConnection), "T51");
 }
 
-TEST(WaitDialogCodes, OnlyTheLongWritesCloseTheDialog) {
-  for (int code = 0; code <= 30; ++code) {
-    const bool expected = code == 4 || code == 7 || code == 8 || code == 12 || code == 18;
-    EXPECT_EQ(app::TaskClosesWaitDialog(code), expected) << code;
-  }
-}
-
 // --- the real thread ---
 
 bool SpinUntil(const std::function<bool()>& done) {
