@@ -337,9 +337,14 @@ void ScreenPage::ImportItem() {
     std::lock_guard lock(mu_);
     import_file_ = file;
   }
-  tk.BeginModal(ui::ModalKind::kScreenWait);
-  if (ctx_.append_task) ctx_.append_task(ui::kTaskScreenImport);
-  tk.RunModal(ui::ModalKind::kScreenWait);
+  ui::RunWithWaitDialog(
+      tk,
+      [this] {
+        if (!ctx_.append_task) return false;
+        ctx_.append_task(ui::kTaskScreenImport);
+        return true;
+      },
+      ui::ModalKind::kScreenWait);
 }
 
 int ScreenPage::RunImportTask() {
@@ -506,9 +511,14 @@ void ScreenPage::ExportGif() {
     std::lock_guard lock(mu_);
     export_file_ = file;
   }
-  tk.BeginModal(ui::ModalKind::kScreenWait);
-  if (ctx_.append_task) ctx_.append_task(ui::kTaskScreenExport);
-  tk.RunModal(ui::ModalKind::kScreenWait);
+  ui::RunWithWaitDialog(
+      tk,
+      [this] {
+        if (!ctx_.append_task) return false;
+        ctx_.append_task(ui::kTaskScreenExport);
+        return true;
+      },
+      ui::ModalKind::kScreenWait);
 }
 
 void ScreenPage::RunExportTask() {

@@ -206,15 +206,16 @@ class Toolkit {
   virtual void RemoveTrayIcon(int id) = 0;
 };
 
-// The wait dialog around a task the worker ends (a routine registered with closes_wait). The
+// The wait dialog of `kind` around a task the worker ends (a routine registered with
+// closes_wait, or one that ends the screen dialog itself). The
 // dialog is registered before `append` queues the task, so a task that ends quickly still
 // finds it; when `append` returns false (nothing queued) the dialog is ended at once rather
 // than left waiting for an end that never comes.
 template <class Append>
-void RunWithWaitDialog(Toolkit& toolkit, Append&& append) {
-  toolkit.BeginModal(ModalKind::kWait);
-  if (!append()) toolkit.EndModal(ModalKind::kWait);
-  toolkit.RunModal(ModalKind::kWait);
+void RunWithWaitDialog(Toolkit& toolkit, Append&& append, ModalKind kind = ModalKind::kWait) {
+  toolkit.BeginModal(kind);
+  if (!append()) toolkit.EndModal(kind);
+  toolkit.RunModal(kind);
 }
 
 }  // namespace ui
