@@ -335,7 +335,16 @@ void DeviceLinkWindow::OnDeviceStatus(int reason) {
 
 bool DeviceLinkWindow::GuardWirelessWrite(int reason) {
   if (mode_.load() != kModeReceiver) return true;
-  if (comm_.IsWirelessOnline(nullptr)) return true;
+  switch (comm_.QueryWirelessLink(nullptr)) {
+    case device::WirelessLink::kOnline:
+      return true;
+    case device::WirelessLink::kNoAnswer:
+      // Linked but busy: the window stays connected; the caller says the mouse did not answer.
+      Trace(mouselog::kError, "The mouse behind the receiver did not answer the online check");
+      return false;
+    case device::WirelessLink::kOffline:
+      break;
+  }
   toolkit_.PostMessage(WM_DEVICE_STATUS, reason, 0);
   return false;
 }

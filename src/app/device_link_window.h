@@ -83,7 +83,8 @@ class DeviceLinkWindow {
   // The WM_DEVICE_STATUS handler (window thread).
   void OnDeviceStatus(int reason);
   // Writers' guard: through the receiver, an offline mouse posts WM_DEVICE_STATUS with
-  // `reason` and the write is not done (false).
+  // `reason` and the write is not done (false); a busy mouse posts nothing (the channel's
+  // sequence is marked unanswered) and the write is not done either.
   bool GuardWirelessWrite(int reason);
 
   // The window's connection mode (0 cable, 1 receiver) and its two flags.

@@ -135,6 +135,7 @@ ReportResult DriverComm::RetryExchange(CommandFrame& frame, bool wait, bool is_g
 void DriverComm::BeginSequence(int bound_ms) {
   std::lock_guard lock(mu_);
   unanswered_.store(false);
+  ++sequence_number_;
   sequence_deadline_ = clock_.TickCount() + static_cast<uint64_t>(std::max(bound_ms, 1));
 }
 
@@ -615,16 +616,27 @@ void DriverComm::GetDeviceInfo() {
   Trace(mouselog::kInfo, "GetDeviceInfo End");
 }
 
-bool DriverComm::IsWirelessOnline(hid::Device* device) {
+WirelessLink DriverComm::QueryWirelessLink(hid::Device* device) {
   std::lock_guard lock(mu_);
   Trace(mouselog::kInfo, "判断2.4G设备是否在线");
   if (device == nullptr) device = GetCommandDevice();
   if (device == nullptr) {
     Trace(mouselog::kError, "判断2.4G设备是否在线");
-    return false;
+    return WirelessLink::kOffline;
   }
+  if (PastBound()) return WirelessLink::kNoAnswer;
   CommandFrame frame = MakeCommandFrame(kCmdOnlineQuery, kSubOnlineQuery, 0);
-  return SendFeatureReport(device, frame, true) == kSuccess && frame[kAnswerData] == 1;
+  const ReportResult result = SendFeatureReport(device, frame, true);
+  if (result == kSuccess) {
+    return frame[kAnswerData] == kOnlineLinked ? WirelessLink::kOnline : WirelessLink::kOffline;
+  }
+  // Busy to the last poll, or no final answer at all: the link is there, the mouse is not
+  // answering. A stop during the polls counts the same.
+  if (result == kBusy || result == kNoAnswer) {
+    unanswered_.store(true);
+    return WirelessLink::kNoAnswer;
+  }
+  return WirelessLink::kOffline;
 }
 
 int DriverComm::ReadNotification(uint8_t* buffer, size_t length) {

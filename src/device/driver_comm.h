@@ -42,6 +42,14 @@ inline constexpr int kModeReceiver = 1;
 inline constexpr uint16_t kScreenReceiverVid = 0x7A5D;
 inline constexpr uint16_t kScreenReceiverPid = 0x3A10;
 
+// What the online query through the receiver says of the mouse behind it.
+enum class WirelessLink {
+  kOnline,    // linked and answering
+  kOffline,   // the receiver says no mouse is linked, or the receiver itself cannot be reached
+  kNoAnswer,  // the mouse is there but stayed busy or silent (or the sequence's bound or a stop
+              // cut the query short): not offline, it did not answer
+};
+
 // The system's text for an errno value ("Permission denied"); "reason unknown" for 0.
 std::string ErrorText(int error);
 
@@ -142,6 +150,10 @@ class DriverComm {
   // Asked from any thread when the program closes: every poll and retry ends at once.
   void RequestStop() { stop_.store(true); }
   void ClearStop() { stop_.store(false); }
+  // A fixed pause inside a task: sleeps `ms` unless a stop is requested, which ends it early.
+  void PauseMs(int ms) { clock_.SleepUnlessStopped(ms, stop_); }
+  // Counts BeginSequence calls, so a reaction can be made once per sequence.
+  uint64_t SequenceNumber() const { return sequence_number_.load(); }
   static constexpr int kSequenceBoundMs = 3000;
 
   bool IsOpen() const { return open_.load(); }
@@ -191,7 +203,12 @@ class DriverComm {
   // Reads the two halves of the information block into the first 20 bytes of `block`.
   void ReadDeviceInfo(hid::Device* device, std::array<uint8_t, 128>& block);
   // Whether the mouse behind the receiver answers as online; nullptr = the command device.
-  bool IsWirelessOnline(hid::Device* device);
+  bool IsWirelessOnline(hid::Device* device) {
+    return QueryWirelessLink(device) == device::WirelessLink::kOnline;
+  }
+  // The same single exchange, telling a busy mouse from an offline one. A busy or silent
+  // answer marks the sequence unanswered; past the bound no exchange is made.
+  device::WirelessLink QueryWirelessLink(hid::Device* device);
   // 1 read (or channel closed), 0 nothing came, 2 no notification interface. Up to 12 bytes.
   int ReadNotification(uint8_t* buffer, size_t length);
   // Drops one pending report from every receiver's second interface of the selected type.
@@ -234,6 +251,7 @@ class DriverComm {
   std::atomic<bool> open_{false};
   std::atomic<bool> stop_{false};
   std::atomic<bool> unanswered_{false};
+  std::atomic<uint64_t> sequence_number_{0};
   uint64_t sequence_deadline_ = 0;  // 0: no sequence open
   std::atomic<bool> wireless_{false};
   std::atomic<int> screen_pause_ms_{0};

@@ -43,6 +43,7 @@ inline constexpr uint8_t kStatusBusy = 2;
 // Commands and sub-codes.
 inline constexpr uint8_t kCmdOnlineQuery = 0x01;  // sub kSubOnlineQuery; answer [6] 1 = online
 inline constexpr uint8_t kSubOnlineQuery = 0x47;
+inline constexpr uint8_t kOnlineLinked = 1;
 inline constexpr uint8_t kSubReadPage = 0x4F;  // reads ten bytes of a page at the address
 inline constexpr uint8_t kCmdReadInfo = 0x02;  // device information, pages from 0x80
 inline constexpr uint8_t kInfoFirstPage = 0x80;
