@@ -108,6 +108,7 @@ struct ImageWrite {
   uint8_t sub_code;
   uint8_t address;
   std::vector<std::pair<size_t, uint8_t>> bytes;
+  int pause_after_ms = 0;  // after a frame was sent, acknowledged or not
 };
 
 // The store and the page go back to what the mouse last acknowledged for the image bytes at
@@ -127,9 +128,9 @@ void PutBackAcknowledged(SettingsContext& context, const std::vector<size_t>& of
   RefreshSettingsPage(context);
 }
 
-// Sends `write`. Acknowledged, its bytes become part of what the mouse holds; otherwise the
-// person is told when the mouse did not answer, and the settings those bytes carry are put
-// back. True when acknowledged.
+// Sends `write` after the online check. Acknowledged, its bytes become part of what the mouse
+// holds; otherwise (offline, busy, refused) the person is told when the mouse did not answer,
+// and the settings those bytes carry are put back. True when acknowledged.
 bool SendImageWrite(SettingsContext& context, const ImageWrite& write) {
   std::vector<uint8_t> data;
   std::vector<size_t> offsets;
@@ -137,7 +138,12 @@ bool SendImageWrite(SettingsContext& context, const ImageWrite& write) {
     offsets.push_back(at);
     data.push_back(value);
   }
-  if (Send(context, write.command, write.sub_code, write.address, data)) {
+  bool sent = false;
+  if (WriteGuard(context)) {
+    sent = Send(context, write.command, write.sub_code, write.address, data);
+    if (write.pause_after_ms > 0) context.clock.SleepMs(write.pause_after_ms);
+  }
+  if (sent) {
     for (const auto& [at, value] : write.bytes) context.state.acknowledged[at] = value;
     return true;
   }
@@ -194,7 +200,6 @@ bool ResendProfile(SettingsContext& context) {
 }
 
 void WriteDpiLevel(SettingsContext& context) {
-  if (!WriteGuard(context)) return;
   StoredValues stored(context);
   const int level = stored.ActiveLevel();
   const int count = stored.Int(kDpiCount);
@@ -217,12 +222,11 @@ void WriteDpiLevel(SettingsContext& context) {
                             {dpi + 1, static_cast<uint8_t>(code >> 8)},
                             {rgb, r},
                             {rgb + 1, g},
-                            {rgb + 2, b}}});
-  context.clock.SleepMs(kDpiWritePauseMs);
+                            {rgb + 2, b}},
+                           kDpiWritePauseMs});
 }
 
 void WriteReportRate(SettingsContext& context) {
-  if (!WriteGuard(context)) return;
   StoredValues stored(context);
   const int code = stored.Int(kReportRate) & 0x0F;
   if (!stored.Complete("Report rate")) return;
@@ -234,7 +238,6 @@ void WriteReportRate(SettingsContext& context) {
 }
 
 void WritePerformance(SettingsContext& context) {
-  if (!WriteGuard(context)) return;
   StoredValues stored(context);
   const int liftoff = stored.Int(kLiftoffHeight);
   const int debounce = stored.Int(kButtonRespondTime);
@@ -251,7 +254,6 @@ void WritePerformance(SettingsContext& context) {
 }
 
 void WriteSleepTime(SettingsContext& context) {
-  if (!WriteGuard(context)) return;
   StoredValues stored(context);
   const int sleep = stored.Int(kSleepLight);
   if (!stored.Complete("Sleep time")) return;
