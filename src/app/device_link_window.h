@@ -102,7 +102,8 @@ class DeviceLinkWindow {
   void ShowRefusal(bool connected);
   void ShowConnected(int mode);
   void ShowReceiverLinked();
-  void HandleNotification(const uint8_t* report);
+  // Reacts to one decoded status report (worker).
+  void HandleNotification(const device::StatusReport& report);
 
   DriverComm& comm_;
   ui::Toolkit& toolkit_;

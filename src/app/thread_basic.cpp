@@ -47,8 +47,8 @@ bool CThreadBasic::StopWorker() {
   while (!finished) {
     {
       std::unique_lock done_lock(done_mu_);
-      const auto next = std::min(deadline, std::chrono::steady_clock::now() +
-                                               std::chrono::milliseconds(kStopPollMs));
+      const auto next = std::min(
+          deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(kStopPollMs));
       finished = done_cv_.wait_until(done_lock, next, [this] { return done_; });
     }
     if (finished || std::chrono::steady_clock::now() >= deadline) break;

@@ -18,7 +18,8 @@ void SteadyClock::SleepUnlessStopped(int ms, const std::atomic<bool>& stop) {
   while (!stop.load()) {
     const auto now = steady_clock::now();
     if (now >= end) return;
-    std::this_thread::sleep_for(std::min<steady_clock::duration>(end - now, milliseconds(kStopSliceMs)));
+    std::this_thread::sleep_for(
+        std::min<steady_clock::duration>(end - now, milliseconds(kStopSliceMs)));
   }
 }
 

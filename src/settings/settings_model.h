@@ -189,7 +189,8 @@ struct SettingsState {
   std::array<uint8_t, kKeyTablePagesSize> key_pages{};  // worker only
   SettingsImage image{};                                // worker only
   // What the mouse holds as far as it confirmed: the image last read, with every
-  // acknowledged write applied (DPI, rate, performance, sleep, profile parts). Valid once a read succeeded. Worker only.
+  // acknowledged write applied (DPI, rate, performance, sleep, profile parts). Valid once a read
+  // succeeded. Worker only.
   SettingsImage acknowledged{};
   bool acknowledged_known = false;
   // A profile apply that did not reach the mouse whole; sent again before the next read of

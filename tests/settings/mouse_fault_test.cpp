@@ -131,8 +131,8 @@ TEST(MouseFaults, EveryRefusedSettingsWriteIsPutBack) {
       if (f.fault == Fault::kCommandFailed) {
         EXPECT_EQ(rig.MouseImage(), image);
       }
-      EXPECT_EQ(told.lines, f.told ? std::vector<std::string>{"T2401"}
-                                   : std::vector<std::string>{});
+      EXPECT_EQ(told.lines,
+                f.told ? std::vector<std::string>{"T2401"} : std::vector<std::string>{});
     }
   }
 }
