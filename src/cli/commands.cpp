@@ -370,10 +370,13 @@ class Runner {
       if (settings::ReadInt(Ctx(), settings::kDpiIndex) != level) {
         if (platform::Status s = settings::SelectDpiLevel(Ctx(), level); !s) return s;
       }
-      platform::Status s = settings::StoreDpiValue(Ctx(), level, dpi);
-      if (s) s = settings::SendDpiLevel(Ctx());
+      platform::Status stored = settings::StoreDpiValue(Ctx(), level, dpi);
+      // A value the store refused still goes through the queue: it puts the pages back.
+      platform::Status sent = stored || stored.error().code == settings::kOpNotStored
+                                  ? settings::SendDpiLevel(Ctx())
+                                  : platform::Status();
       ShowSettings();
-      return s;
+      return stored ? sent : stored;
     });
   }
 

@@ -15,9 +15,12 @@ platform::Status Stored(bool ok, const std::string& key) {
   return platform::Fail(kOpNotStored, "the setting " + key + " was not stored");
 }
 
+// A write the store refused leaves its mark (SettingsContext::unsaved_change): queuing then
+// drops the task and puts the pages back, so every change ends here, stored or not.
 platform::Status Queue(SettingsContext& context, int code) {
   if (AppendTask(context, code)) return {};
-  return platform::Fail(kOpNotQueued, "an earlier change was not stored; nothing was sent");
+  return platform::Fail(kOpNotQueued,
+                        "the change was not stored in the profile database; nothing was sent");
 }
 
 // Levels in use, as stored: the level list shows exactly these.
@@ -32,8 +35,7 @@ std::optional<platform::Error> LevelProblem(SettingsContext& context, int level)
 
 platform::Status SelectDpiLevel(SettingsContext& context, int level) {
   if (auto problem = LevelProblem(context, level)) return *problem;
-  if (!WriteInt(context, kDpiIndex, level)) return Stored(false, kDpiIndex);
-  context.state.active_level = level;
+  if (WriteInt(context, kDpiIndex, level)) context.state.active_level = level;
   return Queue(context, ui::kTaskWriteDpi);
 }
 
@@ -47,11 +49,10 @@ platform::Status SetDpiColour(SettingsContext& context, int level, uint32_t colo
   if (auto problem = LevelProblem(context, level)) return *problem;
   colour &= 0xFFFFFF;
   if (colour == 0) return BadValue("black would switch the indicator off");
-  if (!WriteInt(context, DpiRgbKey(level), static_cast<int>(colour))) {
-    return Stored(false, DpiRgbKey(level));
+  if (WriteInt(context, DpiRgbKey(level), static_cast<int>(colour)) &&
+      WriteInt(context, kDpiIndex, level)) {
+    context.state.active_level = level;
   }
-  if (!WriteInt(context, kDpiIndex, level)) return Stored(false, kDpiIndex);
-  context.state.active_level = level;
   return Queue(context, ui::kTaskWriteDpi);
 }
 
@@ -64,10 +65,10 @@ platform::Result<int> SetDpiLevelCount(SettingsContext& context, int count) {
     return BadValue("the level count is 1.." + std::to_string(kPageLevels));
   }
   int index = ReadInt(context, kDpiIndex);
-  if (!WriteInt(context, kDpiCount, count)) return Stored(false, kDpiCount).error();
+  WriteInt(context, kDpiCount, count);
   if (index > count - 1) {
     index = count - 1;
-    if (!WriteInt(context, kDpiIndex, index)) return Stored(false, kDpiIndex).error();
+    WriteInt(context, kDpiIndex, index);
   }
   if (platform::Status queued = Queue(context, ui::kTaskWriteDpi); !queued) return queued.error();
   return index;
@@ -76,8 +77,8 @@ platform::Result<int> SetDpiLevelCount(SettingsContext& context, int count) {
 platform::Status SetReportRate(SettingsContext& context, int code) {
   if (code < 0 || code > kHighestRateCode)
     return BadValue("no report rate has the code " + std::to_string(code));
-  if (!WriteInt(context, kReportRate, code)) return Stored(false, kReportRate);
-  if (!WriteInt(context, kReportRateWireless, code)) return Stored(false, kReportRateWireless);
+  WriteInt(context, kReportRate, code);
+  WriteInt(context, kReportRateWireless, code);
   return Queue(context, ui::kTaskWriteReportRate);
 }
 

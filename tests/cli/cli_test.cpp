@@ -1,6 +1,7 @@
 // mousectl's commands on the virtual mouse: the frames they send against the window's pages,
 // their output, their exit codes, and the running window taking a request over its socket.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -465,6 +466,30 @@ TEST_F(CliTest, MouseThatDoesNotTakeTheChangeExitsThree) {
   cli::StandaloneSession session(wireless, clock_, key_, dir_.path() + "data/");
   EXPECT_EQ(cli::RunCommand(session, cli::ParseArguments({"dpi"}).value()).exit_code,
             cli::kExitMouse);
+}
+
+TEST_F(CliTest, AChangeTheStoreRefusesIsNotSentAndTheNextOneIs) {
+  bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
+  Standalone();
+  // Another process holds the write lock.
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open((dir_.path() + "data/db/K7 Mouse_data.db").c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  ProfileStore::Instance().SetBusyTimeoutMs(0);
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"dpi", "set", "2", "1600"}, {"dpi", "set", "3", "1650"}, {"rate", "250"}}) {
+    const cli::Answer answer = Run(args);
+    EXPECT_EQ(answer.exit_code, cli::kExitMouse) << args[0];
+    EXPECT_EQ(answer.err.find('\n'), std::string::npos);
+  }
+  EXPECT_TRUE(SentFrames().empty());
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  ProfileStore::Instance().SetBusyTimeoutMs(3000);
+  // Nothing of the refused changes is left to spoil the next one.
+  ASSERT_EQ(Run({"dpi", "active", "4"}).exit_code, cli::kExitDone);
+  ASSERT_EQ(SentFrames().size(), 1u);
+  EXPECT_EQ(bus_.State(0).ActiveLevel(), 3);
 }
 
 TEST_F(CliTest, ExportAndImportGoThroughTheProfileFiles) {
