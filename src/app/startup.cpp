@@ -21,7 +21,7 @@ namespace {
 // Language text: the check for another running copy is not possible.
 constexpr int kLockProblemText = 2306;
 // How long a start waits for a holder of the lock that does not listen (the command line).
-constexpr int kLockWaitTries = 50;
+constexpr int kLockWaitTries = 150;
 constexpr int kLockWaitStepMs = 100;
 // Language text: config.xml cannot be used.
 constexpr int kConfigProblemText = 2307;

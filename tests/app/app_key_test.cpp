@@ -132,9 +132,9 @@ TEST(SingleInstanceTest, RequestsGetTheFirstCopysAnswer) {
     EXPECT_EQ(later.SendRequest(request, 10000), "answer to " + request);
   }
   // Too large a request is not sent.
-  EXPECT_EQ(later.SendRequest(std::string(platform::SingleInstance::kMaxRequestBytes + 1, 'x'),
-                              10000),
-            std::string());
+  EXPECT_EQ(
+      later.SendRequest(std::string(platform::SingleInstance::kMaxRequestBytes + 1, 'x'), 10000),
+      std::string());
   // A holder without a socket (the command line at work) takes no requests.
   TempDir other;
   platform::SingleInstance quiet("Mouse Center", other.path());
