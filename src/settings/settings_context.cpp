@@ -58,6 +58,7 @@ int ConnectionMode(SettingsContext& context) {
 
 bool OnlineCheck(SettingsContext& context, int reason) {
   if (!context.guard_wireless || context.guard_wireless(reason)) return true;
+  ++context.refused_writes;
   // A busy mouse behind the receiver is not offline: the guard posted nothing, so say here
   // that it did not answer.
   ReportIfUnanswered(context);

@@ -67,6 +67,10 @@ struct SettingsContext {
   // answer; 0 before any.
   std::atomic<uint64_t> unanswered_told{0};
 
+  // Writes the mouse did not take (offline, refused or unanswered) so far: the command line
+  // compares it around its request to tell the caller.
+  std::atomic<int> refused_writes{0};
+
   // --- owned by other subsystems: buttons, macros, lighting ---
   SubsystemPorts ports;
 };
