@@ -143,15 +143,15 @@ ImportStatus ImportMacroFile(ProfileStore& store, const std::filesystem::path& p
 
   auto hold = store.Lock();
   SQLiteDB& db = store.Db();
-  if (!db.IsOpen() || db.Execute("BEGIN") != SQLITE_OK) return ImportStatus::kStoreFailed;
+  if (!db.IsOpen() || !db.Execute("BEGIN")) return ImportStatus::kStoreFailed;
   const int id = store.AddMacro(file.macro);
   bool ok = id > 0;
   for (size_t i = 0; ok && i < file.events.size(); ++i) {
     file.events[i].macro_id = id;
     ok = store.AddMacroEvent(file.events[i]) > 0;
   }
-  if (!ok || db.Execute("END") != SQLITE_OK) {
-    db.Execute("ROLLBACK");
+  if (!ok || !db.Execute("END")) {
+    (void)db.Execute("ROLLBACK");
     Trace(4, "ImportMacro: %s not stored", path.string().c_str());
     return ImportStatus::kStoreFailed;
   }

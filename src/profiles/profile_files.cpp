@@ -409,7 +409,7 @@ FileResult ReadProfileFile(const std::filesystem::path& path, bool with_lighting
 FileResult StoreProfilePlan(ProfileStore& store, int profile, const ProfilePlan& plan) {
   auto lock = store.Lock();
   SQLiteDB& db = store.Db();
-  if (!store.IsOpen() || db.Execute("BEGIN") != 0) return Fail(LanguageText(kDatabaseFailedText));
+  if (!store.IsOpen() || !db.Execute("BEGIN")) return Fail(LanguageText(kDatabaseFailedText));
   bool ok = store.DeleteKeyAssignments(profile);
   for (size_t i = 0; ok && i < plan.keys.size(); ++i) {
     KeyAssignmentRecord k = plan.keys[i];
@@ -435,8 +435,8 @@ FileResult StoreProfilePlan(ProfileStore& store, int profile, const ProfilePlan&
   for (size_t i = 0; ok && i < plan.settings.size(); ++i) {
     ok = store.WriteSetting(profile, plan.settings[i].first, plan.settings[i].second);
   }
-  if (ok && db.Execute("COMMIT") == 0) return Ok();
-  db.Execute("ROLLBACK");
+  if (ok && db.Execute("COMMIT")) return Ok();
+  (void)db.Execute("ROLLBACK");
   Trace(4, "Profile %d import rolled back", profile);
   return Fail(LanguageText(kDatabaseFailedText));
 }

@@ -124,7 +124,7 @@ TEST_F(ProfileFiles, ExportWithoutLightingOrButtonsAndWithAMissingSetting) {
   ProfileStore& store = plain.p().store();
   {
     auto lock = store.Lock();
-    ASSERT_EQ(store.Db().Execute("DELETE FROM t_configdata WHERE key = 'dpi_index'"), 0);
+    ASSERT_TRUE(store.Db().Execute("DELETE FROM t_configdata WHERE key = 'dpi_index'").ok());
   }
   const std::string text = profiles::BuildProfileDocument(store, 1, "P", false);
   EXPECT_NE(text.find("\r\n<profileinfo name=\"P\">\r\n<keyitems/>\r\n<Mouse_DPI dpi_flag=\"6\" "
@@ -251,7 +251,7 @@ TEST_F(ProfileFiles, LightItemsOnlyOnModelsWithLightingAndOnlyForExistingModes) 
   rig.light.LoadLightingPage();
   {
     auto lock = rig.p().store().Lock();
-    ASSERT_EQ(rig.p().store().Db().Execute("DELETE FROM t_light_data WHERE mode = 6"), 0);
+    ASSERT_TRUE(rig.p().store().Db().Execute("DELETE FROM t_light_data WHERE mode = 6").ok());
   }
   const std::string file =
       Crlf({"<profile>", "<profileinfo>", "<Lightitems lightmode=\"4\">",
@@ -427,10 +427,10 @@ TEST_F(ProfileFiles, AnImportThatFailsHalfWayLeavesTheDatabaseAsItWas) {
   ProfileStore& store = rig.p().store();
   {
     auto lock = store.Lock();
-    ASSERT_EQ(store.Db().Execute("CREATE TRIGGER refuse BEFORE UPDATE ON t_configdata WHEN "
-                                 "NEW.key = 'doubleclick_time' BEGIN SELECT RAISE(ABORT, "
-                                 "'refused'); END"),
-              0);
+    ASSERT_TRUE(store.Db()
+                    .Execute("CREATE TRIGGER refuse BEFORE UPDATE ON t_configdata WHEN NEW.key = "
+                             "'doubleclick_time' BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                    .ok());
   }
   const std::string before = Dump();
   ImportText(
