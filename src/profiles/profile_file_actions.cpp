@@ -43,9 +43,9 @@ void ProfileFileActions::Export() {
   if (path.empty()) return;
   const int profile = ctx_.current_profile ? ctx_.current_profile() : 0;
   const bool lighting = ctx_.lighting_in_use && ctx_.lighting_in_use();
-  const FileResult r = ExportProfile(ctx_.store, profile, name, lighting, path);
-  if (!r.ok) {
-    tk.ShowMessage(Format(LanguageText(kExportFailedText), path, r.reason),
+  const platform::Status r = ExportProfile(ctx_.store, profile, name, lighting, path);
+  if (!r.ok()) {
+    tk.ShowMessage(Format(LanguageText(kExportFailedText), path, r.error().reason),
                    LanguageText(kExportTitleText), ui::kStyleOk);
   }
 }
@@ -56,9 +56,9 @@ void ProfileFileActions::Import() {
   if (path.empty()) return;
   const int profile = ctx_.current_profile ? ctx_.current_profile() : 0;
   const bool lighting = ctx_.lighting_in_use && ctx_.lighting_in_use();
-  const FileResult r = ImportProfile(ctx_.store, profile, lighting, path);
-  if (!r.ok) {
-    tk.ShowMessage(Format(LanguageText(kImportFailedText), path, r.reason),
+  const platform::Status r = ImportProfile(ctx_.store, profile, lighting, path);
+  if (!r.ok()) {
+    tk.ShowMessage(Format(LanguageText(kImportFailedText), path, r.error().reason),
                    LanguageText(kImportTitleText), ui::kStyleOk);
     return;
   }
