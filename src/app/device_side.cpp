@@ -107,23 +107,27 @@ void DeviceSide::RegisterTasks() {
                        [this](int64_t which, int64_t) { update_.OnUpdatePrompt(which); });
 
   // The device routines (tasks 1 to 4).
-  task_ctx_.read_settings = [this] { return settings::GetMouseData2(settings_ctx_); };
-  // The key page, then the performance and DPI pages; the pointer half also mirrors the
-  // desktop's values into the profile just read.
-  task_ctx_.refresh_pages = [this] {
-    settings_ctx_.ports.buttons->RefreshButtonPage();
-    settings::RefreshSettingsPage(settings_ctx_);
-    settings_ctx_.ports.macros->RefreshMacroList();
-    pointer_page_.Refresh();
-  };
-  task_ctx_.refresh_profile_list = [this] {
-    SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
-    LoadScreenPage();
-  };
-  task_ctx_.lighting_supported = [this] { return catalogue_.HasLighting(); };
-  task_ctx_.after_connect = [this] { update_.FirmwareCheck(); };
+  task_ctx_.routines = this;
   RegisterDeviceTasks(dlg_.Tasks(), task_ctx_);
 }
+
+bool DeviceSide::ReadSettings() { return settings::GetMouseData2(settings_ctx_); }
+
+void DeviceSide::RefreshPages() {
+  settings_ctx_.ports.buttons->RefreshButtonPage();
+  settings::RefreshSettingsPage(settings_ctx_);
+  settings_ctx_.ports.macros->RefreshMacroList();
+  pointer_page_.Refresh();
+}
+
+void DeviceSide::RefreshProfileList() {
+  SetCurrentProfile(::RefreshProfileList(dlg_.Toolkit(), store_));
+  LoadScreenPage();
+}
+
+bool DeviceSide::LightingSupported() { return catalogue_.HasLighting(); }
+
+void DeviceSide::AfterConnect() { update_.FirmwareCheck(); }
 
 void DeviceSide::WireSubsystems() {
   // The one place the subsystems meet: each built subsystem replaces its null port here.
@@ -174,7 +178,7 @@ void DeviceSide::FollowPointerSettings() {
   dlg_.OnLanguageApplied([this] {
     pointer_page_.ApplyTexts();
     // Default profile names carry a language text.
-    SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
+    SetCurrentProfile(::RefreshProfileList(dlg_.Toolkit(), store_));
     // The catalogue has put the default button texts back: the assignments go over them.
     settings_ctx_.ports.buttons->RefreshButtonPage();
     settings_ctx_.ports.macros->RefreshMacroList();

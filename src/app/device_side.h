@@ -41,7 +41,7 @@ struct DeviceWorkOptions {
   settings::PointerSettings* pointer = nullptr;
 };
 
-class DeviceSide : public WorkerHost {
+class DeviceSide : public WorkerHost, private DeviceRoutinePort {
  public:
   // Registers the controls and task routines with `dlg`; nothing runs before Start.
   DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options);
@@ -85,6 +85,15 @@ class DeviceSide : public WorkerHost {
   void SetCurrentProfile(int profile) { current_profile_.store(profile); }
 
  private:
+  // --- DeviceRoutinePort: what tasks 1 to 4 ask of the subsystems ---
+  bool ReadSettings() override;
+  // The key page, then the performance and DPI pages; the pointer half also mirrors the
+  // desktop's values into the profile just read.
+  void RefreshPages() override;
+  void RefreshProfileList() override;
+  bool LightingSupported() override;
+  void AfterConnect() override;
+
   void RegisterControls();
   void RegisterTasks();
   // Hands each subsystem's port to the settings side and the device routines.
