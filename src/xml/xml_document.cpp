@@ -9,6 +9,7 @@
 #include <system_error>
 #include <unordered_map>
 
+#include "platform/utf8.h"
 #include "xml/html_entities.h"
 #include "xml/xml_charset.h"
 
@@ -59,24 +60,6 @@ std::size_t FindNoCase(std::string_view text, std::string_view what, std::size_t
     if (EqualsNoCase(text.substr(i, what.size()), what)) return i;
   }
   return std::string_view::npos;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 struct Attribute {
@@ -262,7 +245,7 @@ bool ResolveReference(std::string_view value, std::size_t amp, std::string& out,
       if (cp == 0) return false;
     }
   }
-  AppendUtf8(out, cp);
+  platform::AppendUtf8(cp, &out);
   *next = p + 1;
   return true;
 }
