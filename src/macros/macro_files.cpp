@@ -181,7 +181,8 @@ platform::Result<MacroRecord> ImportMacroFile(ProfileStore& store,
     return Refused(ImportStatus::kStoreFailed, path.string() + " not stored: " + why);
   };
   if (!db.IsOpen()) return not_stored("the database is not open");
-  if (platform::Status begun = db.Execute("BEGIN"); !begun) {
+  SQLiteRollbackTransaction transaction(db);
+  if (platform::Status begun = transaction.Begin(); !begun) {
     return not_stored(begun.error().reason);
   }
   const int id = store.AddMacro(file.macro);
@@ -190,16 +191,9 @@ platform::Result<MacroRecord> ImportMacroFile(ProfileStore& store,
     file.events[i].macro_id = id;
     ok = store.AddMacroEvent(file.events[i]) > 0;
   }
-  std::string why = ok ? std::string() : store.LastError();
-  if (ok) {
-    if (platform::Status ended = db.Execute("END"); !ended) {
-      ok = false;
-      why = ended.error().reason;
-    }
-  }
-  if (!ok) {
-    (void)db.Execute("ROLLBACK");
-    return not_stored(why);
+  if (!ok) return not_stored(store.LastError());
+  if (platform::Status ended = transaction.Commit(); !ended) {
+    return not_stored(ended.error().reason);
   }
   MacroRecord stored = file.macro;
   stored.macro_id = id;

@@ -431,7 +431,8 @@ platform::Status ReadProfileFile(const std::filesystem::path& path, bool with_li
 platform::Status StoreProfilePlan(ProfileStore& store, int profile, const ProfilePlan& plan) {
   auto lock = store.Lock();
   SQLiteDB& db = store.Db();
-  if (!store.IsOpen() || !db.Execute("BEGIN")) return Fail(LanguageText(kDatabaseFailedText));
+  SQLiteRollbackTransaction transaction(db);
+  if (!store.IsOpen() || !transaction.Begin()) return Fail(LanguageText(kDatabaseFailedText));
   bool ok = store.DeleteKeyAssignments(profile);
   for (size_t i = 0; ok && i < plan.keys.size(); ++i) {
     KeyAssignmentRecord k = plan.keys[i];
@@ -457,8 +458,7 @@ platform::Status StoreProfilePlan(ProfileStore& store, int profile, const Profil
   for (size_t i = 0; ok && i < plan.settings.size(); ++i) {
     ok = store.WriteSetting(profile, plan.settings[i].first, plan.settings[i].second);
   }
-  if (ok && db.Execute("COMMIT")) return Ok();
-  (void)db.Execute("ROLLBACK");
+  if (ok && transaction.Commit()) return Ok();
   Trace(4, "Profile %d import rolled back", profile);
   return Fail(LanguageText(kDatabaseFailedText));
 }

@@ -758,7 +758,8 @@ bool ProfileStore::DeleteMacroEvents(int macro_id) {
 
 bool ProfileStore::ReplaceMacroEvents(int macro_id, const std::vector<MacroEventRecord>& list) {
   std::lock_guard hold(mu_);
-  if (!db_.IsOpen() || !db_.Execute("BEGIN")) {
+  SQLiteRollbackTransaction transaction(db_);
+  if (!db_.IsOpen() || !transaction.Begin()) {
     Trace(4, "ReplaceMacroEvents %d: no transaction", macro_id);
     return false;
   }
@@ -768,8 +769,7 @@ bool ProfileStore::ReplaceMacroEvents(int macro_id, const std::vector<MacroEvent
     const MacroEventRecord& r = list[i];
     ok = query.Write(kInsertEvent, macro_id, r.type, r.record_index, r.desc, r.value, r.delay_time);
   }
-  if (ok && db_.Execute("END")) return true;
-  (void)db_.Execute("ROLLBACK");
+  if (ok && transaction.Commit()) return true;
   Trace(4, "ReplaceMacroEvents %d failed: the stored list is unchanged", macro_id);
   return false;
 }

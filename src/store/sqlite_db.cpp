@@ -130,6 +130,24 @@ void SQLiteDB::SetBusyTimeoutMs(int ms) {
   if (handle_ != nullptr) sqlite3_busy_timeout(handle_, ms);
 }
 
+SQLiteRollbackTransaction::~SQLiteRollbackTransaction() {
+  if (begun_) (void)db_.Execute("ROLLBACK");
+}
+
+platform::Status SQLiteRollbackTransaction::Begin() {
+  if (begun_) return Misuse("a transaction is already running");
+  platform::Status begun = db_.Execute("BEGIN");
+  begun_ = begun.ok();
+  return begun;
+}
+
+platform::Status SQLiteRollbackTransaction::Commit() {
+  if (!begun_) return Misuse("no transaction is running");
+  platform::Status ended = db_.Execute("END");
+  if (ended) begun_ = false;  // otherwise the destructor rolls back
+  return ended;
+}
+
 SQLiteAutoTransaction::SQLiteAutoTransaction(SQLiteDB* db) : db_(db) {
   if (db_ == nullptr) return;
   if (db_->IsOpen()) (void)db_->Execute("BEGIN");

@@ -74,6 +74,25 @@ class SQLiteDB {
   int busy_timeout_ms_ = 3000;
 };
 
+// A scoped all-or-nothing transaction: whatever ran after Begin is rolled back unless Commit
+// succeeded (a failed "END" rolls back as well). The caller holds the connection's lock.
+class SQLiteRollbackTransaction {
+ public:
+  explicit SQLiteRollbackTransaction(SQLiteDB& db) : db_(db) {}
+  ~SQLiteRollbackTransaction();
+  SQLiteRollbackTransaction(const SQLiteRollbackTransaction&) = delete;
+  SQLiteRollbackTransaction& operator=(const SQLiteRollbackTransaction&) = delete;
+
+  // "BEGIN"; fails without a connection or when already begun.
+  platform::Status Begin();
+  // "END"; fails (everything rolled back) when nothing was begun or SQLite refuses.
+  platform::Status Commit();
+
+ private:
+  SQLiteDB& db_;
+  bool begun_ = false;
+};
+
 // A scoped transaction on one connection. There is no rollback: it always ends with "END", so
 // rows written before a failure stay. The caller holds whatever lock guards the connection.
 class SQLiteAutoTransaction {

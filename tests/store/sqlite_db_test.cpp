@@ -192,6 +192,36 @@ TEST_F(TransactionTest, ConstructorBeginsAndCommitOrDestructorEnds) {
   EXPECT_EQ(Count("SELECT count(*) FROM t_macro_data"), 2);
 }
 
+TEST(SQLiteRollbackTransactionTest, KeepsNothingUnlessCommitted) {
+  SQLiteDB db;
+  ASSERT_TRUE(db.Open(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE));
+  ASSERT_TRUE(db.Execute("CREATE TABLE t(id INTEGER PRIMARY KEY)").ok());
+  const auto rows = [&] {
+    SQLiteStatement st;
+    EXPECT_TRUE(db.Prepare(st, "SELECT count(*) FROM t", -1).ok());
+    EXPECT_EQ(Rc(st.Step()), SQLITE_ROW);
+    return st.ColumnInt(0);
+  };
+  {
+    SQLiteRollbackTransaction transaction(db);
+    ASSERT_TRUE(transaction.Begin().ok());
+    EXPECT_EQ(Rc(transaction.Begin()), SQLITE_MISUSE);
+    ASSERT_TRUE(db.Execute("INSERT INTO t(id) VALUES (1)").ok());
+  }  // ended without Commit
+  EXPECT_EQ(rows(), 0);
+  {
+    SQLiteRollbackTransaction transaction(db);
+    EXPECT_EQ(Rc(transaction.Commit()), SQLITE_MISUSE);  // nothing begun
+    ASSERT_TRUE(transaction.Begin().ok());
+    ASSERT_TRUE(db.Execute("INSERT INTO t(id) VALUES (2)").ok());
+    EXPECT_TRUE(transaction.Commit().ok());
+  }
+  EXPECT_EQ(rows(), 1);
+  SQLiteDB closed;
+  SQLiteRollbackTransaction none(closed);
+  EXPECT_EQ(Rc(none.Begin()), SQLITE_MISUSE);
+}
+
 TEST_F(TransactionTest, NoStoreOrClosedStore) {
   SQLiteAutoTransaction none(nullptr);
   EXPECT_FALSE(none.IsActive());
