@@ -77,13 +77,20 @@ void DeviceSide::RegisterControls() {
   });
   dispatch.OnClick(ui::frame::kProfiles, [this](int, int64_t) {
     SwitchProfile(
-        host_.Toolkit(), store_,
-        [this](int profile) {
-          SetCurrentProfile(profile);
-          LoadScreenPage();
-        },
+        host_.Toolkit(), store_, [this](int profile) { OnProfileChosen(profile); },
         [this](int code) { AppendTask(code); });
   });
+}
+
+void DeviceSide::OnProfileChosen(int profile) {
+  SetCurrentProfile(profile);
+  LoadScreenPage();
+}
+
+bool DeviceSide::SelectProfile(int profile) {
+  return ActivateProfile(
+      store_, profile, [this](int chosen) { OnProfileChosen(chosen); },
+      [this](int code) { AppendTask(code); });
 }
 
 void DeviceSide::RegisterTasks() {
