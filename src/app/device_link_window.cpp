@@ -137,13 +137,13 @@ void DeviceLinkWindow::ShowRefusal(bool connected) {
         device::ErrorText(chosen->error).c_str());
 }
 
-void DeviceLinkWindow::ShowConnected(int mode) {
+void DeviceLinkWindow::ShowConnected(int mode, int device_type) {
   if (mode == kModeReceiver) mode_.store(kModeReceiver);
   toolkit_.SetVisible(ui::frame::kConnectHint, false);
   toolkit_.SetVisible(ui::frame::kTabs, true);
   toolkit_.SelectTab(ui::frame::kTabs, 1);
   toolkit_.SetTitle(ui::frame::kConnection, LanguageText(mode == kModeCable ? 51 : 52));
-  device_list_.SetDeviceState(comm_.SelectedType(), mode, 1);
+  device_list_.SetDeviceState(device_type, mode, 1);
   device_connected_.store(true);
   toolkit_.SetVisible(ui::frame::kHomePicture, false);
   toolkit_.SetVisible(ui::frame::kHomeArea, false);
@@ -197,11 +197,11 @@ void DeviceLinkWindow::UpdateDeviceList() {
     mode_.store(0);
     const int mode = comm_.GetConnectMode();
     if (mode == kModeCable) {
-      ShowConnected(kModeCable);
+      ShowConnected(kModeCable, comm_.SelectedType());
       Trace(mouselog::kInfo, "UpdateDeviceList, USB 显示: 当前模式: %d", mode);
       ShowRefusal(true);
     } else if (mode == kModeReceiver) {
-      ShowConnected(kModeReceiver);
+      ShowConnected(kModeReceiver, comm_.SelectedType());
       Trace(mouselog::kInfo, "UpdateDeviceList, 2.4G 显示: 当前模式: %d", mode);
       ShowRefusal(true);
     } else {
@@ -244,19 +244,6 @@ bool DeviceLinkWindow::StartHotplug() {
   return hotplug_ != nullptr;
 }
 
-void DeviceLinkWindow::ShowReceiverLinked() {
-  toolkit_.SetVisible(ui::frame::kHomePicture, false);
-  toolkit_.SetVisible(ui::frame::kHomeArea, false);
-  toolkit_.SetVisible(catalogue::kDeviceList, true);
-  toolkit_.SetVisible(ui::frame::kTabs, true);
-  toolkit_.SetTitle(ui::frame::kConnection, LanguageText(52));
-  device_connected_.store(true);
-  device_list_.SetDeviceState(kReceiverModelType, kModeReceiver, 1);
-  toolkit_.SelectTab(ui::frame::kTabs, 1);
-  toolkit_.SetVisible(ui::frame::kConnectHint, false);
-  mode_.store(kModeReceiver);
-}
-
 void DeviceLinkWindow::PollNotifications() {
   {
     std::lock_guard lock(poll_mu_);
@@ -280,14 +267,10 @@ void DeviceLinkWindow::HandleNotification(const device::StatusReport& report) {
     case Kind::kLink:
       Trace(mouselog::kInfo, "上报dongle和设备的连接状态: %d", report.value);
       if (report.linked) {
-        ShowReceiverLinked();
+        ShowConnected(kModeReceiver, kReceiverModelType);
         host_.RunDeviceArrival();
       } else {
-        device_connected_.store(false);
-        toolkit_.SetTitle(ui::frame::kConnection, LanguageText(50));
-        toolkit_.SelectTab(ui::frame::kTabs, 0);
-        toolkit_.SetVisible(ui::frame::kTabs, false);
-        toolkit_.SetVisible(ui::frame::kConnectHint, true);
+        ShowDisconnected(false);
         device_list_.SetDeviceState(kReceiverModelType, kModeReceiver, 0);
         comm_.FlushNotifications();
         host_.StopMacroRecording();
@@ -297,7 +280,7 @@ void DeviceLinkWindow::HandleNotification(const device::StatusReport& report) {
       if (report.dpi_level >= 0 && report.dpi_level != host_.CurrentDpiLevel()) {
         host_.DpiLevelChanged(report.dpi_level);
       }
-      if (!device_connected_.load()) ShowReceiverLinked();
+      if (!device_connected_.load()) ShowConnected(kModeReceiver, kReceiverModelType);
       break;
     case Kind::kBattery:
       toolkit_.SetBattery(ui::frame::kBattery, report.battery_percent, report.charging);
@@ -306,7 +289,7 @@ void DeviceLinkWindow::HandleNotification(const device::StatusReport& report) {
     case Kind::kReportRate:
       toolkit_.SelectData(settings::kReportRateList, report.rate_code);
       settings::ShowOption3For(toolkit_, report.rate_code);
-      if (!device_connected_.load()) ShowReceiverLinked();
+      if (!device_connected_.load()) ShowConnected(kModeReceiver, kReceiverModelType);
       break;
     case Kind::kNone:
     case Kind::kOther:

@@ -30,8 +30,8 @@ class ProfileFileActions {
   // The operations behind the buttons, on a path instead of a picker (the command line uses
   // them too). ExportTo writes the current profile; ImportFrom stores the file into it, and
   // QueueApply then queues the task that writes the profile to the mouse.
-  FileResult ExportTo(const std::string& path);
-  FileResult ImportFrom(const std::string& path);
+  platform::Status ExportTo(const std::string& path);
+  platform::Status ImportFrom(const std::string& path);
   bool QueueApply();
 
   // The name the current profile has in the profile list.
