@@ -453,11 +453,11 @@ std::vector<hid::DeviceInfo> VirtualBus::Enumerate() {
   return list;
 }
 
-std::unique_ptr<hid::Device> VirtualBus::TryOpen(const std::string& path, int& error) {
-  error = open_refusal_.load();
-  if (error != 0) return nullptr;
+platform::Result<std::unique_ptr<hid::Device>> VirtualBus::TryOpen(const std::string& path) {
+  const int refusal = open_refusal_.load();
+  if (refusal != 0) return platform::Fail(refusal, platform::ErrnoText(refusal));
   std::unique_ptr<hid::Device> device = Open(path);
-  if (!device) error = ENOENT;
+  if (!device) return platform::Fail(ENOENT, platform::ErrnoText(ENOENT));
   return device;
 }
 

@@ -84,7 +84,7 @@ class VirtualBus : public hid::Bus {
   // hid::Bus
   std::vector<hid::DeviceInfo> Enumerate() override;
   std::unique_ptr<hid::Device> Open(const std::string& path) override;
-  std::unique_ptr<hid::Device> TryOpen(const std::string& path, int& error) override;
+  platform::Result<std::unique_ptr<hid::Device>> TryOpen(const std::string& path) override;
   // The machine refuses every open with the errno `error` (EACCES: the user may not open the
   // nodes, EBUSY: another program holds them); 0 allows opening again. Interfaces stay
   // listed.

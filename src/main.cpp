@@ -29,12 +29,21 @@ int FindSimFirmwareOption(int argc, char** argv) {
   return -1;
 }
 
+bool HasOption(int argc, char** argv, const char* option) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], option) == 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const auto simulate = app::FindSimulateOption(argc, argv);
   const auto sim_log = app::FindSimLogOption(argc, argv);
   const int sim_firmware = FindSimFirmwareOption(argc, argv);
+  // "--sim-busy": the virtual mouse answers every request "busy", for ever.
+  const bool sim_busy = HasOption(argc, argv, "--sim-busy");
   ui::qt::QtFrontend frontend(argc, argv);
   sim::VirtualBus* virtual_bus = nullptr;
   auto make_bus = [&](platform::Clock& clock) -> std::unique_ptr<hid::Bus> {
@@ -47,6 +56,10 @@ int main(int argc, char** argv) {
         sim::ModelFromName(simulate->model).value_or(sim::Model::kK7Mouse), attachment);
     if (sim_firmware >= 0) {
       bus->SetRelease(mouse, sim::Connection::kCable, static_cast<uint16_t>(sim_firmware));
+    }
+    if (sim_busy) {
+      bus->InjectFault(mouse, sim::Connection::kCable, sim::Fault::kBusyForever);
+      bus->InjectFault(mouse, sim::Connection::kReceiver, sim::Fault::kBusyForever);
     }
     if (sim_log && !sim::WriteLog(*bus, *sim_log)) {
       Trace(mouselog::kError, "Simulation log %s cannot be written", sim_log->c_str());

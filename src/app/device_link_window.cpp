@@ -258,16 +258,15 @@ void DeviceLinkWindow::PollNotifications() {
     Trace(mouselog::kInfo, "mouse notify data: %02X %02X %02X %02X %02X %02X", report[0], report[1],
           report[2], report[3], report[4], report[5]);
   }
-  if (report[0] != 0x09 || report[1] != 0xFA) return;
-  HandleNotification(report);
+  HandleNotification(device::DecodeStatusReport(report, device::kStatusReportLength));
 }
 
-void DeviceLinkWindow::HandleNotification(const uint8_t* report) {
-  const int value = report[3];
-  switch (report[2]) {
-    case 2:
-      Trace(mouselog::kInfo, "上报dongle和设备的连接状态: %d", value);
-      if (value == 1) {
+void DeviceLinkWindow::HandleNotification(const device::StatusReport& report) {
+  using Kind = device::StatusReport::Kind;
+  switch (report.kind) {
+    case Kind::kLink:
+      Trace(mouselog::kInfo, "上报dongle和设备的连接状态: %d", report.value);
+      if (report.linked) {
         ShowConnected(kModeReceiver, kReceiverModelType);
         host_.RunDeviceArrival();
       } else {
@@ -277,23 +276,23 @@ void DeviceLinkWindow::HandleNotification(const uint8_t* report) {
         host_.StopMacroRecording();
       }
       break;
-    case 3:
-      // Levels count from 1 and a mouse has at most seven; anything else is not a level.
-      if (value >= 1 && value <= 7 && value != host_.CurrentDpiLevel() + 1) {
-        host_.DpiLevelChanged(value - 1);
+    case Kind::kDpiLevel:
+      if (report.dpi_level >= 0 && report.dpi_level != host_.CurrentDpiLevel()) {
+        host_.DpiLevelChanged(report.dpi_level);
       }
       if (!device_connected_.load()) ShowConnected(kModeReceiver, kReceiverModelType);
       break;
-    case 5:
-      toolkit_.SetBattery(ui::frame::kBattery, value & 0x7F, (value >> 7) != 0);
-      Trace(mouselog::kInfo, "上报当前电量信息: %d", value);
+    case Kind::kBattery:
+      toolkit_.SetBattery(ui::frame::kBattery, report.battery_percent, report.charging);
+      Trace(mouselog::kInfo, "上报当前电量信息: %d", report.value);
       break;
-    case 9:
-      toolkit_.SelectData(settings::kReportRateList, value);
-      settings::ShowOption3For(toolkit_, value);
+    case Kind::kReportRate:
+      toolkit_.SelectData(settings::kReportRateList, report.rate_code);
+      settings::ShowOption3For(toolkit_, report.rate_code);
       if (!device_connected_.load()) ShowConnected(kModeReceiver, kReceiverModelType);
       break;
-    default:
+    case Kind::kNone:
+    case Kind::kOther:
       break;
   }
 }
@@ -318,7 +317,16 @@ void DeviceLinkWindow::OnDeviceStatus(int reason) {
 
 bool DeviceLinkWindow::GuardWirelessWrite(int reason) {
   if (mode_.load() != kModeReceiver) return true;
-  if (comm_.IsWirelessOnline(nullptr)) return true;
+  switch (comm_.QueryWirelessLink(nullptr)) {
+    case device::WirelessLink::kOnline:
+      return true;
+    case device::WirelessLink::kNoAnswer:
+      // Linked but busy: the window stays connected; the caller says the mouse did not answer.
+      Trace(mouselog::kError, "The mouse behind the receiver did not answer the online check");
+      return false;
+    case device::WirelessLink::kOffline:
+      break;
+  }
   toolkit_.PostMessage(WM_DEVICE_STATUS, reason, 0);
   return false;
 }

@@ -83,7 +83,8 @@ class DeviceLinkWindow {
   // The WM_DEVICE_STATUS handler (window thread).
   void OnDeviceStatus(int reason);
   // Writers' guard: through the receiver, an offline mouse posts WM_DEVICE_STATUS with
-  // `reason` and the write is not done (false).
+  // `reason` and the write is not done (false); a busy mouse posts nothing (the channel's
+  // sequence is marked unanswered) and the write is not done either.
   bool GuardWirelessWrite(int reason);
 
   // The window's connection mode (0 cable, 1 receiver) and its two flags.
@@ -101,7 +102,8 @@ class DeviceLinkWindow {
   void ShowRefusal(bool connected);
   // The pages and the list entry of `device_type` for a mouse connected in `mode`.
   void ShowConnected(int mode, int device_type);
-  void HandleNotification(const uint8_t* report);
+  // Reacts to one decoded status report (worker).
+  void HandleNotification(const device::StatusReport& report);
 
   DriverComm& comm_;
   ui::Toolkit& toolkit_;

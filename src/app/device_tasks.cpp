@@ -73,7 +73,7 @@ bool FirstDeviceRead(DeviceTaskContext& ctx) {
 }
 
 bool DeviceInstall(DeviceTaskContext& ctx) {
-  ctx.clock.SleepMs(kArrivalSettleMs);
+  ctx.comm.PauseMs(kArrivalSettleMs);
   ctx.link.UpdateDeviceList();
   const int mode = ctx.comm.GetConnectMode();
   if (mode == kNoDevice) {
@@ -87,7 +87,7 @@ bool DeviceInstall(DeviceTaskContext& ctx) {
 }
 
 bool DeviceRemoval(DeviceTaskContext& ctx) {
-  ctx.clock.SleepMs(kRemovalSettleMs);
+  ctx.comm.PauseMs(kRemovalSettleMs);
   ctx.link.UpdateDeviceList();
   const int mode = ctx.comm.GetConnectMode();
   if (mode != device::kModeCable && mode != device::kModeReceiver) return false;
@@ -108,13 +108,13 @@ bool ModelReload(DeviceTaskContext& ctx) {
 void RegisterDeviceTasks(ui::TaskTable& table, DeviceTaskContext& ctx) {
   table.Add(ui::kTaskFirstRead, {[&ctx] { FirstDeviceRead(ctx); }, 0, false});
   table.Add(ui::kTaskArrival, {[&ctx] {
-                                 ctx.clock.SleepMs(kArrivalDispatchPauseMs);
+                                 ctx.comm.PauseMs(kArrivalDispatchPauseMs);
                                  DeviceInstall(ctx);
                                  FirstDeviceRead(ctx);
                                },
                                0, false});
   table.Add(ui::kTaskRemoval, {[&ctx] {
-                                 ctx.clock.SleepMs(kRemovalDispatchPauseMs);
+                                 ctx.comm.PauseMs(kRemovalDispatchPauseMs);
                                  DeviceRemoval(ctx);
                                },
                                0, false});

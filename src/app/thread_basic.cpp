@@ -1,5 +1,6 @@
 #include "app/thread_basic.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace app {
@@ -42,10 +43,16 @@ bool CThreadBasic::StopWorker() {
   WakeForStop();
   if (!thread_.joinable()) return true;
   bool finished = false;
-  {
-    std::unique_lock done_lock(done_mu_);
-    finished = done_cv_.wait_for(done_lock, std::chrono::milliseconds(kStopWaitMs),
-                                 [this] { return done_; });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStopWaitMs);
+  while (!finished) {
+    {
+      std::unique_lock done_lock(done_mu_);
+      const auto next = std::min(
+          deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(kStopPollMs));
+      finished = done_cv_.wait_until(done_lock, next, [this] { return done_; });
+    }
+    if (finished || std::chrono::steady_clock::now() >= deadline) break;
+    WhileStopping();
   }
   // Once the done-event is set the procedure has returned, so the join is immediate.
   if (finished) Join();

@@ -31,6 +31,10 @@ class CThreadBasic {
   virtual void BetweenTurns() { clock_.SleepMs(period_ms_.load()); }
   // Called by StopWorker after the running flag is cleared: ends a wait in BetweenTurns.
   virtual void WakeForStop() {}
+  // Called by StopWorker every kStopPollMs while it waits for the thread (on the stopping
+  // thread): work the turn may be waiting for there is done here.
+  virtual void WhileStopping() {}
+  static constexpr int kStopPollMs = 10;
 
   // Starts the thread unless it is running: period 30 ms, loop mode on, start tick taken,
   // done-event reset, running flag set.

@@ -66,7 +66,8 @@ bool DeviceWorker::Dispatch(int code) {
   comm_.EndSequence();
   // The dialog closes as soon as the work is done; the pause only paces the mouse.
   if (routine->closes_wait) toolkit_.EndModal(ui::ModalKind::kWait);
-  if (routine->pause_ms > 0) clock_.SleepMs(routine->pause_ms);
+  // A close cuts the pause short: it only paces the mouse for the next task.
+  if (routine->pause_ms > 0) comm_.PauseMs(routine->pause_ms);
   return true;
 }
 

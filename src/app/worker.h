@@ -53,6 +53,9 @@ class DeviceWorker : public CThreadBasic {
     comm_.RequestStop();
     tasks_.Wake();
   }
+  // The window thread waits for the turn to end; the turn may be waiting for the window
+  // thread's answer to a toolkit call.
+  void WhileStopping() override { toolkit_.RunQueuedCalls(); }
   static constexpr int kIdleWaitWithoutDeviceMs = 1000;
   // Turns run so far (tests count the worker's wake-ups with it).
   uint64_t Turns() const { return turns_.load(); }

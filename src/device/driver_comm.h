@@ -1,6 +1,8 @@
 // DriverComm: the one object through which the program talks to its mice. It owns the
-// connection modes the catalogue registered, the opened HID interfaces of supported models,
-// the selected model, and every feature-report exchange with them.
+// device list (the opened HID interfaces of supported models) and the selected model, and
+// puts the parts together: the mode registry, the feature-report channel, the identity pass,
+// the status-report reads, the screen channel and the long-data hand-shake, each in its own
+// file, all under one lock so no exchange runs while the list is rebuilt.
 #pragma once
 
 #include <array>
@@ -15,29 +17,16 @@
 #include <utility>
 #include <vector>
 
+#include "device/device_entry.h"
+#include "device/feature_channel.h"
 #include "device/hid.h"
+#include "device/identity.h"
+#include "device/mode_registry.h"
 #include "device/protocol.h"
 #include "platform/clock.h"
-
-// 0, 3..8 for one exchange; 0, 1, 2 for the retrying operations.
-using ReportResult = int;
+#include "platform/result.h"
 
 namespace device {
-
-// One exchange.
-inline constexpr ReportResult kSuccess = 0;
-inline constexpr ReportResult kNoAnswer = 3;       // five polls without an accepted answer
-inline constexpr ReportResult kSendFailed = 4;     // set-feature (or the screen write) failed
-inline constexpr ReportResult kGetFailed = 5;      // get-feature failed or returned nothing
-inline constexpr ReportResult kCommandFailed = 6;  // status 1
-inline constexpr ReportResult kBusy = 7;           // status 2
-inline constexpr ReportResult kEchoMismatch = 8;   // status 0, wrong command echo
-// Retrying operations.
-inline constexpr ReportResult kRetryFailed = 1;  // three attempts failed, or the channel is closed
-inline constexpr ReportResult kNoDevice = 2;
-
-inline constexpr int kModeCable = 0;
-inline constexpr int kModeReceiver = 1;
 
 inline constexpr uint16_t kScreenReceiverVid = 0x7A5D;
 inline constexpr uint16_t kScreenReceiverPid = 0x3A10;
@@ -46,44 +35,6 @@ inline constexpr uint16_t kScreenReceiverPid = 0x3A10;
 std::string ErrorText(int error);
 
 }  // namespace device
-
-// One connection mode of a catalogue model.
-struct ModeRecord {
-  uint32_t vid = 0;
-  uint32_t pid = 0;
-  int device_type = 0;
-  int mode_value = 0;  // 0 cable, 1 receiver
-  std::string dev_id;  // 12 upper-case hex digits, or empty
-};
-
-// One opened HID interface of a supported model, as the rest of the program sees it (the
-// handles themselves stay inside DriverComm).
-struct DeviceEntry {
-  int index = 0;
-  uint16_t vid = 0;
-  uint16_t pid = 0;
-  std::string dev_id_text;  // read from the mouse; empty until the identity pass has it
-  bool has_command_device = false;
-  bool has_second_device = false;
-  int second_output_length = 0;  // output report length of the second interface
-  int is_second = 0;
-  uint16_t release = 0;
-  int device_type = 0;
-  int mode = 0;
-  int online = 0;
-  std::array<uint8_t, 64> info{};  // the device information block, zero-filled
-};
-
-// An interface of a supported model that is present but could not be opened.
-struct RefusedInterface {
-  std::string path;
-  uint16_t vid = 0;
-  uint16_t pid = 0;
-  int device_type = 0;
-  int mode = 0;          // 0 cable, 1 receiver
-  int error = 0;         // errno of the refusal (EACCES, EBUSY, ...); 0 when the bus cannot tell
-  bool command = false;  // the path offers the command interface (usage page 0xFF00, usage 1)
-};
 
 class DriverComm {
  public:
@@ -134,14 +85,18 @@ class DriverComm {
   // Opens a read or write sequence bounded by `bound_ms` on the clock: once past it, the
   // retrying operations give up without another exchange, so a mouse that answers "busy" for
   // ever costs one bound, not every frame's three attempts.
-  void BeginSequence(int bound_ms = kSequenceBoundMs);
-  void EndSequence();
+  void BeginSequence(int bound_ms = kSequenceBoundMs) { channel_.BeginSequence(bound_ms); }
+  void EndSequence() { channel_.EndSequence(); }
   // Whether an exchange since BeginSequence ended with the mouse not answering (busy or
   // silent until the polls ran out, or cut off by the bound or a stop).
-  bool SequenceUnanswered() const { return unanswered_.load(); }
-  // Asked from any thread when the program closes: every poll and retry ends at once.
-  void RequestStop() { stop_.store(true); }
-  void ClearStop() { stop_.store(false); }
+  bool SequenceUnanswered() const { return channel_.SequenceUnanswered(); }
+  // Asked from any thread when the program closes: every poll, retry and pause ends at once.
+  void RequestStop() { channel_.RequestStop(); }
+  void ClearStop() { channel_.ClearStop(); }
+  // A fixed pause inside a task: sleeps `ms` unless a stop is requested, which ends it early.
+  void PauseMs(int ms) { channel_.PauseMs(ms); }
+  // Counts BeginSequence calls, so a reaction can be made once per sequence.
+  uint64_t SequenceNumber() const { return channel_.SequenceNumber(); }
   static constexpr int kSequenceBoundMs = 3000;
 
   bool IsOpen() const { return open_.load(); }
@@ -178,8 +133,8 @@ class DriverComm {
   // only the bus lock, so the window thread can ask while an exchange runs.
   bool IsCommandInterfacePath(const std::string& path);
 
-  bool IsWireless() const { return wireless_.load(); }
-  int PollDelayMs() const { return wireless_.load() ? kReceiverPollMs : kCablePollMs; }
+  bool IsWireless() const { return channel_.IsWireless(); }
+  int PollDelayMs() const { return channel_.PollDelayMs(); }
 
   // The pause after each screen frame: "TIME" of section "DELAY" in config.ini beside the
   // program, read at every enumeration (0 when absent).
@@ -191,7 +146,11 @@ class DriverComm {
   // Reads the two halves of the information block into the first 20 bytes of `block`.
   void ReadDeviceInfo(hid::Device* device, std::array<uint8_t, 128>& block);
   // Whether the mouse behind the receiver answers as online; nullptr = the command device.
-  bool IsWirelessOnline(hid::Device* device);
+  bool IsWirelessOnline(hid::Device* device) {
+    return QueryWirelessLink(device) == device::WirelessLink::kOnline;
+  }
+  // The same single exchange, telling a busy mouse from an offline one (identity.h).
+  device::WirelessLink QueryWirelessLink(hid::Device* device);
   // 1 read (or channel closed), 0 nothing came, 2 no notification interface. Up to 12 bytes.
   int ReadNotification(uint8_t* buffer, size_t length);
   // Drops one pending report from every receiver's second interface of the selected type.
@@ -199,28 +158,19 @@ class DriverComm {
 
   platform::Clock& GetClock() { return clock_; }
 
-  static constexpr int kCablePollMs = 30;
-  static constexpr int kReceiverPollMs = 50;
-  static constexpr int kRetryPauseMs = 100;
+  static constexpr int kCablePollMs = device::FeatureChannel::kCablePollMs;
+  static constexpr int kReceiverPollMs = device::FeatureChannel::kReceiverPollMs;
+  static constexpr int kRetryPauseMs = device::FeatureChannel::kRetryPauseMs;
 
  private:
-  struct OpenEntry {
-    DeviceEntry entry;
-    std::unique_ptr<hid::Device> command_device;
-    std::unique_ptr<hid::Device> second_device;
-  };
+  using OpenEntry = device::OpenEntry;
 
-  ReportResult Exchange(hid::Device* device, CommandFrame& frame, bool wait, bool is_get);
   ReportResult RetryExchange(CommandFrame& frame, bool wait, bool is_get);
   void ClearCaches();
   void DropEntries();
-  void NoteRefused(const hid::DeviceInfo& info, int error);  // mu_ held
-  void ReadInfoWithRetry(hid::Device* device, std::array<uint8_t, 128>& block);
-  void ApplyIdentity(OpenEntry& open, const std::array<uint8_t, 128>& block, bool receiver);
+  void NoteRefused(const hid::DeviceInfo& info, const platform::Error& error);  // mu_ held
   // The cable entry of the selected model if any, else its receiver entry.
   const OpenEntry* CurrentModelEntry() const;
-  void PollBigDataConfirmation(hid::Device* device, const CommandFrame& request, uint8_t expect,
-                               const char* success_format, const char* pending_format);
 
   hid::Bus& bus_;
   platform::Clock& clock_;
@@ -230,15 +180,11 @@ class DriverComm {
   // Serialises use of the bus itself (enumeration and opening are not thread-safe in hidapi).
   std::mutex bus_mu_;
 
-  bool PastBound();  // mu_ held
+  device::FeatureChannel channel_{clock_, mu_};
   std::atomic<bool> open_{false};
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> unanswered_{false};
-  uint64_t sequence_deadline_ = 0;  // 0: no sequence open
-  std::atomic<bool> wireless_{false};
   std::atomic<int> screen_pause_ms_{0};
 
-  std::vector<ModeRecord> modes_;
+  device::ModeRegistry modes_;
   std::vector<OpenEntry> entries_;
   std::vector<RefusedInterface> refused_;
   int selected_type_ = 0;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace hid {
 
 struct DeviceInfo {
@@ -41,12 +43,12 @@ class Bus {
   virtual std::vector<DeviceInfo> Enumerate() = 0;
   // nullptr when the path cannot be opened. The device closes when released.
   virtual std::unique_ptr<Device> Open(const std::string& path) = 0;
-  // Open that says why it failed: on nullptr, `error` holds the errno of the refusal (EACCES
-  // no permission, EBUSY held by another program, ENOENT gone, ...), or 0 when the bus cannot
-  // tell. On success `error` is 0.
-  virtual std::unique_ptr<Device> TryOpen(const std::string& path, int& error) {
-    auto device = Open(path);
-    error = 0;
+  // Open that says why it failed: the device, or the errno of the refusal (EACCES no
+  // permission, EBUSY held by another program, ENOENT gone, ...; 0 when the bus cannot tell)
+  // with the bus's words for it.
+  virtual platform::Result<std::unique_ptr<Device>> TryOpen(const std::string& path) {
+    std::unique_ptr<Device> device = Open(path);
+    if (!device) return platform::Fail(0, "the interface cannot be opened");
     return device;
   }
 };

@@ -43,8 +43,15 @@ bool ReadDescriptor(const std::string& device_path, std::string_view sysfs_root,
                     ReportDescriptorInfo* info) {
   const std::string sysfs = SysfsReportDescriptorPath(device_path);
   if (sysfs.empty()) return false;
-  std::ifstream file(std::string(sysfs_root) + sysfs.substr(kSysfsRoot.size()), std::ios::binary);
-  if (!file) return false;
+  const std::string file_path = std::string(sysfs_root) + sysfs.substr(kSysfsRoot.size());
+  std::ifstream file(file_path, std::ios::binary);
+  if (!file) {
+    const int error = errno;
+    // Without it the path keeps one collection and no output length: say why.
+    Trace(mouselog::kError, "Report descriptor of %s not read from %s: %s", device_path.c_str(),
+          file_path.c_str(), platform::ErrnoText(error).c_str());
+    return false;
+  }
   std::vector<uint8_t> bytes(kMaxDescriptorBytes);
   file.read(reinterpret_cast<char*>(bytes.data()), kMaxDescriptorBytes);
   bytes.resize(static_cast<size_t>(file.gcount()));
@@ -60,6 +67,20 @@ int ScreenOutputLength(const std::string& path, const ReportDescriptorInfo& d) {
           path.c_str(), d.fault.c_str());
   }
   return OutputReportLength(d, kScreenReportId);
+}
+
+// hidapi's text for the last failure on `device` (nullptr: of the last open), "" when none.
+// Under HidapiMutex for nullptr.
+std::string HidapiErrorText(hid_device* device) {
+  const wchar_t* text = hid_error(device);
+  if (text == nullptr) return {};
+  std::string out;
+  for (const wchar_t* c = text; *c != 0; ++c) {
+    // ASCII is all hidapi writes; anything else would need a converter this layer lacks.
+    out.push_back(*c > 0 && *c < 0x80 ? static_cast<char>(*c) : '?');
+  }
+  if (out == "Success") return {};
+  return out;
 }
 
 // hidapi keeps no errno for a failed open; asking the node directly tells why.
@@ -180,8 +201,9 @@ std::vector<hid::DeviceInfo> HidapiBus::Enumerate() {
 std::vector<hid::DeviceInfo> DescribeInterfaces(const std::vector<hid::DeviceInfo>& records,
                                                 std::string_view sysfs_root) {
   std::map<std::string, ReportDescriptorInfo> descriptors;
+  std::set<std::string> tried;  // once per path, also when its read failed
   for (const hid::DeviceInfo& info : records) {
-    if (descriptors.count(info.path)) continue;
+    if (!tried.insert(info.path).second) continue;
     ReportDescriptorInfo d;
     if (ReadDescriptor(info.path, sysfs_root, &d)) descriptors.emplace(info.path, std::move(d));
   }
@@ -189,32 +211,30 @@ std::vector<hid::DeviceInfo> DescribeInterfaces(const std::vector<hid::DeviceInf
 }
 
 std::unique_ptr<hid::Device> HidapiBus::Open(const std::string& path) {
-  int error = 0;
-  return TryOpen(path, error);
+  platform::Result<std::unique_ptr<hid::Device>> opened = TryOpen(path);
+  return opened ? std::move(opened).value() : nullptr;
 }
 
-std::unique_ptr<hid::Device> HidapiBus::TryOpen(const std::string& path, int& error) {
-  error = 0;
-  if (path.empty()) {
-    error = ENOENT;
-    return nullptr;
-  }
+platform::Result<std::unique_ptr<hid::Device>> HidapiBus::TryOpen(const std::string& path) {
+  if (path.empty()) return platform::Fail(ENOENT, platform::ErrnoText(ENOENT));
   hid_device* handle = nullptr;
+  std::string hidapi_says;
   {
     std::lock_guard lock(HidapiMutex());
-    if (!StartHidapi()) {
-      error = EIO;
-      return nullptr;
-    }
+    if (!StartHidapi()) return platform::Fail(EIO, "hidapi cannot start");
     handle = hid_open_path(path.c_str());
+    // Global error text, read under the same lock as the call that set it.
+    if (handle == nullptr) hidapi_says = HidapiErrorText(nullptr);
   }
   if (handle == nullptr) {
-    error = OpenErrno(path);
-    return nullptr;
+    const int error = OpenErrno(path);
+    std::string reason = platform::ErrnoText(error);
+    if (!hidapi_says.empty()) reason += " (hidapi: " + hidapi_says + ")";
+    return platform::Fail(error, reason);
   }
   ReportDescriptorInfo d;
   const int output_length = ReadDescriptor(path, kSysfsRoot, &d) ? ScreenOutputLength(path, d) : 0;
-  return std::make_unique<HidapiDevice>(handle, output_length);
+  return std::unique_ptr<hid::Device>(std::make_unique<HidapiDevice>(handle, output_length));
 }
 
 }  // namespace device

@@ -25,7 +25,8 @@ class HidapiBus : public hid::Bus {
   std::vector<hid::DeviceInfo> Enumerate() override;
   // nullptr when the path cannot be opened (gone, no permission).
   std::unique_ptr<hid::Device> Open(const std::string& path) override;
-  std::unique_ptr<hid::Device> TryOpen(const std::string& path, int& error) override;
+  // The reason is the system's text for the node's errno, with hidapi's own words after it.
+  platform::Result<std::unique_ptr<hid::Device>> TryOpen(const std::string& path) override;
 };
 
 // Turns hidapi's records into the bus's: `records` are hidapi's, in its order, possibly several

@@ -75,4 +75,36 @@ AnswerKind ReadAnswer(const CommandFrame& request, const CommandFrame& answer) {
   }
 }
 
+StatusReport DecodeStatusReport(const uint8_t* report, size_t length) {
+  StatusReport r;
+  if (report == nullptr || length <= kStatusValueAt || report[0] != kStatusReportId ||
+      report[kStatusMarkerAt] != kStatusMarker) {
+    return r;
+  }
+  r.value = report[kStatusValueAt];
+  switch (report[kStatusEventAt]) {
+    case kEventLink:
+      r.kind = StatusReport::Kind::kLink;
+      r.linked = r.value == kLinkUp;
+      break;
+    case kEventDpiLevel:
+      r.kind = StatusReport::Kind::kDpiLevel;
+      r.dpi_level = r.value >= 1 && r.value <= kMaxDpiLevels ? r.value - 1 : -1;
+      break;
+    case kEventBattery:
+      r.kind = StatusReport::Kind::kBattery;
+      r.battery_percent = r.value & kBatteryLevelMask;
+      r.charging = (r.value & kChargingBit) != 0;
+      break;
+    case kEventReportRate:
+      r.kind = StatusReport::Kind::kReportRate;
+      r.rate_code = r.value;
+      break;
+    default:
+      r.kind = StatusReport::Kind::kOther;
+      break;
+  }
+  return r;
+}
+
 }  // namespace device

@@ -43,6 +43,7 @@ inline constexpr uint8_t kStatusBusy = 2;
 // Commands and sub-codes.
 inline constexpr uint8_t kCmdOnlineQuery = 0x01;  // sub kSubOnlineQuery; answer [6] 1 = online
 inline constexpr uint8_t kSubOnlineQuery = 0x47;
+inline constexpr uint8_t kOnlineLinked = 1;
 inline constexpr uint8_t kSubReadPage = 0x4F;  // reads ten bytes of a page at the address
 inline constexpr uint8_t kCmdReadInfo = 0x02;  // device information, pages from 0x80
 inline constexpr uint8_t kInfoFirstPage = 0x80;
@@ -78,6 +79,45 @@ CommandFrame MakeCommandFrame(uint8_t command, uint8_t sub_code, uint8_t address
 // The two hand-shake frames of a long-data transfer through the receiver.
 CommandFrame MakeBigDataOpenFrame();
 CommandFrame MakeBigDataSizeFrame(uint16_t size);
+
+// --- status reports: input report 0x09 from the mouse's second interface ---
+// [0] report id, [1] marker, [2] event code, [3] event value; the rest is not read.
+inline constexpr uint8_t kStatusReportId = 0x09;
+inline constexpr uint8_t kStatusMarker = 0xFA;
+inline constexpr size_t kStatusMarkerAt = 1;
+inline constexpr size_t kStatusEventAt = 2;
+inline constexpr size_t kStatusValueAt = 3;
+inline constexpr size_t kStatusReportLength = 12;  // bytes asked for per read
+// Event codes.
+inline constexpr uint8_t kEventLink = 2;        // value 1 linked, anything else not
+inline constexpr uint8_t kEventDpiLevel = 3;    // the active level, counted from 1
+inline constexpr uint8_t kEventBattery = 5;     // bits 0-6 percent, bit 7 charging
+inline constexpr uint8_t kEventReportRate = 9;  // the report-rate code
+inline constexpr uint8_t kLinkUp = 1;
+inline constexpr uint8_t kChargingBit = 0x80;
+inline constexpr uint8_t kBatteryLevelMask = 0x7F;
+inline constexpr int kMaxDpiLevels = 7;  // levels a mouse offers
+
+// What one status report says.
+struct StatusReport {
+  enum class Kind {
+    kNone,        // not a status report (another report, or nothing read)
+    kLink,        // `linked`
+    kDpiLevel,    // `dpi_level`, counted from 0; -1 when the value is not a level (1 to 7)
+    kBattery,     // `battery_percent`, `charging`
+    kReportRate,  // `rate_code`
+    kOther,       // a status report with an event this program does not follow
+  };
+  Kind kind = Kind::kNone;
+  uint8_t value = 0;  // the raw event value
+  bool linked = false;
+  int dpi_level = -1;
+  int battery_percent = 0;
+  bool charging = false;
+  int rate_code = 0;
+};
+// Decodes `length` bytes of an input report; too short or not a status report gives kNone.
+StatusReport DecodeStatusReport(const uint8_t* report, size_t length);
 
 // What an answer to `request` says.
 enum class AnswerKind {

@@ -1,5 +1,6 @@
 #include "platform/clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <numeric>
@@ -9,6 +10,17 @@ namespace platform {
 
 void SteadyClock::SleepMs(int ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void SteadyClock::SleepUnlessStopped(int ms, const std::atomic<bool>& stop) {
+  using namespace std::chrono;
+  const auto end = steady_clock::now() + milliseconds(ms);
+  while (!stop.load()) {
+    const auto now = steady_clock::now();
+    if (now >= end) return;
+    std::this_thread::sleep_for(
+        std::min<steady_clock::duration>(end - now, milliseconds(kStopSliceMs)));
+  }
 }
 
 uint64_t SteadyClock::TickCount() {

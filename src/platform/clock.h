@@ -2,6 +2,7 @@
 // Clock, so tests run against VirtualClock and never sleep for real.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -23,6 +24,10 @@ class Clock {
  public:
   virtual ~Clock() = default;
   virtual void SleepMs(int ms) = 0;
+  // Sleeps `ms`, or less when `stop` is set meanwhile (not at all when it is set already).
+  virtual void SleepUnlessStopped(int ms, const std::atomic<bool>& stop) {
+    if (!stop.load()) SleepMs(ms);
+  }
   // Milliseconds since some fixed point; only differences mean anything.
   virtual uint64_t TickCount() = 0;
   virtual LocalTime Now() = 0;
@@ -32,6 +37,9 @@ class Clock {
 class SteadyClock : public Clock {
  public:
   void SleepMs(int ms) override;
+  // In short slices, so a stop is noticed within kStopSliceMs.
+  void SleepUnlessStopped(int ms, const std::atomic<bool>& stop) override;
+  static constexpr int kStopSliceMs = 20;
   uint64_t TickCount() override;
   LocalTime Now() override;
 };

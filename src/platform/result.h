@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cassert>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <variant>
@@ -19,7 +20,7 @@ struct Error {
 template <typename T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : state_(std::move(value)) {}  // NOLINT: implicit on purpose
+  Result(T value) : state_(std::move(value)) {}      // NOLINT: implicit on purpose
   Result(Error error) : state_(std::move(error)) {}  // NOLINT
 
   bool ok() const { return state_.index() == 0; }
@@ -69,5 +70,13 @@ class [[nodiscard]] Status {
 };
 
 inline Error Fail(int code, std::string reason) { return Error{code, std::move(reason)}; }
+
+// The system's text for an errno value ("Permission denied"); "reason unknown" for 0.
+inline std::string ErrnoText(int error) {
+  if (error == 0) return "reason unknown";
+  char buffer[256] = {};
+  // The GNU strerror_r: thread-safe, and it may return a static text instead of the buffer.
+  return strerror_r(error, buffer, sizeof buffer);
+}
 
 }  // namespace platform

@@ -44,6 +44,9 @@ void ReportStoreFailure(SettingsContext& context, int text, std::string reason) 
 
 bool ReportIfUnanswered(SettingsContext& context) {
   if (!context.comm.SequenceUnanswered()) return false;
+  // Once per sequence: a guard and the write behind it may both find the mouse silent.
+  const uint64_t sequence = context.comm.SequenceNumber() + 1;
+  if (context.unanswered_told.exchange(sequence) == sequence) return true;
   Trace(4, "The mouse did not answer");
   if (context.report_problem) context.report_problem(LanguageText(kMouseNotAnsweredText));
   return true;
@@ -56,6 +59,9 @@ int ConnectionMode(SettingsContext& context) {
 bool OnlineCheck(SettingsContext& context, int reason) {
   if (!context.guard_wireless || context.guard_wireless(reason)) return true;
   ++context.refused_writes;
+  // A busy mouse behind the receiver is not offline: the guard posted nothing, so say here
+  // that it did not answer.
+  ReportIfUnanswered(context);
   return false;
 }
 

@@ -42,7 +42,8 @@ struct SettingsContext {
   // The window's connection mode: 0 cable, 1 through the receiver.
   std::function<int()> connection_mode;
   // The writers' guard: through the receiver, an offline mouse posts WM_DEVICE_STATUS with
-  // the reason and the caller gives up (false). Empty: every check passes.
+  // the reason and the caller gives up (false); a busy one posts nothing and marks the
+  // channel's sequence unanswered. Empty: every check passes.
   std::function<bool(int reason)> guard_wireless;
   // Appends a task code to the main window's task list (any thread).
   std::function<void(int code)> append_task;
@@ -62,6 +63,9 @@ struct SettingsContext {
   std::atomic<bool> unsaved_change{false};
   // The person was told about the store refusing writes; cleared by the next good write.
   std::atomic<bool> store_failure_told{false};
+  // The channel sequence (its number + 1) in which the person was told the mouse did not
+  // answer; 0 before any.
+  std::atomic<uint64_t> unanswered_told{0};
 
   // Writes the mouse did not take (offline, refused or unanswered) so far: the command line
   // compares it around its request to tell the caller.
@@ -88,8 +92,9 @@ int ReadInt(SettingsContext& context, const std::string& key);
 bool WriteText(SettingsContext& context, const std::string& key, const std::string& value);
 bool WriteInt(SettingsContext& context, const std::string& key, int value);
 int ConnectionMode(SettingsContext& context);
-// The online check before an exchange through the receiver: false (and WM_DEVICE_STATUS with
-// `reason` posted) when the mouse is not reachable.
+// The online check before an exchange through the receiver: false when the mouse is not
+// reachable, with WM_DEVICE_STATUS `reason` posted when it is offline, or the person told
+// (once per sequence) that it did not answer when it is busy.
 bool OnlineCheck(SettingsContext& context, int reason);
 // Queues `code` unless a change could not be stored since the last task: then the pages
 // show the stored values again and false is returned.
@@ -98,7 +103,7 @@ bool AppendTask(SettingsContext& context, int code);
 // language text number with one "%s" for the reason (empty: the store's last error).
 void ReportStoreFailure(SettingsContext& context, int text, std::string reason = {});
 // Tells the person that the mouse did not answer, when the channel says so for the current
-// sequence; true when it did.
+// sequence (once per sequence); true when it did not answer.
 bool ReportIfUnanswered(SettingsContext& context);
 
 }  // namespace settings

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/language.h"
+#include "store/settings_keys.h"
 
 namespace settings {
 
@@ -94,6 +95,57 @@ int StoredInt(const std::string& text) {
   if (end == text.c_str()) return 0;
   if (errno == ERANGE || value > INT_MAX || value < INT_MIN) return value < 0 ? INT_MIN : INT_MAX;
   return static_cast<int>(value);
+}
+
+std::vector<StoredSetting> SettingsFromImage(const SettingsImage& s, SensorType type,
+                                             std::span<const size_t> offsets) {
+  std::vector<StoredSetting> out;
+  const auto add = [&out](std::string key, int value) {
+    for (const StoredSetting& have : out) {
+      if (have.key == key) return;
+    }
+    out.push_back(StoredSetting{std::move(key), value});
+  };
+  constexpr size_t kDpiEnd = image::DpiOffset(kMouseLevels);
+  constexpr size_t kColourEnd = image::ColourOffset(kMouseLevels);
+  for (const size_t at : offsets) {
+    if (at >= s.size()) continue;
+    if (at == image::kReportRates) {
+      add(kReportRateWireless, std::min(s[at] & 0x07, kHighestRateCode));
+      add(kReportRate, std::min(s[at] >> 4, kHighestRateCode));
+    } else if (at == image::kLevels) {
+      // A high nibble of 0 wraps to 255, as the mouse's own arithmetic does.
+      add(kDpiIndex, static_cast<uint8_t>((s[at] >> 4) - 1));
+      add(kDpiFlag, s[at] & 0x0F);
+      add(kDpiCount, s[at] & 0x0F);
+    } else if (at == image::kLiftoff) {
+      add(kLiftoffHeight, s[at]);
+    } else if (at == image::kDebounce) {
+      add(kButtonRespondTime, s[at]);
+    } else if (at == image::kPerformance) {
+      add(kSensorFlag, s[at]);
+      add(kEsportsFlag, s[at] >> 6);
+    } else if (at == image::kSleep) {
+      add(kSleepLight, s[at]);
+    } else if (at >= image::DpiOffset(0) && at < kDpiEnd) {
+      const int level = static_cast<int>(at - image::DpiOffset(0)) / 2;
+      const size_t low = image::DpiOffset(level);
+      add(DpiValueKey(level), DecodeDpi(type, static_cast<uint16_t>(s[low] | s[low + 1] << 8)));
+    } else if (at >= image::ColourOffset(0) && at < kColourEnd) {
+      const int level = static_cast<int>(at - image::ColourOffset(0)) / 3;
+      const size_t c = image::ColourOffset(level);
+      add(DpiRgbKey(level), static_cast<int>(PackColour(s[c], s[c + 1], s[c + 2])));
+    }
+  }
+  return out;
+}
+
+std::vector<size_t> StoredImageOffsets() {
+  std::vector<size_t> offsets{image::kReportRates, image::kLevels,      image::kLiftoff,
+                              image::kDebounce,    image::kPerformance, image::kSleep};
+  for (int k = 0; k < kMouseLevels; ++k) offsets.push_back(image::DpiOffset(k));
+  for (int k = 0; k < kMouseLevels; ++k) offsets.push_back(image::ColourOffset(k));
+  return offsets;
 }
 
 }  // namespace settings

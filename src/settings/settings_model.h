@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace settings {
 
@@ -158,6 +160,19 @@ inline constexpr size_t DpiOffset(int level) { return 11 + 2 * static_cast<size_
 inline constexpr size_t ColourOffset(int level) { return 27 + 3 * static_cast<size_t>(level); }
 }  // namespace image
 
+// One stored setting as a settings-image byte (or pair, or triple) gives it.
+struct StoredSetting {
+  std::string key;
+  int value = 0;
+};
+// The stored settings that the image bytes at `offsets` carry, each once, in the order of the
+// offsets: the mapping the settings read stores and a refused write puts back. Offsets that
+// carry no setting give nothing.
+std::vector<StoredSetting> SettingsFromImage(const SettingsImage& image, SensorType type,
+                                             std::span<const size_t> offsets);
+// Every offset the read stores, in its order.
+std::vector<size_t> StoredImageOffsets();
+
 // What the window knows of the connected mouse. The scalars are read by the window thread and
 // written by the worker, so they are atomics; the raw pages belong to the worker alone.
 struct SettingsState {
@@ -174,7 +189,8 @@ struct SettingsState {
   std::array<uint8_t, kKeyTablePagesSize> key_pages{};  // worker only
   SettingsImage image{};                                // worker only
   // What the mouse holds as far as it confirmed: the image last read, with every
-  // acknowledged DPI write applied. Valid once a read succeeded. Worker only.
+  // acknowledged write applied (DPI, rate, performance, sleep, profile parts). Valid once a read
+  // succeeded. Worker only.
   SettingsImage acknowledged{};
   bool acknowledged_known = false;
   // A profile apply that did not reach the mouse whole; sent again before the next read of

@@ -90,33 +90,10 @@ bool SettingsStep(SettingsContext& context, bool read_at_connection) {
   tk.SetTitle(kDpiSliderMinLabel, std::to_string(kLowestDpi));
   tk.SetTitle(kDpiSliderMaxLabel, std::to_string(HighestSliderDpi(type)));
 
-  const int wireless = std::min(s[image::kReportRates] & 0x07, kHighestRateCode);
-  const int cable = std::min(s[image::kReportRates] >> 4, kHighestRateCode);
-  WriteInt(context, kReportRateWireless, wireless);
-  WriteInt(context, kReportRate, cable);
-
   // A high nibble of 0 wraps to 255, as the mouse's own arithmetic does.
-  const int active = static_cast<uint8_t>((s[image::kLevels] >> 4) - 1);
-  context.state.active_level = active;
-  WriteInt(context, kDpiIndex, active);
-  const int count = s[image::kLevels] & 0x0F;
-  WriteInt(context, kDpiFlag, count);
-  WriteInt(context, kDpiCount, count);
-
-  WriteInt(context, kLiftoffHeight, s[image::kLiftoff]);
-  WriteInt(context, kButtonRespondTime, s[image::kDebounce]);
-  WriteInt(context, kSensorFlag, s[image::kPerformance]);
-  WriteInt(context, kEsportsFlag, s[image::kPerformance] >> 6);
-  WriteInt(context, kSleepLight, s[image::kSleep]);
-
-  for (int k = 0; k < kMouseLevels; ++k) {
-    const size_t at = image::DpiOffset(k);
-    const uint16_t code = static_cast<uint16_t>(s[at] | s[at + 1] << 8);
-    WriteInt(context, DpiValueKey(k), DecodeDpi(type, code));
-  }
-  for (int k = 0; k < kMouseLevels; ++k) {
-    const size_t at = image::ColourOffset(k);
-    WriteInt(context, DpiRgbKey(k), static_cast<int>(PackColour(s[at], s[at + 1], s[at + 2])));
+  context.state.active_level = static_cast<uint8_t>((s[image::kLevels] >> 4) - 1);
+  for (const StoredSetting& setting : SettingsFromImage(s, type, StoredImageOffsets())) {
+    WriteInt(context, setting.key, setting.value);
   }
   return true;
 }

@@ -1,10 +1,13 @@
 #include "settings/settings_write.h"
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "device/driver_comm.h"
 #include "log/trace.h"
@@ -99,24 +102,56 @@ void RefreshLighting(SettingsContext& context) {
   }
 }
 
-// A DPI write the mouse did not acknowledge: the store and the page go back to the level,
-// value and colour the mouse last confirmed, so neither claims what the mouse does not hold.
-void PutBackAcknowledgedDpi(SettingsContext& context, int level) {
+// One write of settings-image bytes: the frame's command, sub-code and address, and the image
+// bytes it sets, by offset; the frame's data are those bytes' values, in this order.
+struct ImageWrite {
+  const char* what;  // for the trace
+  uint8_t command;
+  uint8_t sub_code;
+  uint8_t address;
+  std::vector<std::pair<size_t, uint8_t>> bytes;
+  int pause_after_ms = 0;  // after a frame was sent, acknowledged or not
+};
+
+// The store and the page go back to what the mouse last acknowledged for the image bytes at
+// `offsets`, so neither claims what the mouse does not hold.
+void PutBackAcknowledged(SettingsContext& context, const std::vector<size_t>& offsets,
+                         const char* what) {
   SettingsState& state = context.state;
   if (!state.acknowledged_known) return;
   const SettingsImage& ack = state.acknowledged;
-  const int active = (ack[image::kLevels] >> 4) - 1;
-  if (active >= 0 && active < kMouseLevels) {
-    WriteInt(context, kDpiIndex, active);
-    state.active_level = active;
+  for (const StoredSetting& setting : SettingsFromImage(ack, state.sensor_type, offsets)) {
+    WriteInt(context, setting.key, setting.value);
   }
-  const size_t at = image::DpiOffset(level);
-  WriteInt(context, DpiValueKey(level),
-           DecodeDpi(state.sensor_type, static_cast<uint16_t>(ack[at] | ack[at + 1] << 8)));
-  const size_t c = image::ColourOffset(level);
-  WriteInt(context, DpiRgbKey(level), static_cast<int>(PackColour(ack[c], ack[c + 1], ack[c + 2])));
-  Trace(4, "DPI level not acknowledged: the stored level %d is put back", active);
+  for (const size_t at : offsets) {
+    if (at == image::kLevels) state.active_level = static_cast<uint8_t>((ack[at] >> 4) - 1);
+  }
+  Trace(4, "%s not acknowledged: the settings the mouse holds are put back", what);
   RefreshSettingsPage(context);
+}
+
+// Sends `write` after the online check. Acknowledged, its bytes become part of what the mouse
+// holds; otherwise (offline, busy, refused) the person is told when the mouse did not answer,
+// and the settings those bytes carry are put back. True when acknowledged.
+bool SendImageWrite(SettingsContext& context, const ImageWrite& write) {
+  std::vector<uint8_t> data;
+  std::vector<size_t> offsets;
+  for (const auto& [at, value] : write.bytes) {
+    offsets.push_back(at);
+    data.push_back(value);
+  }
+  bool sent = false;
+  if (WriteGuard(context)) {
+    sent = Send(context, write.command, write.sub_code, write.address, data);
+    if (write.pause_after_ms > 0) context.clock.SleepMs(write.pause_after_ms);
+  }
+  if (sent) {
+    for (const auto& [at, value] : write.bytes) context.state.acknowledged[at] = value;
+    return true;
+  }
+  ReportIfUnanswered(context);
+  PutBackAcknowledged(context, offsets, write.what);
+  return false;
 }
 
 // The device part of a profile apply; true when every part of the settings block was
@@ -133,12 +168,24 @@ bool SendProfile(SettingsContext& context) {
   const SettingsImage& s = *built;
   if (!check()) return false;
   // Bytes 0..49 in five parts, then byte 50; a part that fails is not repeated.
+  // Each acknowledged part becomes what the mouse holds, so a later refused write puts back
+  // the profile's values, not the ones read before it.
+  SettingsImage& ack = context.state.acknowledged;
   bool all = true;
   for (int i = 0; i < 5; ++i) {
-    all &= Send(context, static_cast<uint8_t>(kCmdWriteImageFirst + i), kSubWriteImage,
-                static_cast<uint8_t>(10 * i), std::span<const uint8_t>(s.data() + 10 * i, 10));
+    const std::span<const uint8_t> part(s.data() + 10 * i, 10);
+    if (Send(context, static_cast<uint8_t>(kCmdWriteImageFirst + i), kSubWriteImage,
+             static_cast<uint8_t>(10 * i), part)) {
+      std::copy(part.begin(), part.end(), ack.begin() + 10 * i);
+    } else {
+      all = false;
+    }
   }
-  all &= Send(context, kCmdWriteImageLast, kSubWriteImageLast, 0x32, {s[50]});
+  if (Send(context, kCmdWriteImageLast, kSubWriteImageLast, 0x32, {s[50]})) {
+    ack[50] = s[50];
+  } else {
+    all = false;
+  }
   return all;
 }
 
@@ -155,7 +202,6 @@ bool ResendProfile(SettingsContext& context) {
 }
 
 void WriteDpiLevel(SettingsContext& context) {
-  if (!WriteGuard(context)) return;
   StoredValues stored(context);
   const int level = stored.ActiveLevel();
   const int count = stored.Int(kDpiCount);
@@ -164,55 +210,60 @@ void WriteDpiLevel(SettingsContext& context) {
   if (!stored.Complete("DPI level")) return;
   const uint16_t code = EncodeDpi(context.state.sensor_type, value);
   const uint8_t levels = static_cast<uint8_t>(((level + 1) << 4) | (count & 0x0F));
-  const bool sent =
-      Send(context, kCmdWriteDpi, kSubWriteDpi, 0x00,
-           {levels, static_cast<uint8_t>(code & 0xFF), static_cast<uint8_t>(code >> 8),
-            static_cast<uint8_t>(colour & 0xFF), static_cast<uint8_t>((colour >> 8) & 0xFF),
-            static_cast<uint8_t>((colour >> 16) & 0xFF)});
-  SettingsState& state = context.state;
-  if (sent) {
-    SettingsImage& ack = state.acknowledged;
-    ack[image::kLevels] = levels;
-    ack[image::DpiOffset(level)] = static_cast<uint8_t>(code & 0xFF);
-    ack[image::DpiOffset(level) + 1] = static_cast<uint8_t>(code >> 8);
-    ack[image::ColourOffset(level)] = static_cast<uint8_t>(colour & 0xFF);
-    ack[image::ColourOffset(level) + 1] = static_cast<uint8_t>((colour >> 8) & 0xFF);
-    ack[image::ColourOffset(level) + 2] = static_cast<uint8_t>((colour >> 16) & 0xFF);
-  } else {
-    ReportIfUnanswered(context);
-    PutBackAcknowledgedDpi(context, level);
-  }
-  context.clock.SleepMs(kDpiWritePauseMs);
+  const uint8_t r = static_cast<uint8_t>(colour & 0xFF);
+  const uint8_t g = static_cast<uint8_t>((colour >> 8) & 0xFF);
+  const uint8_t b = static_cast<uint8_t>((colour >> 16) & 0xFF);
+  const size_t dpi = image::DpiOffset(level);
+  const size_t rgb = image::ColourOffset(level);
+  SendImageWrite(context, {"DPI level",
+                           kCmdWriteDpi,
+                           kSubWriteDpi,
+                           0x00,
+                           {{image::kLevels, levels},
+                            {dpi, static_cast<uint8_t>(code & 0xFF)},
+                            {dpi + 1, static_cast<uint8_t>(code >> 8)},
+                            {rgb, r},
+                            {rgb + 1, g},
+                            {rgb + 2, b}},
+                           kDpiWritePauseMs});
 }
 
 void WriteReportRate(SettingsContext& context) {
-  if (!WriteGuard(context)) return;
   StoredValues stored(context);
   const int code = stored.Int(kReportRate) & 0x0F;
   if (!stored.Complete("Report rate")) return;
-  Send(context, kCmdWriteSetting, kSubWriteSetting, image::kReportRates,
-       {static_cast<uint8_t>(code << 4 | code)});
+  SendImageWrite(context, {"Report rate",
+                           kCmdWriteSetting,
+                           kSubWriteSetting,
+                           image::kReportRates,
+                           {{image::kReportRates, static_cast<uint8_t>(code << 4 | code)}}});
 }
 
 void WritePerformance(SettingsContext& context) {
-  if (!WriteGuard(context)) return;
   StoredValues stored(context);
   const int liftoff = stored.Int(kLiftoffHeight);
   const int debounce = stored.Int(kButtonRespondTime);
   const int sensor = stored.Int(kSensorFlag);
   const int esports = stored.Int(kEsportsFlag);
   if (!stored.Complete("Performance")) return;
-  Send(context, kCmdWriteSetting2, kSubWriteSetting, image::kLiftoff,
-       {static_cast<uint8_t>(liftoff), static_cast<uint8_t>(debounce),
-        PerformanceByte(sensor, esports)});
+  SendImageWrite(context, {"Performance",
+                           kCmdWriteSetting2,
+                           kSubWriteSetting,
+                           image::kLiftoff,
+                           {{image::kLiftoff, static_cast<uint8_t>(liftoff)},
+                            {image::kDebounce, static_cast<uint8_t>(debounce)},
+                            {image::kPerformance, PerformanceByte(sensor, esports)}}});
 }
 
 void WriteSleepTime(SettingsContext& context) {
-  if (!WriteGuard(context)) return;
   StoredValues stored(context);
   const int sleep = stored.Int(kSleepLight);
   if (!stored.Complete("Sleep time")) return;
-  Send(context, kCmdWriteSetting, kSubWriteSetting, image::kSleep, {static_cast<uint8_t>(sleep)});
+  SendImageWrite(context, {"Sleep time",
+                           kCmdWriteSetting,
+                           kSubWriteSetting,
+                           image::kSleep,
+                           {{image::kSleep, static_cast<uint8_t>(sleep)}}});
 }
 
 std::optional<SettingsImage> BuildProfileImage(SettingsContext& context) {

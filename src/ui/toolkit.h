@@ -191,6 +191,10 @@ class Toolkit {
   // --- the main window ---
   // Queued for the window thread's Listener::OnMessage; safe from any thread.
   virtual void PostMessage(int message, int64_t wparam, int64_t lparam) = 0;
+  // Window thread only: carries out at once the calls other threads queued for the window
+  // thread, so a worker waiting for an answer is not stuck while the window thread itself
+  // waits for that worker (the close routine). Nothing to do where calls are not queued.
+  virtual void RunQueuedCalls() {}
   virtual void SetWindowState(WindowState state) = 0;
   virtual WindowState GetWindowState() = 0;
   virtual void RaiseWindow() = 0;

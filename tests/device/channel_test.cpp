@@ -433,6 +433,60 @@ TEST(Devices, ReceiverMouseSwitchedOffStaysOffline) {
   EXPECT_EQ(rig.comm_.GetCommandEntry()->dev_id_text, "7A5D3A100101");
 }
 
+// The online query tells a busy mouse (there, not answering) from an offline one (the receiver
+// says it is not linked, or cannot itself be reached), with the one exchange it always made.
+TEST(Devices, OnlineQueryTellsBusyFromOffline) {
+  using device::WirelessLink;
+  struct Case {
+    const char* name;
+    bool linked;
+    bool inject;
+    sim::Fault fault;
+    int count;
+    WirelessLink want;
+    bool unanswered;
+    size_t polls;  // get-feature calls of the one exchange
+  };
+  const Case cases[] = {
+      {"linked", true, false, Fault::kBusy, 0, WirelessLink::kOnline, false, 1},
+      {"not linked", false, false, Fault::kBusy, 0, WirelessLink::kOffline, false, 1},
+      {"busy for ever", true, true, Fault::kBusyForever, 1, WirelessLink::kNoAnswer, true, 5},
+      {"busy at every poll", true, true, Fault::kBusy, 5, WirelessLink::kNoAnswer, true, 5},
+      {"busy, then linked", true, true, Fault::kBusy, 2, WirelessLink::kOnline, false, 3},
+      {"get-feature fails", true, true, Fault::kGetFeatureError, 1, WirelessLink::kOffline, false,
+       1},
+      {"set-feature fails", true, true, Fault::kSetFeatureError, 1, WirelessLink::kOffline, false,
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Rig rig(Model::kK7Mouse, Attachment::kReceiver);
+    ASSERT_NE(rig.comm_.GetCommandDevice(), nullptr);
+    // Switched off after the enumeration: the entry is still listed, the receiver says no.
+    if (!c.linked) rig.bus_.SetWirelessLink(rig.mouse_, false);
+    if (c.inject) rig.Fault(Connection::kReceiver, c.fault, c.count);
+    rig.comm_.BeginSequence();
+    rig.Reset();
+    EXPECT_EQ(rig.comm_.QueryWirelessLink(nullptr), c.want);
+    EXPECT_EQ(rig.comm_.SequenceUnanswered(), c.unanswered);
+    EXPECT_EQ(rig.Reports(ReportKind::kSetFeature).size(), 1u);
+    EXPECT_EQ(rig.Reports(ReportKind::kGetFeature).size(), c.polls);
+    rig.comm_.EndSequence();
+  }
+}
+
+TEST(Devices, OnlineQueryPastTheBoundOrStoppedAsksNothing) {
+  Rig rig(Model::kK7Mouse, Attachment::kReceiver);
+  rig.comm_.BeginSequence(100);
+  rig.clock_.Advance(100);
+  EXPECT_EQ(rig.comm_.QueryWirelessLink(nullptr), device::WirelessLink::kNoAnswer);
+  EXPECT_TRUE(rig.comm_.SequenceUnanswered());
+  rig.comm_.EndSequence();
+  rig.comm_.RequestStop();
+  EXPECT_EQ(rig.comm_.QueryWirelessLink(nullptr), device::WirelessLink::kNoAnswer);
+  EXPECT_TRUE(rig.bus_.Log().empty());
+}
+
 }  // namespace
 
 namespace {

@@ -83,4 +83,57 @@ TEST(Protocol, AnswersReadByStatusAndEcho) {
   }
 }
 
+TEST(Protocol, StatusReportsDecoded) {
+  using Kind = device::StatusReport::Kind;
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    Kind kind;
+    int value;  // linked (0/1), DPI level from 0, battery percent or rate code
+    bool charging;
+  } cases[] = {
+      {"linked", {0x09, 0xFA, 0x02, 0x01}, Kind::kLink, 1, false},
+      {"unlinked", {0x09, 0xFA, 0x02, 0x00}, Kind::kLink, 0, false},
+      {"link value 2 is not linked", {0x09, 0xFA, 0x02, 0x02}, Kind::kLink, 0, false},
+      {"DPI level 3", {0x09, 0xFA, 0x03, 0x03}, Kind::kDpiLevel, 2, false},
+      {"DPI level 1", {0x09, 0xFA, 0x03, 0x01}, Kind::kDpiLevel, 0, false},
+      {"DPI level 7", {0x09, 0xFA, 0x03, 0x07}, Kind::kDpiLevel, 6, false},
+      {"DPI level 0 is none", {0x09, 0xFA, 0x03, 0x00}, Kind::kDpiLevel, -1, false},
+      {"DPI level 8 is none", {0x09, 0xFA, 0x03, 0x08}, Kind::kDpiLevel, -1, false},
+      {"full and charging", {0x09, 0xFA, 0x05, 0xE4}, Kind::kBattery, 100, true},
+      {"half, not charging", {0x09, 0xFA, 0x05, 0x32}, Kind::kBattery, 50, false},
+      {"rate code 4", {0x09, 0xFA, 0x09, 0x04}, Kind::kReportRate, 4, false},
+      {"other event", {0x09, 0xFA, 0x07, 0x01}, Kind::kOther, 0, false},
+      {"no marker", {0x09, 0xFB, 0x05, 0xE4}, Kind::kNone, 0, false},
+      {"other report", {0x03, 0xFA, 0x05, 0xE4}, Kind::kNone, 0, false},
+      {"nothing read", {0x00, 0x00, 0x00, 0x00}, Kind::kNone, 0, false},
+      {"too short", {0x09, 0xFA, 0x05}, Kind::kNone, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const device::StatusReport r = device::DecodeStatusReport(c.bytes.data(), c.bytes.size());
+    EXPECT_EQ(r.kind, c.kind);
+    switch (c.kind) {
+      case Kind::kLink:
+        EXPECT_EQ(r.linked, c.value == 1);
+        break;
+      case Kind::kDpiLevel:
+        EXPECT_EQ(r.dpi_level, c.value);
+        break;
+      case Kind::kBattery:
+        EXPECT_EQ(r.battery_percent, c.value);
+        EXPECT_EQ(r.charging, c.charging);
+        break;
+      case Kind::kReportRate:
+        EXPECT_EQ(r.rate_code, c.value);
+        break;
+      default:
+        break;
+    }
+    if (c.kind != Kind::kNone) {
+      EXPECT_EQ(r.value, c.bytes[3]);
+    }
+  }
+}
+
 }  // namespace

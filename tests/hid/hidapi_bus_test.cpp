@@ -127,6 +127,22 @@ TEST(DescribeInterfaces, ReadsEachNodesDescriptorFromSysfs) {
                               {"/dev/usb/hiddev0", 0x0C, 0x01, 0}}));  // not a hidraw node
 }
 
+// A node whose descriptor cannot be read keeps one record; the log says which and why.
+TEST(DescribeInterfaces, AnUnreadableDescriptorIsTracedWithItsReason) {
+  platform::VirtualClock clock;
+  devtest::Workspace ws(clock);
+  const test_support::TempDir sysfs("sysfs_");
+  std::filesystem::create_directories(sysfs.path() + "class/hidraw/hidraw4/device");
+  const auto described = DescribeInterfaces(
+      {Record("/dev/hidraw4", 0xFF00, 0x01), Record("/dev/hidraw4", 0x01, 0x02)}, sysfs.path());
+  EXPECT_EQ(described.size(), 1u);
+  const auto lines = ws.TraceLines();
+  const std::string line =
+      devtest::Error("Report descriptor of /dev/hidraw4 not read from " + sysfs.path() +
+                     "class/hidraw/hidraw4/device/report_descriptor: No such file or directory");
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 1) << line;
+}
+
 TEST(OutputReportBytes, PaddedOnlyForReportsLongerThan64) {
   std::vector<uint8_t> frame(64);
   for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint8_t>(i + 1);
@@ -163,13 +179,16 @@ TEST(HidapiBus, EnumeratesEveryInterfaceOnceAndExplainsRefusals) {
   std::set<std::tuple<std::string, int, int>> seen;
   for (const hid::DeviceInfo& i : list) {
     EXPECT_TRUE(seen.emplace(i.path, i.usage_page, i.usage).second) << i.path;
-    int error = -1;
-    const auto device = bus.TryOpen(i.path, error);
+    const auto device = bus.TryOpen(i.path);
     if (access(i.path.c_str(), R_OK | W_OK) != 0) {
-      EXPECT_EQ(device, nullptr) << i.path;
-      EXPECT_TRUE(error == EACCES || error == EPERM) << i.path << ": " << error;
+      ASSERT_FALSE(device.ok()) << i.path;
+      EXPECT_TRUE(device.error().code == EACCES || device.error().code == EPERM)
+          << i.path << ": " << device.error().reason;
+      EXPECT_FALSE(device.error().reason.empty());
+    } else if (device.ok()) {
+      EXPECT_NE(device.value(), nullptr) << i.path;
     } else {
-      EXPECT_EQ(device == nullptr, error != 0) << i.path << ": " << error;
+      EXPECT_NE(device.error().code, 0) << i.path << ": " << device.error().reason;
     }
   }
   // A second bus in the same process shares hidapi's one start-up.
@@ -181,9 +200,12 @@ TEST(HidapiBus, OpeningWhatIsNotThereGivesNothing) {
   HidapiBus bus;
   for (const char* path : {"", "/dev/hidraw999", "/nonexistent", "sim:VID_7A5D&PID_3A10&MI_02#0"}) {
     EXPECT_EQ(bus.Open(path), nullptr) << path;
-    int error = 0;
-    EXPECT_EQ(bus.TryOpen(path, error), nullptr) << path;
-    EXPECT_EQ(error, ENOENT) << path;
+    const auto opened = bus.TryOpen(path);
+    ASSERT_FALSE(opened.ok()) << path;
+    EXPECT_EQ(opened.error().code, ENOENT) << path;
+    // The system's words for it, as the trace line shows them.
+    EXPECT_EQ(opened.error().reason.rfind("No such file or directory", 0), 0u)
+        << path << ": " << opened.error().reason;
   }
 }
 

@@ -139,24 +139,20 @@ std::vector<hid::DeviceInfo> FakeBus::Enumerate() {
 }
 
 std::unique_ptr<hid::Device> FakeBus::Open(const std::string& path) {
-  int error = 0;
-  return TryOpen(path, error);
+  platform::Result<std::unique_ptr<hid::Device>> opened = TryOpen(path);
+  return opened ? std::move(opened).value() : nullptr;
 }
 
-std::unique_ptr<hid::Device> FakeBus::TryOpen(const std::string& path, int& error) {
-  error = 0;
+platform::Result<std::unique_ptr<hid::Device>> FakeBus::TryOpen(const std::string& path) {
   if (const auto r = refused_.find(path); r != refused_.end() && r->second != 0) {
-    error = r->second;
-    return nullptr;
+    return platform::Fail(r->second, platform::ErrnoText(r->second));
   }
-  error = ENOENT;
   for (const auto& i : interfaces_) {
     if (i->info.path == path) {
-      error = 0;
-      return std::make_unique<FakeDevice>(i, open_count_, sent_);
+      return std::unique_ptr<hid::Device>(std::make_unique<FakeDevice>(i, open_count_, sent_));
     }
   }
-  return nullptr;
+  return platform::Fail(ENOENT, platform::ErrnoText(ENOENT));
 }
 
 hid::DeviceInfo Interface(const std::string& path, uint16_t vid, uint16_t pid, uint16_t page,

@@ -58,7 +58,7 @@ class FakeBus : public hid::Bus {
           std::function<int(uint8_t* buffer, size_t length)> answer = {});
   std::vector<hid::DeviceInfo> Enumerate() override;
   std::unique_ptr<hid::Device> Open(const std::string& path) override;
-  std::unique_ptr<hid::Device> TryOpen(const std::string& path, int& error) override;
+  platform::Result<std::unique_ptr<hid::Device>> TryOpen(const std::string& path) override;
   // Opening `path` fails with the errno `error` (EACCES, EBUSY, ...) from now on; 0 allows it
   // again. The interface stays listed.
   void Refuse(const std::string& path, int error) { refused_[path] = error; }

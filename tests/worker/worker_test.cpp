@@ -361,6 +361,26 @@ TEST_F(WorkerTest, PluggingTheReceiverQueuesOneArrivalAndShowsTheConnection) {
   EXPECT_TRUE(ctx_.first_read_done.load());
 }
 
+// Closing asks the channel to stop: the settle pauses of an arrival and the pause after a
+// task are then not slept, so the close does not wait for them.
+TEST_F(WorkerTest, AStopCutsTheFixedPausesOfATaskShort) {
+  const int mouse = AddMouse(sim::Model::kK7Mouse, sim::Attachment::kReceiver);
+  bus_.Unplug(mouse, sim::Connection::kReceiver);
+  bus_.Plug(mouse, sim::Connection::kReceiver);
+  const std::optional<int> arrival = tasks_.TakeFirst();
+  ASSERT_EQ(arrival, ui::kTaskArrival);
+  table_.Add(ui::kTaskLighting, TaskRoutine{[] {}, 500, false});
+  clock_.ClearSleeps();
+
+  worker_.WakeForStop();
+  EXPECT_TRUE(worker_.Dispatch(*arrival));
+  EXPECT_TRUE(worker_.Dispatch(ui::kTaskLighting));
+  for (int ms : clock_.Sleeps()) {
+    EXPECT_NE(ms, 500);
+    EXPECT_NE(ms, 1000);
+  }
+}
+
 TEST_F(WorkerTest, UnpluggingTheCableQueuesRemovalAndFallsBackToTheReceiver) {
   struct Case {
     bool read_ok;

@@ -71,6 +71,11 @@ QtToolkit::~QtToolkit() {
 
 bool QtToolkit::OnWindowThread() const { return QThread::currentThread() == thread(); }
 
+void QtToolkit::RunQueuedCalls() {
+  // Post and Call queue their work as meta-call events to this object.
+  if (OnWindowThread()) QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
 template <class F>
 void QtToolkit::Post(F&& f) {
   if (OnWindowThread()) {

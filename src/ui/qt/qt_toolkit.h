@@ -65,6 +65,7 @@ class QtToolkit : public QObject, public ui::Toolkit {
   void SetSliderSettleDelay(int ms) { slider_settle_ms_ = ms; }
 
   // --- ui::Toolkit ---
+  void RunQueuedCalls() override;
   void SetListener(Listener* listener) override;
   bool HasControl(int id) override;
   void SetTitle(int id, const std::string& text) override;
