@@ -104,8 +104,18 @@ class DeviceMainDlg : public ui::Listener, public app::DeviceWindowHost {
   void OnPageShown(std::function<void(int item_id)> hook) {
     page_shown_hooks_.push_back(std::move(hook));
   }
-  // Called by ApplyLanguage after the frame's own texts (window thread).
-  void OnLanguageApplied(std::function<void()> hook) { language_hooks_.push_back(std::move(hook)); }
+  // The kinds of texts a language switch sets again, in the order ApplyLanguage sets them.
+  enum class LanguageStep {
+    kProfileList,    // refilled, default names with the current word for "profile"
+    kMacroList,      // refilled from the store
+    kButtonPage,     // the button page's lists and the buttons' descriptions
+    kTitles,         // titles, tooltips, fixed list entries, tab labels and descriptions
+    kComposedTexts,  // version labels, durations with their units, multi-line help
+  };
+  // Called by ApplyLanguage at its step (window thread).
+  void OnLanguageApplied(LanguageStep step, std::function<void()> hook) {
+    language_hooks_.push_back({step, std::move(hook)});
+  }
 
   // --- app::DeviceWindowHost ---
   int ReadDeviceType() override;
@@ -146,7 +156,8 @@ class DeviceMainDlg : public ui::Listener, public app::DeviceWindowHost {
   app::DeviceListControl device_list_;
   SettingsPanel panel_;
   std::vector<std::function<void(int)>> page_shown_hooks_;
-  std::vector<std::function<void()>> language_hooks_;
+  std::vector<std::pair<LanguageStep, std::function<void()>>> language_hooks_;
+  void RunLanguageHooks(LanguageStep step);
   bool autorun_start_ = false;
   bool closed_ = false;
   std::mutex notices_mu_;

@@ -19,9 +19,9 @@ namespace app {
 namespace {
 
 // Language text: the check for another running copy is not possible.
-constexpr int kLockProblemText = 2306;
+constexpr platform::TextId kLockProblemText{2306};
 // Language text: config.xml cannot be used.
-constexpr int kConfigProblemText = 2307;
+constexpr platform::TextId kConfigProblemText{2307};
 // The caption of the last start with a good config.xml.
 constexpr char kLastCaptionValue[] = "last_caption";
 
