@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "profiles/profile_files.h"
 #include "settings/settings_context.h"
 
 namespace ui {
@@ -25,6 +26,13 @@ class ProfileFileActions {
   // Window thread. Both do nothing when the person cancels the file dialog.
   void Export();
   void Import();
+
+  // The operations behind the buttons, on a path instead of a picker (the command line uses
+  // them too). ExportTo writes the current profile; ImportFrom stores the file into it, and
+  // QueueApply then queues the task that writes the profile to the mouse.
+  FileResult ExportTo(const std::string& path);
+  FileResult ImportFrom(const std::string& path);
+  bool QueueApply();
 
   // The name the current profile has in the profile list.
   std::string CurrentProfileName();
