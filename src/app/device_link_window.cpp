@@ -90,7 +90,7 @@ DeviceLinkWindow::DeviceLinkWindow(DriverComm& comm, ui::Toolkit& toolkit,
 
 void DeviceLinkWindow::ShowDisconnected(bool hide_device_list) {
   device_connected_.store(false);
-  toolkit_.SetTitle(ui::frame::kConnection, LanguageText(50));
+  toolkit_.SetTitle(ui::frame::kConnection, LanguageText(ui::frame::kNotConnectedText));
   toolkit_.SelectTab(ui::frame::kTabs, 0);
   toolkit_.SetVisible(ui::frame::kTabs, false);
   toolkit_.SetVisible(ui::frame::kConnectHint, true);
@@ -142,7 +142,9 @@ void DeviceLinkWindow::ShowConnected(int mode, int device_type) {
   toolkit_.SetVisible(ui::frame::kConnectHint, false);
   toolkit_.SetVisible(ui::frame::kTabs, true);
   toolkit_.SelectTab(ui::frame::kTabs, 1);
-  toolkit_.SetTitle(ui::frame::kConnection, LanguageText(mode == kModeCable ? 51 : 52));
+  toolkit_.SetTitle(ui::frame::kConnection,
+                    LanguageText(mode == kModeCable ? ui::frame::kUsbConnectionText
+                                                    : ui::frame::kReceiverConnectionText));
   device_list_.SetDeviceState(device_type, mode, 1);
   device_connected_.store(true);
   toolkit_.SetVisible(ui::frame::kHomePicture, false);
@@ -301,14 +303,16 @@ void DeviceLinkWindow::OnDeviceStatus(int reason) {
   switch (reason) {
     case kStatusReceiverOffline:
       ShowDisconnected(false);
-      toolkit_.ShowMessage(LanguageText(581), LanguageText(582), ui::kStyleOk);
+      toolkit_.ShowMessage(LanguageText(kReceiverOfflineText), LanguageText(kReceiverOfflineTitle),
+                           ui::kStyleOk);
       break;
     case kStatusOffline:
     case kStatusOfflineSilent:
       ShowDisconnected(false);
       break;
     case kStatusMacroTooLarge:
-      toolkit_.ShowMessage(LanguageText(583), LanguageText(584), ui::kStyleOk);
+      toolkit_.ShowMessage(LanguageText(kMacroTooLargeText), LanguageText(kMacroTooLargeTitle),
+                           ui::kStyleOk);
       break;
     default:
       break;

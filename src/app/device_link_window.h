@@ -13,6 +13,7 @@
 #include "app/device_list_control.h"
 #include "device/driver_comm.h"
 #include "device/hotplug_monitor.h"
+#include "platform/language.h"
 #include "settings/settings_context.h"
 #include "ui/frame_controls.h"
 #include "ui/toolkit.h"
@@ -24,15 +25,21 @@ namespace app {
 inline constexpr int kReceiverModelType = 101;
 
 // Texts of the first tab while no mouse is connected.
-inline constexpr int kConnectHintText = 54;
+inline constexpr platform::TextId kConnectHintText{54};
+// The notices of the device status message: the mouse behind the receiver went offline, and
+// the macros do not fit the mouse's memory.
+inline constexpr platform::TextId kReceiverOfflineText{581};
+inline constexpr platform::TextId kReceiverOfflineTitle{582};
+inline constexpr platform::TextId kMacroTooLargeText{583};
+inline constexpr platform::TextId kMacroTooLargeTitle{584};
 // A supported mouse is present but refused: the connection label's word and the hint that
 // says why and what to run (%1 is the model's name; the command follows on its own line).
-inline constexpr int kNoPermissionLabelText = 2101;
-inline constexpr int kNoPermissionHintText = 2102;
-inline constexpr int kInUseLabelText = 2103;
-inline constexpr int kInUseHintText = 2104;
-inline constexpr int kCannotOpenLabelText = 2105;
-inline constexpr int kCannotOpenHintText = 2106;  // %2 is the system's reason
+inline constexpr platform::TextId kNoPermissionLabelText{2101};
+inline constexpr platform::TextId kNoPermissionHintText{2102};
+inline constexpr platform::TextId kInUseLabelText{2103};
+inline constexpr platform::TextId kInUseHintText{2104};
+inline constexpr platform::TextId kCannotOpenLabelText{2105};
+inline constexpr platform::TextId kCannotOpenHintText{2106};  // %2 is the system's reason
 
 // What the first tab says about a refused interface: the connection label and the hint.
 struct RefusalTexts {

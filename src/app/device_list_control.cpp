@@ -18,6 +18,12 @@ void DeviceListControl::Push() {
     if (updating_) return;
     copy = items_;
   }
+  for (ui::DeviceListItem& item : copy) {
+    item.version_label.clear();
+    if (!item.version.empty() && item.mode >= 0) {
+      item.version_label = LanguageText(item.mode == 1 ? kReceiverVersionText : kMouseVersionText);
+    }
+  }
   toolkit_.SetDeviceItems(catalogue::kDeviceList, copy);
 }
 

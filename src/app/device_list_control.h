@@ -9,9 +9,14 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "platform/language.h"
 #include "ui/toolkit.h"
 
 namespace app {
+
+// What a listed version is of: the mouse's own on a cable, the receiver's through it.
+inline constexpr platform::TextId kMouseVersionText{590};
+inline constexpr platform::TextId kReceiverVersionText{591};
 
 class DeviceListControl : public catalogue::ModelList {
  public:
@@ -36,6 +41,8 @@ class DeviceListControl : public catalogue::ModelList {
   int GetSelectDevice() const;
 
   std::vector<ui::DeviceListItem> Items() const;
+  // Gives the list again with the current language's version descriptions.
+  void ApplyTexts() { Push(); }
 
  private:
   void Push();

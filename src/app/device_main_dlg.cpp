@@ -126,35 +126,54 @@ void DeviceMainDlg::ApplyFrameTexts() {
   }
   toolkit_.SetTabItems(frame::kTabs, tabs);
   if (toolkit_.GetTitle(frame::kConnection).empty()) {
-    toolkit_.SetTitle(frame::kConnection, LanguageText(50));
+    toolkit_.SetTitle(frame::kConnection, LanguageText(frame::kNotConnectedText));
+  }
+}
+
+void DeviceMainDlg::RunLanguageHooks(LanguageStep step) {
+  for (const auto& [at, hook] : language_hooks_) {
+    if (at == step) hook();
   }
 }
 
 void DeviceMainDlg::ApplyLanguage() {
-  // The connection label keeps its meaning: its text is recognised in either language.
+  RunLanguageHooks(LanguageStep::kProfileList);
+  RunLanguageHooks(LanguageStep::kMacroList);
+  // The catalogue's button names and default descriptions first: the assignments go over them.
+  if (device_side_) device_side_->Catalogue().ReloadTexts();
+  RunLanguageHooks(LanguageStep::kButtonPage);
+
+  // The connection label keeps its meaning: its text is recognised in either language. Any
+  // other text (a refused mouse's reason) stays as it is.
   const std::string connection = toolkit_.GetTitle(frame::kConnection);
-  const std::pair<int, std::pair<const char*, const char*>> states[] = {
-      {50, {"未连接", "Not Connected"}},
-      {51, {"USB连接", "USB Connection"}},
-      {52, {"2.4Ghz连接", "2.4Ghz Connection"}},
-      {53, {"蓝牙连接", "Bluetooth Connection"}},
+  const std::pair<platform::TextId, std::pair<const char*, const char*>> states[] = {
+      {frame::kNotConnectedText, {"未连接", "Not Connected"}},
+      {frame::kUsbConnectionText, {"USB连接", "USB Connection"}},
+      {frame::kReceiverConnectionText, {"2.4Ghz连接", "2.4Ghz Connection"}},
+      {frame::kBluetoothConnectionText, {"蓝牙连接", "Bluetooth Connection"}},
   };
   for (const auto& [text, names] : states) {
     if (connection == names.first || connection == names.second) {
       toolkit_.SetTitle(frame::kConnection, LanguageText(text));
+      break;
     }
   }
+
   ApplyFrameTexts();
   // The tab row is given again whole (its selection stays): the model's pages show again.
   if (device_side_) {
     catalogue::Catalogue& catalogue = device_side_->Catalogue();
     toolkit_.SetTabItemVisible(frame::kTabs, frame::kItemLighting, catalogue.HasLighting());
     toolkit_.SetTabItemVisible(frame::kTabs, frame::kItemScreen, catalogue.HasScreen());
-    toolkit_.SetTitle(frame::kCaptionText2, catalogue.VersionText());
-    catalogue.ReloadTexts();
   }
   panel_.ApplyTexts();
-  for (const auto& hook : language_hooks_) hook();
+  device_list_.ApplyTexts();
+  toolkit_.ReapplyFixedTexts();
+  RunLanguageHooks(LanguageStep::kTitles);
+
+  if (device_side_)
+    toolkit_.SetTitle(frame::kCaptionText2, device_side_->Catalogue().VersionText());
+  RunLanguageHooks(LanguageStep::kComposedTexts);
 }
 
 void DeviceMainDlg::OnWindowMessage(int message, MessageHandler handler) {
@@ -273,7 +292,7 @@ void DeviceMainDlg::TrayNotify(int64_t mouse_message) {
   if (mouse_message == kTrayLeftDown || mouse_message == kTrayLeftDoubleClick) {
     toolkit_.RaiseWindow();
   } else if (mouse_message == kTrayRightUp) {
-    const int command = toolkit_.ShowPopupMenu({{kMenuExit, LanguageText(17)}});
+    const int command = toolkit_.ShowPopupMenu({{kMenuExit, LanguageText(frame::kExitMenuText)}});
     if (command == kMenuExit) OnMessage(WM_COMMAND, kMenuExit, 0);
   }
 }

@@ -102,9 +102,9 @@ class DeviceMainDlg : public ui::Listener, public DeviceSideHost {
   void OnPageShown(std::function<void(int item_id)> hook) override {
     page_shown_hooks_.push_back(std::move(hook));
   }
-  // Called by ApplyLanguage after the frame's own texts (window thread).
-  void OnLanguageApplied(std::function<void()> hook) override {
-    language_hooks_.push_back(std::move(hook));
+  // Called by ApplyLanguage at its step (window thread).
+  void OnLanguageApplied(LanguageStep step, std::function<void()> hook) override {
+    language_hooks_.push_back({step, std::move(hook)});
   }
 
   int ReadDeviceType() override;
@@ -141,7 +141,8 @@ class DeviceMainDlg : public ui::Listener, public DeviceSideHost {
   app::DeviceListControl device_list_;
   SettingsPanel panel_;
   std::vector<std::function<void(int)>> page_shown_hooks_;
-  std::vector<std::function<void()>> language_hooks_;
+  std::vector<std::pair<LanguageStep, std::function<void()>>> language_hooks_;
+  void RunLanguageHooks(LanguageStep step);
   bool autorun_start_ = false;
   bool closed_ = false;
   std::mutex notices_mu_;

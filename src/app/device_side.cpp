@@ -7,11 +7,13 @@
 #include "log/trace.h"
 #include "platform/language.h"
 #include "platform/paths.h"
+#include "profiles/profile_files.h"
 #include "profiles/profile_list.h"
 #include "settings/settings_page.h"
 #include "settings/settings_read.h"
 #include "settings/settings_write.h"
 #include "store/profile_store.h"
+#include "ui/control_texts.h"
 #include "ui/frame_controls.h"
 
 namespace app {
@@ -183,13 +185,28 @@ void DeviceSide::FollowPointerSettings() {
       pointer_page_.Refresh();
     }
   });
-  host_.OnLanguageApplied([this] {
-    pointer_page_.ApplyTexts();
-    // Default profile names carry a language text.
-    SetCurrentProfile(::RefreshProfileList(host_.Toolkit(), store_));
-    // The catalogue has put the default button texts back: the assignments go over them.
+  using Step = DeviceSideHost::LanguageStep;
+  // Default profile names carry a language text.
+  host_.OnLanguageApplied(Step::kProfileList,
+                         [this] { SetCurrentProfile(::RefreshProfileList(host_.Toolkit(), store_)); });
+  host_.OnLanguageApplied(Step::kMacroList,
+                         [this] { settings_ctx_.ports.macros->RefreshMacroList(); });
+  host_.OnLanguageApplied(Step::kButtonPage, [this] {
+    buttons_.InitPage();
     settings_ctx_.ports.buttons->RefreshButtonPage();
-    settings_ctx_.ports.macros->RefreshMacroList();
+  });
+  host_.OnLanguageApplied(Step::kTitles, [this] {
+    ui::Toolkit& tk = host_.Toolkit();
+    ui::ApplyControlTexts(tk, profiles::kFileButtonTexts);
+    settings::ApplySettingsTexts(settings_ctx_);
+    pointer_page_.ApplyTexts();
+    lighting_.ApplyTexts();
+    macros_->ApplyTexts();
+    ui::ApplyControlTexts(tk, screen::kPageTexts);
+  });
+  host_.OnLanguageApplied(Step::kComposedTexts, [this] {
+    settings::ApplySettingsComposedTexts(settings_ctx_);
+    update_.ApplyTexts();
   });
 }
 

@@ -55,8 +55,16 @@ class DeviceSideHost {
   virtual void OnWindowMessage(int message, MessageHandler handler) = 0;
   // Called with the tab item id each time a tab's page is shown (window thread).
   virtual void OnPageShown(std::function<void(int item_id)> hook) = 0;
-  // Called after the frame's own texts were set again (window thread).
-  virtual void OnLanguageApplied(std::function<void()> hook) = 0;
+  // The kinds of texts a language switch sets again, in the order ApplyLanguage sets them.
+  enum class LanguageStep {
+    kProfileList,    // refilled, default names with the current word for "profile"
+    kMacroList,      // refilled from the store
+    kButtonPage,     // the button page's lists and the buttons' descriptions
+    kTitles,         // titles, tooltips, fixed list entries, tab labels and descriptions
+    kComposedTexts,  // version labels, durations with their units, multi-line help
+  };
+  // Called by ApplyLanguage at its step (window thread).
+  virtual void OnLanguageApplied(LanguageStep step, std::function<void()> hook) = 0;
   // The remembered model ("DeviceType"; 0 when absent).
   virtual int ReadDeviceType() = 0;
   virtual void WriteDeviceType(int device_type) = 0;

@@ -59,25 +59,7 @@ void SettingsPanel::ShowChoices() {
   toolkit_.SetCheck(hide ? panel::kExitOnClose : panel::kHideToTray, false);
 }
 
-void SettingsPanel::ApplyTexts() {
-  const std::pair<int, int> titles[] = {
-      {panel::kTitle, panel::kTitleText},
-      {panel::kLanguageCaption, panel::kLanguageText},
-      {panel::kStartupCaption, panel::kStartupText},
-      {panel::kAutorun, panel::kAutorunText},
-      {panel::kAutorunMinimize, panel::kAutorunMinimizeText},
-      {panel::kCloseCaption, panel::kCloseText},
-      {panel::kHideToTray, panel::kHideToTrayText},
-      {panel::kExitOnClose, panel::kExitOnCloseText},
-      {panel::kFirmwareCaption, panel::kFirmwareText},
-      {panel::kFirmwareCheck, panel::kFirmwareCheckText},
-      {panel::kLinksCaption, panel::kLinksText},
-      {panel::kWebsite, panel::kWebsiteText},
-      {panel::kFeedback, panel::kFeedbackText},
-      {panel::kQuestions, panel::kQuestionsText},
-  };
-  for (const auto& [control, text] : titles) toolkit_.SetTitle(control, LanguageText(text));
-}
+void SettingsPanel::ApplyTexts() { ui::ApplyControlTexts(toolkit_, panel::kPanelTexts); }
 
 void SettingsPanel::LanguageChosen() {
   const int64_t id = toolkit_.GetCurData(panel::kLanguage);

@@ -8,7 +8,9 @@
 #include <functional>
 #include <string>
 
+#include "platform/language.h"
 #include "ui/control_dispatch.h"
+#include "ui/control_texts.h"
 #include "ui/toolkit.h"
 #include "update/update_subsystem.h"
 
@@ -38,25 +40,42 @@ inline constexpr int kFeedback = 261;
 inline constexpr int kQuestions = 262;
 // Every control of the panel, for the window's control registry.
 inline constexpr std::array kPanelControls{
-    kTitle,        kFirmwareCheck,   kLanguageCaption, kLanguage,   kStartupCaption,
-    kAutorun,      kAutorunMinimize, kCloseCaption,    kFirmwareCaption, kLinksCaption,
-    kHideToTray,   kExitOnClose,     kWebsite,         kFeedback,   kQuestions};
+    kTitle,      kFirmwareCheck,   kLanguageCaption, kLanguage,        kStartupCaption,
+    kAutorun,    kAutorunMinimize, kCloseCaption,    kFirmwareCaption, kLinksCaption,
+    kHideToTray, kExitOnClose,     kWebsite,         kFeedback,        kQuestions};
 
 // Language texts.
-inline constexpr int kTitleText = 1903;
-inline constexpr int kLanguageText = 1946;
-inline constexpr int kStartupText = 1947;
-inline constexpr int kAutorunText = 1948;
-inline constexpr int kAutorunMinimizeText = 1949;
-inline constexpr int kCloseText = 1970;
-inline constexpr int kHideToTrayText = 1971;
-inline constexpr int kExitOnCloseText = 1972;
-inline constexpr int kLinksText = 1973;
-inline constexpr int kWebsiteText = 1974;
-inline constexpr int kFeedbackText = 1975;
-inline constexpr int kQuestionsText = 1976;
-inline constexpr int kFirmwareText = 1977;
-inline constexpr int kFirmwareCheckText = 1978;
+inline constexpr platform::TextId kTitleText{1903};
+inline constexpr platform::TextId kLanguageText{1946};
+inline constexpr platform::TextId kStartupText{1947};
+inline constexpr platform::TextId kAutorunText{1948};
+inline constexpr platform::TextId kAutorunMinimizeText{1949};
+inline constexpr platform::TextId kCloseText{1970};
+inline constexpr platform::TextId kHideToTrayText{1971};
+inline constexpr platform::TextId kExitOnCloseText{1972};
+inline constexpr platform::TextId kLinksText{1973};
+inline constexpr platform::TextId kWebsiteText{1974};
+inline constexpr platform::TextId kFeedbackText{1975};
+inline constexpr platform::TextId kQuestionsText{1976};
+inline constexpr platform::TextId kFirmwareText{1977};
+inline constexpr platform::TextId kFirmwareCheckText{1978};
+// The titles of the panel's controls.
+inline constexpr ui::ControlText kPanelTexts[] = {
+    {kTitle, kTitleText},
+    {kLanguageCaption, kLanguageText},
+    {kStartupCaption, kStartupText},
+    {kAutorun, kAutorunText},
+    {kAutorunMinimize, kAutorunMinimizeText},
+    {kCloseCaption, kCloseText},
+    {kHideToTray, kHideToTrayText},
+    {kExitOnClose, kExitOnCloseText},
+    {kFirmwareCaption, kFirmwareText},
+    {kFirmwareCheck, kFirmwareCheckText},
+    {kLinksCaption, kLinksText},
+    {kWebsite, kWebsiteText},
+    {kFeedback, kFeedbackText},
+    {kQuestions, kQuestionsText},
+};
 
 inline constexpr char kGroupExitMode[] = "IDC_SET_STC_EXITMODE";
 

@@ -19,12 +19,12 @@ namespace app {
 namespace {
 
 // Language text: the check for another running copy is not possible.
-constexpr int kLockProblemText = 2306;
+constexpr platform::TextId kLockProblemText{2306};
 // How long a start waits for a holder of the lock that does not listen (the command line).
 constexpr int kLockWaitTries = 150;
 constexpr int kLockWaitStepMs = 100;
 // Language text: config.xml cannot be used.
-constexpr int kConfigProblemText = 2307;
+constexpr platform::TextId kConfigProblemText{2307};
 // The caption of the last start with a good config.xml.
 constexpr char kLastCaptionValue[] = "last_caption";
 

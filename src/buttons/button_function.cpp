@@ -8,24 +8,32 @@
 namespace buttons {
 namespace {
 
+using platform::TextId;
+
 constexpr ListEntry kCategories[] = {
-    {kMouseButton, 130}, {kDpiFunction, 131}, {kMultimedia, 132},     {kKeyboardKey, 133},
-    {kMacro, 134},       {kFireKey, 135},     {kSystemShortcut, 137}, {kDisabled, 138},
+    {kMouseButton, TextId{130}},    {kDpiFunction, TextId{131}}, {kMultimedia, TextId{132}},
+    {kKeyboardKey, TextId{133}},    {kMacro, TextId{134}},       {kFireKey, TextId{135}},
+    {kSystemShortcut, TextId{137}}, {kDisabled, TextId{138}},
 };
 
 constexpr ListEntry kMouseList[] = {
-    {1, 150},  {2, 151}, {3, 152}, {5, 153},  {6, 154},  {4, 155},  {9, 156},
-    {10, 157}, {7, 158}, {8, 159}, {11, 160}, {12, 161}, {13, 162}, {14, 163},
+    {1, TextId{150}},  {2, TextId{151}},  {3, TextId{152}},  {5, TextId{153}},  {6, TextId{154}},
+    {4, TextId{155}},  {9, TextId{156}},  {10, TextId{157}}, {7, TextId{158}},  {8, TextId{159}},
+    {11, TextId{160}}, {12, TextId{161}}, {13, TextId{162}}, {14, TextId{163}},
 };
 constexpr ListEntry kMediaList[] = {
-    {6, 165}, {7, 166}, {8, 167}, {1, 168}, {2, 169}, {4, 170}, {5, 171}, {3, 172},
+    {6, TextId{165}}, {7, TextId{166}}, {8, TextId{167}}, {1, TextId{168}},
+    {2, TextId{169}}, {4, TextId{170}}, {5, TextId{171}}, {3, TextId{172}},
 };
 constexpr ListEntry kShortcutList[] = {
-    {1, 175}, {2, 176}, {3, 177}, {4, 178}, {5, 179}, {6, 180},
-    {7, 181}, {8, 182}, {9, 35},  {11, 39}, {10, 36},
+    {1, TextId{175}}, {2, TextId{176}}, {3, TextId{177}}, {4, TextId{178}},
+    {5, TextId{179}}, {6, TextId{180}}, {7, TextId{181}}, {8, TextId{182}},
+    {9, TextId{35}},  {11, TextId{39}}, {10, TextId{36}},
 };
-constexpr ListEntry kDpiList[] = {{4, 195}, {1, 192}, {2, 193}, {10, 230}};
-constexpr ListEntry kFireMouse[] = {{1, 150}, {2, 151}, {3, 152}, {4, 153}, {5, 154}};
+constexpr ListEntry kDpiList[] = {
+    {4, TextId{195}}, {1, TextId{192}}, {2, TextId{193}}, {10, TextId{230}}};
+constexpr ListEntry kFireMouse[] = {
+    {1, TextId{150}}, {2, TextId{151}}, {3, TextId{152}}, {4, TextId{153}}, {5, TextId{154}}};
 
 // Consumer-page usages of the media functions 1..8 and the shortcuts 1..6.
 constexpr uint16_t kMediaUsage[] = {0x0183, 0x00CD, 0x00B7, 0x00B6, 0x00B5, 0x00E9, 0x00EA, 0x00E2};
@@ -34,10 +42,10 @@ constexpr uint16_t kShortcutUsage[] = {0x006F, 0x0070, 0x0192, 0x0194, 0x0223, 0
 constexpr uint8_t kShortcutKeys[][2] = {
     {0x00, 0x3E}, {0x04, 0x2B}, {0x01, 0x06}, {0x01, 0x19}, {0x01, 0x1B}};
 
-constexpr int kDisabledText = 190;
-constexpr int kFireKeyText = 135;
-constexpr int kCustomPrefixText = 351;
-constexpr int kDoubleClickText = 155;
+constexpr platform::TextId kDisabledText{190};
+constexpr platform::TextId kFireKeyText{135};
+constexpr platform::TextId kCustomPrefixText{351};
+constexpr platform::TextId kDoubleClickText{155};
 
 constexpr const char kFireDecoded[] = "游戏增强";
 constexpr const char* kLightingNames[] = {"灯效切换", "灯效方向", "颜色切换", "亮度切换",
@@ -137,11 +145,11 @@ std::span<const ListEntry> ValueList(int type) {
   }
 }
 
-int ValueLabel(int type, int value) {
+std::optional<platform::TextId> ValueLabel(int type, int value) {
   for (const ListEntry& e : ValueList(type)) {
     if (e.value == value) return e.text;
   }
-  return 0;
+  return std::nullopt;
 }
 
 std::span<const ListEntry> FireMouseFunctions() { return kFireMouse; }
@@ -234,11 +242,11 @@ std::string DescribeAssignment(const KeyAssignmentRecord& r) {
   const int v = r.macro_value;
   switch (r.macro_type) {
     case kMouseButton:
-      if (v >= 1 && v <= 10) return LanguageText(ValueLabel(kMouseButton, v));
+      if (v >= 1 && v <= 10) return LanguageText(*ValueLabel(kMouseButton, v));
       break;
     case kMultimedia:
     case kSystemShortcut:
-      if (const int text = ValueLabel(r.macro_type, v)) return LanguageText(text);
+      if (const auto text = ValueLabel(r.macro_type, v)) return LanguageText(*text);
       break;
     case kFireKey:
       return LanguageText(kFireKeyText);
@@ -266,7 +274,10 @@ std::string KeyboardDescription(int bits, int usage) {
 
 std::optional<KeyAssignmentRecord> DecodeButtonBytes(int n, uint8_t b0, uint8_t b1, uint8_t b2,
                                                      uint8_t b3, TextLookup lookup) {
-  const auto text = [lookup](int number) { return lookup ? lookup(number) : LanguageText(number); };
+  const auto text = [lookup](std::optional<platform::TextId> number) -> std::string {
+    if (!number) return {};
+    return lookup ? lookup(*number) : LanguageText(*number);
+  };
   switch (b0 & 0x7F) {
     case 0x00: {
       if (b1 == 0 && b2 == 0 && b3 == 0) return Row(n, kDisabled, 1, 0, 0, "禁用按键");
@@ -293,13 +304,17 @@ std::optional<KeyAssignmentRecord> DecodeButtonBytes(int n, uint8_t b0, uint8_t 
         if (b3 == kMediaLow[i])
           return Row(n, kMultimedia, 2 + i, 0, 0, text(ValueLabel(kMultimedia, 2 + i)));
       }
-      if (b2 == 0x01 && b3 == 0x83) return Row(n, kMultimedia, 1, 0, 0, text(168));
-      if (b3 == 0x6F) return Row(n, kSystemShortcut, 1, 0, 0, text(175));
-      if (b3 == 0x70) return Row(n, kSystemShortcut, 2, 0, 0, text(176));
-      if (b2 == 0x01 && b3 == 0x92) return Row(n, kSystemShortcut, 3, 0, 0, text(177));
-      if (b2 == 0x01 && b3 == 0x94) return Row(n, kSystemShortcut, 4, 0, 0, text(178));
-      if (b3 == 0x23) return Row(n, kSystemShortcut, 5, 0, 0, text(179));
-      if (b2 == 0x01 && b3 == 0x8A) return Row(n, kSystemShortcut, 6, 0, 0, text(180));
+      if (b2 == 0x01 && b3 == 0x83)
+        return Row(n, kMultimedia, 1, 0, 0, text(ValueLabel(kMultimedia, 1)));
+      if (b3 == 0x6F) return Row(n, kSystemShortcut, 1, 0, 0, text(ValueLabel(kSystemShortcut, 1)));
+      if (b3 == 0x70) return Row(n, kSystemShortcut, 2, 0, 0, text(ValueLabel(kSystemShortcut, 2)));
+      if (b2 == 0x01 && b3 == 0x92)
+        return Row(n, kSystemShortcut, 3, 0, 0, text(ValueLabel(kSystemShortcut, 3)));
+      if (b2 == 0x01 && b3 == 0x94)
+        return Row(n, kSystemShortcut, 4, 0, 0, text(ValueLabel(kSystemShortcut, 4)));
+      if (b3 == 0x23) return Row(n, kSystemShortcut, 5, 0, 0, text(ValueLabel(kSystemShortcut, 5)));
+      if (b2 == 0x01 && b3 == 0x8A)
+        return Row(n, kSystemShortcut, 6, 0, 0, text(ValueLabel(kSystemShortcut, 6)));
       return std::nullopt;
     }
     case 0x05:
@@ -309,7 +324,7 @@ std::optional<KeyAssignmentRecord> DecodeButtonBytes(int n, uint8_t b0, uint8_t 
         case 2:
           return Row(n, kDpiFunction, 2, 0, 0, "DPI -");
         case 4:
-          return Row(n, kDpiFunction, 4, 0, 0, text(195));
+          return Row(n, kDpiFunction, 4, 0, 0, text(ValueLabel(kDpiFunction, 4)));
         case 10:
           return Row(n, kDpiFunction, 10, 0, 0, "DPI 锁定");
         default:

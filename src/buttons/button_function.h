@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/language.h"
 #include "store/profile_store.h"
 
 namespace buttons {
@@ -54,15 +55,15 @@ inline constexpr int kLightingKeptMarker = 1;
 // One entry of the category list or of a value list: the value and its label's text number.
 struct ListEntry {
   int value;
-  int text;
+  platform::TextId text;
 };
 // The eight categories of the category list, in list order.
 std::span<const ListEntry> Categories();
 // The value list of a type in list order (mouse, media, shortcut and DPI functions; empty for
 // the others).
 std::span<const ListEntry> ValueList(int type);
-// The label text number of a value of a listed type, 0 when the value has no label.
-int ValueLabel(int type, int value);
+// The label text of a value of a listed type; nothing when the value has no label.
+std::optional<platform::TextId> ValueLabel(int type, int value);
 
 // The five mouse functions a fire key offers: device numbers 1..5 with their labels.
 std::span<const ListEntry> FireMouseFunctions();
@@ -103,7 +104,7 @@ std::string MacroDisplayName(const std::string& name);
 std::string KeyboardDescription(int modifier_bits, int usage);
 
 // A language text by number.
-using TextLookup = std::string (*)(int number);
+using TextLookup = std::string (*)(platform::TextId text);
 
 // The row a code read from the mouse stands for (type, values, description; key_code = n),
 // or nothing when the code is not one the program keeps. The lock bit is ignored. Texts come

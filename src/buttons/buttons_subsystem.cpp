@@ -24,17 +24,13 @@ namespace {
 
 constexpr int kTaskPauseMs = 100;
 constexpr int kAfterUploadMs = 100;
-constexpr int kConfirmText = 220;
-constexpr int kResetAllTitle = 121;
-constexpr int kResetOneTitle = 120;
-constexpr int kGuardTitle = 223;
-constexpr int kGuardText = 222;
-constexpr int kDisabledText = 190;
-constexpr int kFireKeyText = 135;
-constexpr int kFireKindMouseText = 130;
-constexpr int kFireKindKeyText = 133;
-constexpr int kLeftSideText = 1913;
-constexpr int kRightSideText = 1914;
+constexpr platform::TextId kConfirmText{220};
+constexpr platform::TextId kResetAllTitle{121};
+constexpr platform::TextId kResetOneTitle{120};
+constexpr platform::TextId kGuardTitle{223};
+constexpr platform::TextId kGuardText{222};
+constexpr platform::TextId kDisabledText{190};
+constexpr platform::TextId kFireKeyText{135};
 constexpr char kFireCountPreset[] = "1";
 constexpr char kFireIntervalPreset[] = "10";
 
@@ -199,8 +195,7 @@ void ButtonsSubsystem::ShowHotSpots() {
 
 void ButtonsSubsystem::InitPage() {
   ui::Toolkit& tk = ctx_.toolkit;
-  tk.SetTitle(catalogue::kLeftLockLabel, LanguageText(kLeftSideText));
-  tk.SetTitle(catalogue::kRightLockLabel, LanguageText(kRightSideText));
+  ui::ApplyControlTexts(tk, kPageTexts);
   tk.ClearItems(kCategoryList);
   for (const ListEntry& e : Categories()) tk.AddItem(kCategoryList, LanguageText(e.text), e.value);
   tk.ClearItems(kFireKindList);

@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "buttons/button_function.h"
+#include "catalogue/catalogue.h"
 #include "device/driver_comm.h"
 #include "settings/settings_context.h"
 #include "settings/subsystem_ports.h"
+#include "ui/control_texts.h"
 
 namespace ui {
 class ControlDispatch;
@@ -56,6 +58,31 @@ inline constexpr std::array kPageControls{
 // Fire-key input kinds of list 81.
 inline constexpr int kFireKindMouse = 1;
 inline constexpr int kFireKindKey = 2;
+
+// Texts of the page.
+inline constexpr platform::TextId kFireKindMouseText{130};
+inline constexpr platform::TextId kFireKindKeyText{133};  // also the key field's caption
+inline constexpr platform::TextId kLeftSideText{1913};
+inline constexpr platform::TextId kRightSideText{1914};
+inline constexpr platform::TextId kApplyText{1915};
+inline constexpr platform::TextId kFunctionHeadingText{1908};
+inline constexpr platform::TextId kPageHintText{1909};
+inline constexpr platform::TextId kFunctionCaptionText{1918};
+inline constexpr platform::TextId kPressKeyText{1919};  // the key fields' placeholder
+inline constexpr platform::TextId kIntervalText{1920};
+inline constexpr platform::TextId kPressesText{1921};
+inline constexpr platform::TextId kFiredInputText{1922};
+inline constexpr platform::TextId kSideButtonsHeadingText{1923};
+
+// The titles and tooltips of the page's controls.
+inline constexpr ui::ControlText kPageTexts[] = {
+    {kResetButton, platform::TextId{1917}, ui::TextPlace::kTooltip},
+    {kApplyButton, kApplyText},
+    {kFireApplyButton, kApplyText},
+    {kResetAllButton, platform::TextId{1916}},
+    {catalogue::kLeftLockLabel, kLeftSideText},  // the catalogue's controls, the page's texts
+    {catalogue::kRightLockLabel, kRightSideText},
+};
 
 class ButtonsSubsystem final : public settings::ButtonsPort {
  public:

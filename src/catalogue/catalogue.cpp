@@ -73,11 +73,11 @@ bool ReadModelFile(const std::string& path, ModelFile& out) {
       ButtonLayoutEntry entry;
       entry.key_value = ParseDecimal(doc.GetAttribute("key_value"));
       entry.name_text = ParseDecimal(doc.GetAttribute("name"));
-      entry.name = LanguageText(entry.name_text);
+      entry.name = LanguageText(platform::TextId{entry.name_text});
       entry.func_type = ParseDecimal(doc.GetAttribute("func_type"));
       entry.func_value = ParseDecimal(doc.GetAttribute("func_value"));
       entry.func_desc_text = ParseDecimal(doc.GetAttribute("func_desc"));
-      entry.func_desc = LanguageText(entry.func_desc_text);
+      entry.func_desc = LanguageText(platform::TextId{entry.func_desc_text});
       entry.direction = ParseDecimal(doc.GetAttribute("direction"));
       const HotSpotPoints p = ParseRect(doc.GetAttribute("rect"));
       ui::MouseItem item;
@@ -320,8 +320,8 @@ void Catalogue::ReloadTexts() {
   std::vector<ButtonLayoutEntry> buttons = Buttons();
   std::vector<ui::MouseItem> items = MouseItems();
   for (ButtonLayoutEntry& entry : buttons) {
-    entry.name = LanguageText(entry.name_text);
-    entry.func_desc = LanguageText(entry.func_desc_text);
+    entry.name = LanguageText(platform::TextId{entry.name_text});
+    entry.func_desc = LanguageText(platform::TextId{entry.func_desc_text});
   }
   // Items and entries are made together, one for one.
   for (size_t i = 0; i < items.size() && i < buttons.size(); ++i) {
@@ -360,7 +360,7 @@ CatalogueLinks Catalogue::Links() const {
 }
 
 std::string Catalogue::VersionText() const {
-  const std::string label = LanguageText(21);
+  const std::string label = LanguageText(kSoftwareVersionText);
   std::lock_guard lock(mu_);
   return label + ": v" + links_.version;
 }

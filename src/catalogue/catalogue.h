@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/language.h"
 #include "store/profile_store.h"
 #include "ui/toolkit.h"
 
@@ -116,10 +117,12 @@ struct CatalogueContext {
   std::function<void(const std::string& text)> report_problem;
 };
 
+// The label of the program's version in the caption: "<text>: v<version>".
+inline constexpr platform::TextId kSoftwareVersionText{21};
 // Language texts about the profile database.
-inline constexpr int kStoreReplacedText = 2301;
-inline constexpr int kStoreNotWritableText = 2302;
-inline constexpr int kStoreUnusableText = 2303;
+inline constexpr platform::TextId kStoreReplacedText{2301};
+inline constexpr platform::TextId kStoreNotWritableText{2302};
+inline constexpr platform::TextId kStoreUnusableText{2303};
 // What the person is told after the store opened as `report` says; empty when all is well.
 std::string StoreOpenNotice(const StoreOpenReport& report);
 

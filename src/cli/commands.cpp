@@ -193,7 +193,7 @@ class Runner {
     p.current = dlg_.Device().CurrentProfile();
     std::vector<ProfileRecord> records;
     Ctx().store.ListProfiles(records);
-    const std::string word = LanguageText("LAN", profiles::kProfileWordText);
+    const std::string word = LanguageText(profiles::kProfileWordText);
     for (const ProfileRecord& r : records) {
       p.list.emplace_back(r.profile, profiles::ProfileDisplayName(r.name, word));
     }

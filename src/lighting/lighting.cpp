@@ -16,14 +16,16 @@
 namespace lighting {
 namespace {
 
+using platform::TextId;
+
 constexpr std::array<LightEffect, kModeCount> kDefaultEffects = {{
-    {0, 280, nullptr, 0x00, 280},
-    {1, 281, nullptr, 0x13, 281},
-    {2, 282, nullptr, 0x12, 282},
-    {3, 0, "光谱循环", 0x03, 283},
-    {4, 0, "流光", 0x03, 284},
-    {5, 0, "单色跑马", 0x13, 285},
-    {6, 0, "霓虹", 0x03, 286},
+    {0, TextId{280}, nullptr, 0x00, TextId{280}},
+    {1, TextId{281}, nullptr, 0x13, TextId{281}},
+    {2, TextId{282}, nullptr, 0x12, TextId{282}},
+    {3, platform::kNoText, "光谱循环", 0x03, TextId{283}},
+    {4, platform::kNoText, "流光", 0x03, TextId{284}},
+    {5, platform::kNoText, "单色跑马", 0x13, TextId{285}},
+    {6, platform::kNoText, "霓虹", 0x03, TextId{286}},
 }};
 
 constexpr int kDefaultBrightness = 255;
@@ -96,10 +98,23 @@ void LightingSubsystem::InitLightingPage() {
   tk.SetRange(kSaturationSlider, 0, kSaturationMax);
   tk.SetPos(kSaturationSlider, kSaturationMax);
   for (int i = 0; i < kPresetCount; ++i) tk.SetColor(kPresetFirst + i, kPresetColours[i]);
-  tk.SetTitle(kBrightnessLabel, LanguageText(kBrightnessText));
-  tk.SetTitle(kSpeedLabel, LanguageText(kSpeedText));
-  tk.SetTooltip(kHelpTip, LanguageText(kHelpText));
+  ui::ApplyControlTexts(tk, kPageTexts);
   for (int id : {kRedField, kGreenField, kBlueField}) tk.SetEditText(id, "255");
+}
+
+void LightingSubsystem::ApplyTexts() {
+  ui::Toolkit& tk = ctx_.toolkit;
+  ui::ApplyControlTexts(tk, kPageTexts);
+  const int count = tk.GetItemCount(kModeSelector);
+  if (count <= 0) return;
+  const int64_t chosen = tk.GetCurData(kModeSelector);
+  std::vector<LightModeRecord> rows;
+  ctx_.store.ListLightModes(Profile(), rows);
+  tk.ClearItems(kModeSelector);
+  for (const LightModeRecord& row : rows) {
+    tk.AddItem(kModeSelector, LanguageText(platform::TextId{row.reserved}), row.mode);
+  }
+  tk.SelectData(kModeSelector, chosen);
 }
 
 void LightingSubsystem::LoadLightingPage() {
@@ -113,7 +128,7 @@ void LightingSubsystem::LoadLightingPage() {
     for (const LightEffect& e : kDefaultEffects) {
       LightModeRecord row;
       row.profile = profile;
-      row.name = e.name_text > 0 ? LanguageText(e.name_text) : e.name;
+      row.name = e.name_text.number > 0 ? LanguageText(e.name_text) : e.name;
       row.mode = e.mode;
       row.brightness = kDefaultBrightness;
       row.speed = kDefaultSpeed;
@@ -122,7 +137,7 @@ void LightingSubsystem::LoadLightingPage() {
       row.colorindex = 0;
       row.color_value = static_cast<int>(kDefaultColour);
       row.config_func = e.config_func;
-      row.reserved = e.reserved;
+      row.reserved = e.reserved.number;
       row.status = 0;
       if (store.AddLightMode(row) == 0) Trace(4, "Lighting row %d not stored", e.mode);
     }
@@ -132,7 +147,7 @@ void LightingSubsystem::LoadLightingPage() {
   store.ListLightModes(profile, rows);
   tk.ClearItems(kModeSelector);
   for (const LightModeRecord& row : rows) {
-    tk.AddItem(kModeSelector, LanguageText(row.reserved), row.mode);
+    tk.AddItem(kModeSelector, LanguageText(platform::TextId{row.reserved}), row.mode);
   }
   const int active = store.GetActiveLightMode(profile);
   tk.SelectData(kModeSelector, active);

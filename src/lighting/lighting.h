@@ -9,8 +9,10 @@
 #include <span>
 #include <string>
 
+#include "platform/language.h"
 #include "settings/settings_context.h"
 #include "settings/subsystem_ports.h"
+#include "ui/control_texts.h"
 
 namespace ui {
 class ControlDispatch;
@@ -42,23 +44,29 @@ inline constexpr int kGreenField = 191;
 inline constexpr int kBlueField = 192;
 // Every control of the page, for the window's control registry.
 inline constexpr std::array kPageControls{
-    kModeSelector,     kHelpTip,          kSliderFrame,      kResetButton,      kBrightnessLabel,
-    kBrightnessSlider, kSpeedLabel,       kSpeedSlider,      kColourArea,       kPresetFirst,
-    kPresetFirst + 1,  kPresetFirst + 2,  kPresetFirst + 3,  kPresetFirst + 4,  kPresetFirst + 5,
-    kPresetFirst + 6,  kPresetFirst + 7,  kColourPreview,    kPaletteBar,       kSaturationSlider,
-    kRedField,         kGreenField,       kBlueField};
+    kModeSelector,     kHelpTip,         kSliderFrame,     kResetButton,     kBrightnessLabel,
+    kBrightnessSlider, kSpeedLabel,      kSpeedSlider,     kColourArea,      kPresetFirst,
+    kPresetFirst + 1,  kPresetFirst + 2, kPresetFirst + 3, kPresetFirst + 4, kPresetFirst + 5,
+    kPresetFirst + 6,  kPresetFirst + 7, kColourPreview,   kPaletteBar,      kSaturationSlider,
+    kRedField,         kGreenField,      kBlueField};
 
 // --- language texts ---
-inline constexpr int kResetMessageText = 275;
-inline constexpr int kResetTitleText = 276;
-inline constexpr int kFirstModeText = 280;  // 280..286 name modes 0..6
-inline constexpr int kHeadingText = 69;
-inline constexpr int kBrightnessText = 2013;
-inline constexpr int kSpeedText = 2014;
-inline constexpr int kColourText = 2015;
-inline constexpr int kSaturationText = 2016;
-inline constexpr int kHelpText = 2017;
-inline constexpr int kEffectText = 2018;
+inline constexpr platform::TextId kResetMessageText{275};
+inline constexpr platform::TextId kResetTitleText{276};
+inline constexpr platform::TextId kHeadingText{69};
+inline constexpr platform::TextId kBrightnessText{2013};
+inline constexpr platform::TextId kSpeedText{2014};
+inline constexpr platform::TextId kColourText{2015};
+inline constexpr platform::TextId kSaturationText{2016};
+inline constexpr platform::TextId kHelpText{2017};
+inline constexpr platform::TextId kEffectText{2018};
+// The titles and tooltips of the page's controls.
+inline constexpr ui::ControlText kPageTexts[] = {
+    {kBrightnessLabel, kBrightnessText},
+    {kSpeedLabel, kSpeedText},
+    {kHelpTip, kHelpText, ui::TextPlace::kTooltip},
+    {kResetButton, kResetTitleText, ui::TextPlace::kTooltip},
+};
 
 // Which parameters a mode offers (config_func bits).
 inline constexpr int kOffersBrightness = 0x01;
@@ -74,10 +82,10 @@ inline constexpr int kSaturationMax = 100;  // saturation slider in percent
 // One row of the default effect table, inserted for a profile without lighting rows.
 struct LightEffect {
   int mode;
-  int name_text;     // > 0: the language text stored as the name when the row is made
-  const char* name;  // otherwise this name
+  platform::TextId name_text;  // > 0: the text stored as the name when the row is made
+  const char* name;            // otherwise this name
   int config_func;
-  int reserved;  // the language text that names the mode in the list
+  platform::TextId reserved;  // names the mode in the list (stored as its number)
 };
 std::span<const LightEffect, kModeCount> DefaultEffects();
 
@@ -106,6 +114,9 @@ class LightingSubsystem final : public settings::LightingPort {
   void RegisterTasks(ui::TaskTable& table);
   // Once the page exists: texts, ranges and the preset buttons' colours.
   void InitLightingPage();
+  // After a language switch: the page's texts and the effect names of the mode list (the
+  // selection stays).
+  void ApplyTexts();
 
   // Fills the page from the current profile, creating its default rows on first use.
   // Nothing happens for a model without lighting.

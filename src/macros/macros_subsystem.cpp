@@ -12,19 +12,8 @@
 namespace macros {
 namespace {
 
-constexpr int kTextDelete = 34;
-constexpr int kTextMouseKind = 393, kTextKeyKind = 394, kTextDelayKind = 395;
-constexpr int kTextInsertMouse = 396, kTextInsertKey = 397, kTextInsertDelay = 398;
-constexpr int kTextMoveTop = 400;  // 400..403: top, up, down, bottom
-constexpr int kTextMoveLeftKind = 406, kTextMoveRightKind = 407, kTextMoveUpKind = 408,
-              kTextMoveDownKind = 409;
-constexpr int kTextMoveXYKind = 1964;
-constexpr int kTextButtons[] = {150, 151, 152, 153, 154};  // LB RB MB Forward Backward
 constexpr int kEditCodes[] = {kEditLeft, kEditRight, kEditMiddle, kEditForward, kEditBackward};
 constexpr const char* kButtonNames[] = {"LB", "RB", "MB", "Forward", "Backward"};
-constexpr int kDelayTexts[] = {361, 362, 363};
-constexpr int kPlayTexts[] = {367, 365, 366, 380};  // play_type 0..3 on 141..144
-constexpr int kPageTexts[] = {1950, 1951, 1952, 1953, 1954, 1955, 1956};
 
 int Type(const MacroEventRecord& e) { return e.type; }
 bool IsKey(int t) { return t == 2 || t == 3; }
@@ -52,45 +41,14 @@ std::vector<ui::MenuItem> InsertMenu() {
 
 std::vector<ui::MenuItem> EventMenu() {
   std::vector<ui::MenuItem> items;
-  for (int i = 0; i < 4; ++i) items.push_back({kCmdMoveTop + i, LanguageText(kTextMoveTop + i)});
+  for (int i = 0; i < 4; ++i) items.push_back({kCmdMoveTop + i, LanguageText(kTextMoveTexts[i])});
   return items;
-}
-
-std::vector<int> MacroPageTexts() {
-  std::vector<int> t = {kTextDelete,
-                        kTextCustom,
-                        kTextRecord,
-                        kTextStop,
-                        kTextRecordingTitle,
-                        kTextInsertTitle,
-                        kTextListFull,
-                        kTextChooseMacro,
-                        kTextImportRefused,
-                        kTextMouseKind,
-                        kTextKeyKind,
-                        kTextDelayKind,
-                        kTextInsertMouse,
-                        kTextInsertKey,
-                        kTextInsertDelay,
-                        kTextMoveLeftKind,
-                        kTextMoveRightKind,
-                        kTextMoveUpKind,
-                        kTextMoveDownKind,
-                        kTextMoveXYKind,
-                        583,
-                        584};
-  for (int i = 0; i < 4; ++i) t.push_back(kTextMoveTop + i);
-  for (int n : kTextButtons) t.push_back(n);
-  for (int n : kDelayTexts) t.push_back(n);
-  for (int n : kPlayTexts) t.push_back(n);
-  for (int n : kPageTexts) t.push_back(n);
-  return t;
 }
 
 MacrosSubsystem::MacrosSubsystem(settings::SettingsContext& context)
     : c_(context), tk_(context.toolkit), capturer_(nullptr, nullptr) {}
 
-std::string MacrosSubsystem::Text(int number) const { return LanguageText(number); }
+std::string MacrosSubsystem::Text(platform::TextId text) const { return LanguageText(text); }
 
 void MacrosSubsystem::Register(ui::ControlDispatch& d,
                                const std::function<void(int, MessageHandler)>& on_message) {
@@ -182,17 +140,9 @@ void MacrosSubsystem::Register(ui::ControlDispatch& d,
 }
 
 void MacrosSubsystem::InitPage() {
-  tk_.SetTitle(kNewMacro, Text(1950));
-  tk_.SetTitle(kExportMacro, Text(1951));
-  tk_.SetTitle(kImportMacro, Text(1952));
-  tk_.SetTitle(kDeleteEvent, Text(1953));
-  tk_.SetTitle(kDeleteAllEvents, Text(1954));
-  tk_.SetTitle(kInsertEvent, Text(1955));
-  tk_.SetTitle(kRecordHint, Text(1956));
+  ui::ApplyControlTexts(tk_, kPageTexts);
   tk_.SetTitle(kRecordButton, Text(kTextRecord));
   tk_.SetImage(kRecordButton, "icon/icon_rec.png");
-  for (int i = 0; i < 3; ++i) tk_.SetTitle(kDelayNone + i, Text(kDelayTexts[i]));
-  for (int i = 0; i < 4; ++i) tk_.SetTitle(kPlayCount + i, Text(kPlayTexts[i]));
   tk_.SetEditText(kFixedDelayField, std::to_string(kDefaultFixedDelayMs));
   tk_.SetVisible(kUploadProgress, false);
   HideEditor();
@@ -224,6 +174,11 @@ void MacrosSubsystem::ShowMacroList() {
     events_.clear();
     ShowEvents(-1);
   }
+}
+
+void MacrosSubsystem::ApplyTexts() {
+  ui::ApplyControlTexts(tk_, kPageTexts);
+  tk_.SetTitle(kRecordButton, Text(recording_ ? kTextStop : kTextRecord));
 }
 
 void MacrosSubsystem::NewMacro() {
@@ -373,7 +328,8 @@ void MacrosSubsystem::ImportMacro() {
   const platform::Result<MacroRecord> imported = ImportMacroFile(c_.store, path);
   if (!imported) {
     if (StatusOf(imported.error()) == ImportStatus::kTooLarge) {
-      tk_.ShowMessage(Text(kTextImportRefused), Text(1952), ui::kStyleOk);
+      tk_.ShowMessage(Text(kTextImportRefused), ui::ControlTextOf(kPageTexts, kImportMacro),
+                      ui::kStyleOk);
     }
     return;
   }
@@ -494,7 +450,7 @@ void MacrosSubsystem::ShowEditor() {
   if (sel < 0) return;
   const MacroEventRecord& e = events_[sel];
   const int t = Type(e);
-  int kind_text = 0;
+  platform::TextId kind_text = platform::kNoText;
   if (IsKey(t)) {
     kind_text = kTextKeyKind;
     tk_.SetEditText(kEventField, NameOf(e.desc));
@@ -513,8 +469,8 @@ void MacrosSubsystem::ShowEditor() {
     tk_.SetEditText(kEventField, std::to_string(e.value));
     tk_.SetVisible(kEventField, true);
   } else if (IsMove(t)) {
-    static constexpr int kMoveTexts[] = {kTextMoveUpKind, kTextMoveDownKind, kTextMoveLeftKind,
-                                         kTextMoveRightKind};
+    static constexpr platform::TextId kMoveTexts[] = {kTextMoveUpKind, kTextMoveDownKind,
+                                                      kTextMoveLeftKind, kTextMoveRightKind};
     kind_text = kMoveTexts[t - 8];
     tk_.SetEditText(kMoveXField, std::to_string(e.value));
     tk_.SetVisible(kMoveXField, true);

@@ -16,8 +16,10 @@
 #include "macros/macro_model.h"
 #include "macros/macro_recorder.h"
 #include "macros/macro_upload.h"
+#include "platform/language.h"
 #include "settings/settings_context.h"
 #include "settings/subsystem_ports.h"
+#include "ui/control_texts.h"
 #include "ui/toolkit.h"
 
 namespace ui {
@@ -50,11 +52,11 @@ inline constexpr int kUploadProgress = 161;  // progress of a running upload
 inline constexpr int kRecordHint = 162;      // where recording takes its input from
 // Every control of the page, for the window's control registry.
 inline constexpr std::array kPageControls{
-    kMacroList,    kNewMacro,     kExportMacro,   kImportMacro,     kEventList,  kDeleteEvent,
-    kDeleteAllEvents, kInsertEvent, kRecordButton, kDelayNone,      kDelayRecorded, kDelayFixed,
-    kFixedDelayField, kPlayCount,  kPlayHold,     kPlayToggle,      kPlayOnce,   kPlayCountField,
-    kEventKind,    kEventField,   kEventButton,   kEventUp,         kEventDown,  kMoveLeft,
-    kMoveRight,    kMoveXField,   kMoveUpward,    kMoveDownward,    kMoveYField, kUploadProgress,
+    kMacroList,       kNewMacro,    kExportMacro,  kImportMacro,  kEventList,     kDeleteEvent,
+    kDeleteAllEvents, kInsertEvent, kRecordButton, kDelayNone,    kDelayRecorded, kDelayFixed,
+    kFixedDelayField, kPlayCount,   kPlayHold,     kPlayToggle,   kPlayOnce,      kPlayCountField,
+    kEventKind,       kEventField,  kEventButton,  kEventUp,      kEventDown,     kMoveLeft,
+    kMoveRight,       kMoveXField,  kMoveUpward,   kMoveDownward, kMoveYField,    kUploadProgress,
     kRecordHint};
 
 // Window messages of the page's menus, and the page's own refresh request.
@@ -67,21 +69,57 @@ inline constexpr int kCmdInsertMouse = 1, kCmdInsertKey = 2, kCmdInsertDelay = 3
 inline constexpr int kCmdMoveTop = 1, kCmdMoveUp = 2, kCmdMoveDown = 3, kCmdMoveBottom = 4;
 
 // Language texts of the page.
-inline constexpr int kTextCustom = 351;
-inline constexpr int kTextRecord = 358;
-inline constexpr int kTextStop = 359;
-inline constexpr int kTextRecordingTitle = 355;
-inline constexpr int kTextInsertTitle = 368;
-inline constexpr int kTextListFull = 386;
-inline constexpr int kTextChooseMacro = 387;
-inline constexpr int kTextImportRefused = 1961;
+inline constexpr platform::TextId kTextDelete{34};
+inline constexpr platform::TextId kTextCustom{351};
+inline constexpr platform::TextId kTextRecord{358};
+inline constexpr platform::TextId kTextStop{359};
+inline constexpr platform::TextId kTextRecordingTitle{355};
+inline constexpr platform::TextId kTextInsertTitle{368};
+inline constexpr platform::TextId kTextListFull{386};
+inline constexpr platform::TextId kTextChooseMacro{387};
+inline constexpr platform::TextId kTextImportRefused{1961};
+inline constexpr platform::TextId kTextMouseKind{393};
+inline constexpr platform::TextId kTextKeyKind{394};
+inline constexpr platform::TextId kTextDelayKind{395};
+inline constexpr platform::TextId kTextInsertMouse{396};
+inline constexpr platform::TextId kTextInsertKey{397};
+inline constexpr platform::TextId kTextInsertDelay{398};
+// The event list's menu: to the top, up, down, to the bottom.
+inline constexpr platform::TextId kTextMoveTexts[] = {platform::TextId{400}, platform::TextId{401},
+                                                      platform::TextId{402}, platform::TextId{403}};
+inline constexpr platform::TextId kTextMoveLeftKind{406};
+inline constexpr platform::TextId kTextMoveRightKind{407};
+inline constexpr platform::TextId kTextMoveUpKind{408};
+inline constexpr platform::TextId kTextMoveDownKind{409};
+inline constexpr platform::TextId kTextMoveXYKind{1964};
+// The mouse buttons of the event editor: LB, RB, MB, Forward, Backward.
+inline constexpr platform::TextId kTextButtons[] = {platform::TextId{150}, platform::TextId{151},
+                                                    platform::TextId{152}, platform::TextId{153},
+                                                    platform::TextId{154}};
+// Headings of the page's parts and the upload progress line.
+inline constexpr platform::TextId kTextMacrosHeading{1957};
+inline constexpr platform::TextId kTextEventsHeading{1958};
+inline constexpr platform::TextId kTextDelaysHeading{1959};
+inline constexpr platform::TextId kTextPlaybackHeading{1960};
+inline constexpr platform::TextId kTextEventHeading{1962};
+inline constexpr platform::TextId kTextUploading{1963};
+
+// The titles of the page's controls. The record button is not here: its title follows the
+// recording (kTextRecord or kTextStop).
+inline constexpr ui::ControlText kPageTexts[] = {
+    {kNewMacro, platform::TextId{1950}},        {kExportMacro, platform::TextId{1951}},
+    {kImportMacro, platform::TextId{1952}},     {kDeleteEvent, platform::TextId{1953}},
+    {kDeleteAllEvents, platform::TextId{1954}}, {kInsertEvent, platform::TextId{1955}},
+    {kRecordHint, platform::TextId{1956}},      {kDelayNone, platform::TextId{361}},
+    {kDelayRecorded, platform::TextId{362}},    {kDelayFixed, platform::TextId{363}},
+    {kPlayCount, platform::TextId{367}},        {kPlayHold, platform::TextId{365}},
+    {kPlayToggle, platform::TextId{366}},       {kPlayOnce, platform::TextId{380}},
+};
 
 // The pop-up menus (entries in order, with their commands).
 std::vector<ui::MenuItem> MacroListMenu();
 std::vector<ui::MenuItem> InsertMenu();
 std::vector<ui::MenuItem> EventMenu();
-// Every language text the page uses.
-std::vector<int> MacroPageTexts();
 
 class MacrosSubsystem : public settings::MacrosPort {
  public:
@@ -107,6 +145,8 @@ class MacrosSubsystem : public settings::MacrosPort {
                 const std::function<void(int, MessageHandler)>& on_message);
   // Titles and fixed choices once the window is built.
   void InitPage();
+  // After a language switch: the page's titles, the record button's by the recording state.
+  void ApplyTexts();
 
   // --- MacrosPort (worker) ---
   void UploadProfileMacros() override;
@@ -160,7 +200,7 @@ class MacrosSubsystem : public settings::MacrosPort {
   void SetPageEnabled(bool enabled);
   int SelectedEvent();
   void RevertSelectedButton();
-  std::string Text(int number) const;
+  std::string Text(platform::TextId text) const;
 
   settings::SettingsContext& c_;
   ui::Toolkit& tk_;

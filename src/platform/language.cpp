@@ -60,7 +60,9 @@ std::shared_ptr<const platform::IniFile> LanguageFile(const std::string& path) {
 
 }  // namespace
 
-std::string LanguageText(const std::string& section, int number) {
+namespace {
+
+std::string Lookup(const char* section, int number) {
   const std::string file =
       platform::DataDir() + "language/" + std::to_string(platform::LanguageId()) + ".lan";
   const auto ini = LanguageFile(file);
@@ -68,7 +70,10 @@ std::string LanguageText(const std::string& section, int number) {
   return platform::Utf8Prefix(ini->Get(section, std::to_string(number)).value_or(""), 259);
 }
 
-std::string LanguageText(int number) { return LanguageText("LAN", number); }
+}  // namespace
+
+std::string LanguageText(platform::TextId text) { return Lookup("LAN", text.number); }
+std::string LanguageText(platform::DialogTextId text) { return Lookup("KB.DIALOG", text.number); }
 
 std::string FormatText(const std::string& text, std::initializer_list<std::string> args) {
   std::string out;

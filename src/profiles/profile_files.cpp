@@ -90,7 +90,8 @@ std::string Format(std::string pattern, std::initializer_list<std::string> args)
 
 // `reason` with `detail` added by the language's pattern `text` ("%s" the reason, "%s" the
 // detail); the reason alone when the language has no such pattern.
-std::string WithDetail(const std::string& reason, int text, const std::string& detail) {
+std::string WithDetail(const std::string& reason, platform::TextId text,
+                       const std::string& detail) {
   const std::string pattern = LanguageText(text);
   if (pattern.find("%s") == std::string::npos || detail.empty()) return reason;
   return Format(pattern, {reason, detail});

@@ -13,8 +13,11 @@
 #include <utility>
 #include <vector>
 
+#include "platform/language.h"
 #include "platform/result.h"
 #include "store/profile_store.h"
+#include "ui/control_texts.h"
+#include "ui/frame_controls.h"
 
 class XmlDocument;
 
@@ -28,20 +31,25 @@ inline constexpr const char* kExportFilter = "Mouse (*.xml)";
 inline constexpr const char* kImportFilter = "MouseKey (*.xml)";
 
 // --- language texts of the failure messages ---
-inline constexpr int kImportTitleText = 2001;
-inline constexpr int kExportTitleText = 2002;
-inline constexpr int kExportFailedText = 2003;  // "%s" the file, "%s" the reason
-inline constexpr int kImportFailedText = 2004;  // "%s" the file, "%s" the reason
-inline constexpr int kCannotWriteText = 2005;
-inline constexpr int kCannotReadText = 2006;
-inline constexpr int kNotWellFormedText = 2007;
-inline constexpr int kNotProfileText = 2008;
-inline constexpr int kOutOfRangeText = 2009;  // "%s" the name, "%s" the value
-inline constexpr int kDatabaseFailedText = 2010;
-inline constexpr int kTooLargeText = 2011;
-inline constexpr int kNoFileText = 2012;
-inline constexpr int kFaultLineText = 2701;     // "%s" the reason, "%s" the line
-inline constexpr int kReasonDetailText = 2702;  // "%s" the reason, "%s" the system's words
+inline constexpr platform::TextId kImportTitleText{2001};
+inline constexpr platform::TextId kExportTitleText{2002};
+inline constexpr platform::TextId kExportFailedText{2003};  // "%s" the file, "%s" the reason
+inline constexpr platform::TextId kImportFailedText{2004};  // "%s" the file, "%s" the reason
+inline constexpr platform::TextId kCannotWriteText{2005};
+inline constexpr platform::TextId kCannotReadText{2006};
+inline constexpr platform::TextId kNotWellFormedText{2007};
+inline constexpr platform::TextId kNotProfileText{2008};
+inline constexpr platform::TextId kOutOfRangeText{2009};  // "%s" the name, "%s" the value
+inline constexpr platform::TextId kDatabaseFailedText{2010};
+inline constexpr platform::TextId kTooLargeText{2011};
+inline constexpr platform::TextId kNoFileText{2012};
+inline constexpr platform::TextId kFaultLineText{2701};     // "%s" the reason, "%s" the line
+inline constexpr platform::TextId kReasonDetailText{2702};  // "%s" the reason, "%s" the system's words
+// The tooltips of the status strip's import and export buttons.
+inline constexpr ui::ControlText kFileButtonTexts[] = {
+    {ui::frame::kImport, platform::TextId{1901}, ui::TextPlace::kTooltip},
+    {ui::frame::kExport, platform::TextId{1902}, ui::TextPlace::kTooltip},
+};
 
 // One item of Lightitems: the mode it is for and the six values it overwrites.
 struct LightItem {

@@ -28,7 +28,7 @@ namespace {
 // Creates the default profiles in a database without any and makes the first one active.
 // The caller holds the store's lock, so two fills cannot both create them.
 void CreateDefaultProfiles(ProfileStore& store) {
-  const std::string word = LanguageText("LAN", profiles::kProfileWordText);
+  const std::string word = LanguageText(profiles::kProfileWordText);
   // One transaction: much faster, and an interrupted creation leaves no half set behind.
   SQLiteAutoTransaction transaction(&store.Db());
   int first = 0;
@@ -67,7 +67,7 @@ int RefreshProfileList(ui::Toolkit& toolkit, ProfileStore& store) {
   }
   // The toolkit is called only after the store's lock is released: the window thread may
   // be waiting for that lock while the toolkit waits for the window thread.
-  const std::string word = LanguageText("LAN", profiles::kProfileWordText);
+  const std::string word = LanguageText(profiles::kProfileWordText);
   toolkit.ClearItems(ui::frame::kProfiles);
   for (const ProfileRecord& record : list) {
     toolkit.AddItem(ui::frame::kProfiles, profiles::ProfileDisplayName(record.name, word),

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/language.h"
+
 class ProfileStore;
 namespace ui {
 class Toolkit;
@@ -13,7 +15,7 @@ class Toolkit;
 namespace profiles {
 
 // Language text: the word that stands for "profile" in default names.
-inline constexpr int kProfileWordText = 60;
+inline constexpr platform::TextId kProfileWordText{60};
 inline constexpr int kDefaultProfileCount = 5;
 
 // Appends a task code to the main window's task list (any thread).

@@ -21,23 +21,23 @@ namespace {
 namespace fs = std::filesystem;
 
 // Language texts (section "LAN").
-constexpr int kTextTooManyFrames1 = 832;
-constexpr int kTextTooManyFrames2 = 833;
-constexpr int kTextTooManyFramesTitle = 834;
-constexpr int kTextDeleteItem = 835;
-constexpr int kTextDeleteItemTitle = 836;
-constexpr int kTextDelayTitle = 837;
-constexpr int kTextNoText = 838;
-constexpr int kTextNoTextTitle = 839;
-constexpr int kTextCopyNoFrame = 840;
-constexpr int kTextCopyNoSelection = 841;
-constexpr int kTextDeleteNoFrame = 843;
-constexpr int kTextDeleteNoSelection = 845;
-constexpr int kTextDeleteFrame = 846;
-constexpr int kTextNoFrames = 847;
-constexpr int kTextUploadTitle = 848;
+constexpr platform::TextId kTextTooManyFrames1{832};
+constexpr platform::TextId kTextTooManyFrames2{833};
+constexpr platform::TextId kTextTooManyFramesTitle{834};
+constexpr platform::TextId kTextDeleteItem{835};
+constexpr platform::TextId kTextDeleteItemTitle{836};
+constexpr platform::TextId kTextDelayTitle{837};
+constexpr platform::TextId kTextNoText{838};
+constexpr platform::TextId kTextNoTextTitle{839};
+constexpr platform::TextId kTextCopyNoFrame{840};
+constexpr platform::TextId kTextCopyNoSelection{841};
+constexpr platform::TextId kTextDeleteNoFrame{843};
+constexpr platform::TextId kTextDeleteNoSelection{845};
+constexpr platform::TextId kTextDeleteFrame{846};
+constexpr platform::TextId kTextNoFrames{847};
+constexpr platform::TextId kTextUploadTitle{848};
 // A file that gives no picture at all.
-constexpr int kTextNotAPicture = 2201;
+constexpr platform::TextId kTextNotAPicture{2201};
 
 constexpr int kDefaultImportDelay = 10;  // a still picture imported
 constexpr int kDefaultItemDelay = 100;   // the default item of one frame
@@ -674,9 +674,9 @@ bool ScreenPage::FrameSelected() const {
   return selected_frame_ >= 0 && selected_frame_ < static_cast<int>(strip_.size());
 }
 
-bool ScreenPage::FrameToActOn(int no_frame_text, int no_selection_text) {
-  const int text = strip_.empty() ? no_frame_text : FrameSelected() ? 0 : no_selection_text;
-  if (text == 0) return true;
+bool ScreenPage::FrameToActOn(platform::TextId no_frame_text, platform::TextId no_selection_text) {
+  if (!strip_.empty() && FrameSelected()) return true;
+  const platform::TextId text = strip_.empty() ? no_frame_text : no_selection_text;
   ctx_.toolkit.ShowMessage(LanguageText(text), "", ui::kStyleOk);
   return false;
 }
@@ -755,7 +755,9 @@ void ScreenPage::EditFinished() {
 
 std::vector<ui::MenuItem> ScreenPage::EditorMenuItems() const {
   static constexpr int kCommands[] = {105, 106, 107, 110, 112, 113, 114};
-  static constexpr int kTexts[] = {880, 881, 882, 884, 885, 886, 887};
+  static constexpr platform::TextId kTexts[] = {
+      platform::TextId{880}, platform::TextId{881}, platform::TextId{882}, platform::TextId{884},
+      platform::TextId{885}, platform::TextId{886}, platform::TextId{887}};
   std::vector<ui::MenuItem> items;
   for (size_t i = 0; i < std::size(kCommands); ++i) {
     items.push_back({kCommands[i], LanguageText(kTexts[i])});

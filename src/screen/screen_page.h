@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "ui/control_dispatch.h"
+#include "ui/control_texts.h"
 #include "ui/task_table.h"
 #include "ui/toolkit.h"
 
@@ -69,6 +71,25 @@ inline constexpr std::array kPageControls{
     kPresetColour1 + 4, kPresetColour1 + 5, kDelayField,
     kUploadButton,      kClockButton,       kSaveItemButton,
     kModeButton,        kExportGifButton};
+
+// Texts of the page: headings and captions, then the titles of its controls (the screen-mode
+// button's included).
+inline constexpr platform::TextId kTextItemsHeading{2202};
+inline constexpr platform::TextId kTextDelayCaption{2204};
+inline constexpr platform::TextId kTextTextCaption{2212};
+inline constexpr platform::TextId kTextSizeCaption{2213};
+inline constexpr platform::TextId kTextColourHeading{2225};
+inline constexpr ui::ControlText kPageTexts[] = {
+    {kEditModeButton, platform::TextId{2222}},    {kPreviewModeButton, platform::TextId{2223}},
+    {kGridCheck, platform::TextId{2221}},         {kPenButton, platform::TextId{2217}},
+    {kEraseButton, platform::TextId{2218}},       {kUndoButton, platform::TextId{2220}},
+    {kAddPicturesButton, platform::TextId{2215}}, {kCopyFrameButton, platform::TextId{2216}},
+    {kDeleteFrameButton, platform::TextId{2219}}, {kAddTextButton, platform::TextId{2214}},
+    {kNewItemButton, platform::TextId{2209}},     {kImportItemButton, platform::TextId{2211}},
+    {kDeleteItemButton, platform::TextId{2210}},  {kSaveItemButton, platform::TextId{2207}},
+    {kExportGifButton, platform::TextId{2208}},   {kModeButton, platform::TextId{2224}},
+    {kClockButton, platform::TextId{2206}},       {kUploadButton, platform::TextId{2205}},
+};
 
 // Window messages of the page.
 inline constexpr int kMsgEditorCommand = 1830;  // wparam: the editor menu's command
@@ -214,7 +235,7 @@ class ScreenPage {
   bool FrameSelected() const;
   // True when there is a selected frame to act on; otherwise shows `no_frame_text` (empty
   // strip) or `no_selection_text` and returns false.
-  bool FrameToActOn(int no_frame_text, int no_selection_text);
+  bool FrameToActOn(platform::TextId no_frame_text, platform::TextId no_selection_text);
   void AddListEntry(int led_id, const std::string& first_file);
   std::vector<ui::MenuItem> EditorMenuItems() const;
   int Profile() const;

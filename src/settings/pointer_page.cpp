@@ -42,14 +42,7 @@ void PointerPage::Init() {
 
 void PointerPage::ApplyTexts() {
   ui::Toolkit& tk = context_.toolkit;
-  const std::pair<int, int> titles[] = {
-      {kPointerHeading, kPointerHeadingText},  {kPointerSpeedCaption, kPointerSpeedText},
-      {kPointerPrecision, kPrecisionText},     {kWheelCaption, kWheelText},
-      {kWheelLinesRadio, kWheelLinesText},     {kWheelPageRadio, kWheelPageText},
-      {kWheelSliderCaption, kWheelSliderText}, {kDoubleClickCaption, kDoubleClickText},
-      {kDoubleClickUnit, kMillisecondsText},   {kPointerNote, kPointerNoteText},
-  };
-  for (const auto& [control, text] : titles) tk.SetTitle(control, LanguageText(text));
+  ui::ApplyControlTexts(tk, kPointerTexts);
 }
 
 void PointerPage::Refresh() {

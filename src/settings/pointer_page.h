@@ -7,8 +7,10 @@
 #include <array>
 #include <atomic>
 
+#include "platform/language.h"
 #include "settings/pointer_settings.h"
 #include "settings/settings_context.h"
+#include "ui/control_texts.h"
 
 namespace ui {
 class ControlDispatch;
@@ -42,16 +44,24 @@ inline constexpr std::array kPointerControls{
     kDoubleClickSlider,  kDoubleClickLabel,  kPointerNote,         kDoubleClickUnit};
 
 // Language texts of the pointer half.
-inline constexpr int kPointerHeadingText = 1910;
-inline constexpr int kPointerSpeedText = 1940;
-inline constexpr int kPrecisionText = 534;
-inline constexpr int kWheelText = 1941;
-inline constexpr int kWheelLinesText = 536;
-inline constexpr int kWheelPageText = 537;
-inline constexpr int kWheelSliderText = 1942;
-inline constexpr int kDoubleClickText = 1943;
-inline constexpr int kMillisecondsText = 1944;
-inline constexpr int kPointerNoteText = 1945;
+inline constexpr platform::TextId kPointerHeadingText{1910};
+inline constexpr platform::TextId kPointerSpeedText{1940};
+inline constexpr platform::TextId kPrecisionText{534};
+inline constexpr platform::TextId kWheelText{1941};
+inline constexpr platform::TextId kWheelLinesText{536};
+inline constexpr platform::TextId kWheelPageText{537};
+inline constexpr platform::TextId kWheelSliderText{1942};
+inline constexpr platform::TextId kDoubleClickText{1943};
+inline constexpr platform::TextId kMillisecondsText{1944};
+inline constexpr platform::TextId kPointerNoteText{1945};
+// The titles of the pointer settings' controls.
+inline constexpr ui::ControlText kPointerTexts[] = {
+    {kPointerHeading, kPointerHeadingText},  {kPointerSpeedCaption, kPointerSpeedText},
+    {kPointerPrecision, kPrecisionText},     {kWheelCaption, kWheelText},
+    {kWheelLinesRadio, kWheelLinesText},     {kWheelPageRadio, kWheelPageText},
+    {kWheelSliderCaption, kWheelSliderText}, {kDoubleClickCaption, kDoubleClickText},
+    {kDoubleClickUnit, kMillisecondsText},   {kPointerNote, kPointerNoteText},
+};
 
 inline constexpr int kWheelSliderMax = 11;
 inline constexpr int kWheelSliderStart = 3;

@@ -35,7 +35,7 @@ bool WriteInt(SettingsContext& context, const std::string& key, int value) {
   return WriteText(context, key, std::to_string(value));
 }
 
-void ReportStoreFailure(SettingsContext& context, int text, std::string reason) {
+void ReportStoreFailure(SettingsContext& context, platform::TextId text, std::string reason) {
   if (context.store_failure_told.exchange(true)) return;
   if (reason.empty()) reason = context.store.LastError();
   if (reason.empty()) reason = context.store.OpenReport().reason;

@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/language.h"
 #include "settings/settings_model.h"
 #include "settings/subsystem_ports.h"
 
@@ -76,12 +77,12 @@ struct SettingsContext {
 };
 
 // Language texts about the store refusing a change or a read.
-inline constexpr int kChangeNotSavedText = 2304;
-inline constexpr int kSettingsNotReadText = 2305;
+inline constexpr platform::TextId kChangeNotSavedText{2304};
+inline constexpr platform::TextId kSettingsNotReadText{2305};
 // Language texts about the mouse: it did not answer within a sequence's bound; a profile
 // apply was interrupted and is sent again when the mouse is back.
-inline constexpr int kMouseNotAnsweredText = 2401;
-inline constexpr int kApplyInterruptedText = 2402;
+inline constexpr platform::TextId kMouseNotAnsweredText{2401};
+inline constexpr platform::TextId kApplyInterruptedText{2402};
 
 // --- small helpers shared by the pages, reads and writes ---
 // A setting of the current profile as text (empty when missing) or as a number (0 when
@@ -101,7 +102,7 @@ bool OnlineCheck(SettingsContext& context, int reason);
 bool AppendTask(SettingsContext& context, int code);
 // Tells the person (once per run of failures) that the store refused; `text` is the
 // language text number with one "%s" for the reason (empty: the store's last error).
-void ReportStoreFailure(SettingsContext& context, int text, std::string reason = {});
+void ReportStoreFailure(SettingsContext& context, platform::TextId text, std::string reason = {});
 // Tells the person that the mouse did not answer, when the channel says so for the current
 // sequence (once per sequence); true when it did not answer.
 bool ReportIfUnanswered(SettingsContext& context);

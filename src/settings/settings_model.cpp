@@ -24,15 +24,15 @@ constexpr std::array<ReportRateItem, 7> kRateItems{{
 }};
 
 constexpr std::array<SleepItem, 9> kSleepItems{{
-    {0, nullptr, 546},
-    {1, "30%s", 544},
-    {2, "1%s", 545},
-    {4, "2%s", 545},
-    {6, "3%s", 545},
-    {10, "5%s", 545},
-    {20, "10%s", 545},
-    {60, "30%s", 545},
-    {120, "60%s", 545},
+    {0, nullptr, platform::TextId{546}},
+    {1, "30%s", platform::TextId{544}},
+    {2, "1%s", platform::TextId{545}},
+    {4, "2%s", platform::TextId{545}},
+    {6, "3%s", platform::TextId{545}},
+    {10, "5%s", platform::TextId{545}},
+    {20, "10%s", platform::TextId{545}},
+    {60, "30%s", platform::TextId{545}},
+    {120, "60%s", platform::TextId{545}},
 }};
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/language.h"
+
 namespace settings {
 
 // --- controls of the DPI page and the performance page ---
@@ -110,8 +112,8 @@ int SliderPositionToDpi(SensorType type, int position);
 // --- sleep time ("sleep_light", units of 30 s) ---
 struct SleepItem {
   int value;
-  const char* number;  // "30%s" and the like; null for "never" (text alone)
-  int text;            // language text number
+  const char* number;     // "30%s" and the like; null for "never" (text alone)
+  platform::TextId text;  // the unit (or "never")
 };
 std::span<const SleepItem> SleepItems();
 // The item as the selector shows it, with the current language's texts.
@@ -126,15 +128,16 @@ inline constexpr int kSensorOptionMask = 0x3F;
 struct SensorOption {
   int control;
   int bit;
-  int text;
+  platform::TextId text;
 };
 inline constexpr std::array<SensorOption, 4> kSensorOptions{{
-    {kSensorOption1, kSensorBit1, 515},
-    {kSensorOption2, kSensorBit2, 516},
-    {kSensorOption3, kSensorBit3, 517},
-    {kSensorOption4, kSensorBit4, 518},
+    {kSensorOption1, kSensorBit1, platform::TextId{515}},
+    {kSensorOption2, kSensorBit2, platform::TextId{516}},
+    {kSensorOption3, kSensorBit3, platform::TextId{517}},
+    {kSensorOption4, kSensorBit4, platform::TextId{518}},
 }};
-inline constexpr std::array<int, 3> kEsportsTexts{701, 702, 703};
+inline constexpr std::array<platform::TextId, 3> kEsportsTexts{
+    platform::TextId{701}, platform::TextId{702}, platform::TextId{703}};
 
 // Byte 5 of the settings block: option bits 0..5, e-sports mode in bits 6..7.
 uint8_t PerformanceByte(int sensor_flag, int esports_mode);

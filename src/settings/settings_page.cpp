@@ -19,18 +19,10 @@ namespace {
 constexpr int kDebounceMax = 20;
 constexpr int kInitialLevelCount = 5;
 
-constexpr int kSendDpiText = 260;
-constexpr int kSettingsResetTitle = 253;
-constexpr int kSettingsResetText = 258;
-constexpr int kRateResetTitle = 257;
-constexpr int kRateResetText = 259;
-constexpr int kFactoryResetTitle = 570;
-constexpr int kFactoryResetText = 571;
-
 // Report rates the reset returns to: models above type 200 run at 125 Hz, the others 250 Hz.
 constexpr int kLongRangeTypeAbove = 200;
 
-bool Confirmed(SettingsContext& context, int title, int text) {
+bool Confirmed(SettingsContext& context, platform::TextId title, platform::TextId text) {
   return context.toolkit.ShowMessage(LanguageText(text), LanguageText(title), ui::kStyleOkCancel) !=
          ui::kResultCancel;
 }
@@ -47,15 +39,30 @@ void FillReportRates(ui::Toolkit& tk, bool all_rates) {
   for (size_t i = 0; i < n; ++i) tk.AddItem(kReportRateList, items[i].text, items[i].code);
 }
 
+// The sleep times: the number with its unit, or "never" alone.
+void FillSleepTimes(ui::Toolkit& tk) {
+  tk.ClearItems(kSleepSelector);
+  for (const SleepItem& item : SleepItems()) {
+    tk.AddItem(kSleepSelector, SleepItemText(item), item.value);
+  }
+}
+
 void SelectOne(ui::Toolkit& tk, std::initializer_list<int> group, int chosen) {
   for (int id : group) tk.SetCheck(id, id == chosen);
 }
 
+// The lift-off help: groups of lines, an empty line between groups; the last group only for
+// the wide-range sensor.
+constexpr platform::TextId kSensorHelpTexts[] = {
+    platform::TextId{503}, platform::TextId{505}, platform::TextId{506}, platform::TextId{509},
+    platform::TextId{507}, platform::TextId{508}, platform::TextId{511}, platform::TextId{512},
+    platform::TextId{510}, platform::TextId{513}, platform::TextId{514}};
+
 std::string SensorHelpText(SensorType type) {
-  const auto t = [](int n) { return LanguageText(n); };
-  std::string text = t(503) + "\n" + t(505) + "\n" + t(506) + "\n" + t(509) + "\n\n" + t(507) +
-                     "\n" + t(508) + "\n\n" + t(511) + "\n" + t(512) + "\n" + t(510);
-  if (type == kSensorWideRange) text += "\n\n" + t(513) + "\n" + t(514);
+  const auto t = [](size_t i) { return LanguageText(kSensorHelpTexts[i]); };
+  std::string text = t(0) + "\n" + t(1) + "\n" + t(2) + "\n" + t(3) + "\n\n" + t(4) + "\n" + t(5) +
+                     "\n\n" + t(6) + "\n" + t(7) + "\n" + t(8);
+  if (type == kSensorWideRange) text += "\n\n" + t(9) + "\n" + t(10);
   return text;
 }
 
@@ -214,16 +221,34 @@ void OnFactoryReset(SettingsContext& context) {
 
 }  // namespace
 
+void ApplySettingsTexts(SettingsContext& context) {
+  ui::Toolkit& tk = context.toolkit;
+  ui::ApplyControlTexts(tk, kDpiPageTexts);
+  for (const SensorOption& option : kSensorOptions) {
+    tk.SetTitle(option.control, LanguageText(option.text));
+  }
+  for (size_t i = 0; i < kEsportsTexts.size(); ++i) {
+    tk.SetTitle(kEsportsFirst + static_cast<int>(i), LanguageText(kEsportsTexts[i]));
+  }
+}
+
+void ApplySettingsComposedTexts(SettingsContext& context) {
+  ui::Toolkit& tk = context.toolkit;
+  const int64_t sleep = tk.GetCurData(kSleepSelector);
+  const bool chosen = tk.GetCurSel(kSleepSelector) >= 0;
+  FillSleepTimes(tk);
+  if (chosen) tk.SelectData(kSleepSelector, sleep);
+  const SensorType type = context.state.sensor_type;
+  tk.SetTooltip(kSensorHelpTip, SensorHelpText(type));
+}
+
 void InitSettingsPages(SettingsContext& context) {
   ui::Toolkit& tk = context.toolkit;
   tk.ClearItems(kLevelCountSelector);
   for (int n = 1; n <= kPageLevels; ++n) tk.AddItem(kLevelCountSelector, std::to_string(n), n);
   tk.SelectData(kLevelCountSelector, kInitialLevelCount);
 
-  tk.ClearItems(kSleepSelector);
-  for (const SleepItem& item : SleepItems()) {
-    tk.AddItem(kSleepSelector, SleepItemText(item), item.value);
-  }
+  FillSleepTimes(tk);
   FillReportRates(tk, true);
 
   tk.SetTitle(kLiftoffFirst, "1.0mm");
@@ -235,7 +260,7 @@ void InitSettingsPages(SettingsContext& context) {
   for (size_t i = 0; i < kEsportsTexts.size(); ++i) {
     tk.SetTitle(kEsportsFirst + static_cast<int>(i), LanguageText(kEsportsTexts[i]));
   }
-  tk.SetTitle(kDpiSendButton, LanguageText(kSendDpiText));
+  ui::ApplyControlTexts(tk, kDpiPageTexts);
   tk.SetRange(kDpiSlider, 1, DpiSliderSteps(0, false));
   tk.SetTitle(kDpiSliderMinLabel, std::to_string(kLowestDpi));
   tk.SetTitle(kDpiSliderMaxLabel, std::to_string(kDefaultHighestDpi));

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "platform/language.h"
+
 namespace ui::frame {
 
 inline constexpr int kBackground = 30;
@@ -58,19 +60,19 @@ inline constexpr int kItemScreen = 7;
 struct TabEntry {
   const char* image;  // in the skin folder
   int item_id;
-  int title_text;  // language text
-  int layout;      // the page layout the tab shows
+  platform::TextId title_text;
+  int layout;  // the page layout the tab shows
 };
 
 // The tab row in its order; position = index.
 inline constexpr std::array<TabEntry, 7> kTabTable = {{
-    {"icon/tab_home.png", kItemHome, 65, kPageHome},
-    {"icon/tab_key.png", kItemButtons, 66, kPageButtons},
-    {"icon/tab_dpi.png", kItemDpi, 67, kPageDpi},
-    {"icon/tab_light.png", kItemLighting, 69, kPageLighting},
-    {"icon/tab_tft.png", kItemScreen, 71, kPageScreen},
-    {"icon/tab_macro.png", kItemMacro, 68, kPageMacro},
-    {"icon/tab_set.png", kItemPerformance, 70, kPagePerformance},
+    {"icon/tab_home.png", kItemHome, platform::TextId{65}, kPageHome},
+    {"icon/tab_key.png", kItemButtons, platform::TextId{66}, kPageButtons},
+    {"icon/tab_dpi.png", kItemDpi, platform::TextId{67}, kPageDpi},
+    {"icon/tab_light.png", kItemLighting, platform::TextId{69}, kPageLighting},
+    {"icon/tab_tft.png", kItemScreen, platform::TextId{71}, kPageScreen},
+    {"icon/tab_macro.png", kItemMacro, platform::TextId{68}, kPageMacro},
+    {"icon/tab_set.png", kItemPerformance, platform::TextId{70}, kPagePerformance},
 }};
 
 // Every page layout: the seven tab pages (49 to 55), then the settings panel.
@@ -86,5 +88,16 @@ inline constexpr std::array kFrameControls{
     kImport,        kExport,       kTabs,         kProfiles,        kSettingsPanel, kSettingsReturn,
     kHomeModelArea, kHomePicture,  kHomeArea,     kConnectHint,     kPageHome,      kPageButtons,
     kPageDpi,       kPageMacro,    kPageLighting, kPagePerformance, kPageScreen};
+
+// Texts of the connection label (45). The label is translated by recognising its current
+// text, so these four read exactly the same in every language file of a release: "未连接" /
+// "Not Connected", "USB连接" / "USB Connection", "2.4Ghz连接" / "2.4Ghz Connection", "蓝牙连接" /
+// "Bluetooth Connection".
+inline constexpr platform::TextId kNotConnectedText{50};
+inline constexpr platform::TextId kUsbConnectionText{51};
+inline constexpr platform::TextId kReceiverConnectionText{52};
+inline constexpr platform::TextId kBluetoothConnectionText{53};
+// The tray menu's one entry.
+inline constexpr platform::TextId kExitMenuText{17};
 
 }  // namespace ui::frame

@@ -48,11 +48,12 @@ class Listener {
 // One entry of the device list (control 62).
 struct DeviceListItem {
   std::string name;
-  int64_t data = 0;     // the model's device_type
-  std::string image;    // model picture, relative to the skin folder
-  int mode = -1;        // -1 not connected, 0 cable, 1 receiver
-  std::string version;  // already formatted
-  int battery = -1;     // percent, -1 unknown
+  int64_t data = 0;           // the model's device_type
+  std::string image;          // model picture, relative to the skin folder
+  int mode = -1;              // -1 not connected, 0 cable, 1 receiver
+  std::string version;        // already formatted
+  std::string version_label;  // what the version is of ("Mouse firmware", "Receiver firmware")
+  int battery = -1;           // percent, -1 unknown
   bool charging = false;
 };
 
@@ -96,6 +97,9 @@ class Toolkit {
   virtual void SetEnabled(int id, bool enabled) = 0;
   virtual bool IsEnabled(int id) = 0;
   virtual void SetTooltip(int id, const std::string& text) = 0;
+  // Sets again, from the current language file, the texts of the window that have no control
+  // number (headings, captions, placeholders); the numbered ones are set by their owners.
+  virtual void ReapplyFixedTexts() {}
   virtual bool GetCheck(int id) = 0;
   virtual void SetCheck(int id, bool checked) = 0;
   // Colours are packed red + 256 * green + 65536 * blue.

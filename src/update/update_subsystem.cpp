@@ -86,6 +86,14 @@ UpdateOffer UpdateSubsystem::Offer() const {
   return offer_;
 }
 
+void UpdateSubsystem::ApplyTexts() {
+  // Only once a mouse has been read: the label is empty before.
+  if (ctx_.toolkit.GetTitle(kFirmwareVersionLabel).empty()) return;
+  ctx_.toolkit.SetTitle(
+      kFirmwareVersionLabel,
+      FirmwareVersionLabel(LanguageText(kFirmwareVersionText), ctx_.comm.GetDeviceVersion()));
+}
+
 void UpdateSubsystem::FirmwareCheck() {
   const int version = ctx_.comm.GetDeviceVersion();
   ctx_.toolkit.SetTitle(kFirmwareVersionLabel,
@@ -163,7 +171,7 @@ void UpdateSubsystem::StartFirmwareTool() {
   ctx_.toolkit.SetWindowState(ui::WindowState::kHidden);
 }
 
-void UpdateSubsystem::Tell(int text, const std::string& detail) {
+void UpdateSubsystem::Tell(platform::TextId text, const std::string& detail) {
   const std::string message =
       detail.empty() ? LanguageText(text) : Fill(LanguageText(text), detail);
   ctx_.toolkit.ShowMessage(message, LanguageText(kDriverTitleText), ui::kStyleOk);

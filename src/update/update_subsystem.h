@@ -14,6 +14,7 @@
 
 #include "device/driver_comm.h"
 #include "platform/app_key.h"
+#include "platform/language.h"
 #include "ui/control_dispatch.h"
 #include "ui/task_table.h"
 #include "ui/toolkit.h"
@@ -33,17 +34,17 @@ inline constexpr int kPromptDriver = 1;
 inline constexpr int kPromptFirmware = 2;
 
 // Language texts.
-inline constexpr int kFirmwareVersionText = 20;
-inline constexpr int kDriverTitleText = 108;
-inline constexpr int kDriverPromptText = 112;
-inline constexpr int kDriverPromptTail = 114;
-inline constexpr int kFirmwareTitleText = 592;
-inline constexpr int kUpToDateText = 593;
-inline constexpr int kFirmwarePromptText = 595;
-inline constexpr int kFirmwarePromptTail = 596;
-inline constexpr int kDownloadFailedText = 597;  // "%s" gets the reason
-inline constexpr int kChecksumMismatchText = 598;
-inline constexpr int kUnsafePackageText = 599;
+inline constexpr platform::TextId kFirmwareVersionText{20};
+inline constexpr platform::TextId kDriverTitleText{108};
+inline constexpr platform::TextId kDriverPromptText{112};
+inline constexpr platform::TextId kDriverPromptTail{114};
+inline constexpr platform::TextId kFirmwareTitleText{592};
+inline constexpr platform::TextId kUpToDateText{593};
+inline constexpr platform::TextId kFirmwarePromptText{595};
+inline constexpr platform::TextId kFirmwarePromptTail{596};
+inline constexpr platform::TextId kDownloadFailedText{597};  // "%s" gets the reason
+inline constexpr platform::TextId kChecksumMismatchText{598};
+inline constexpr platform::TextId kUnsafePackageText{599};
 
 // Versions at or below this are boot-loader or pre-release numbers: no check, no tool.
 inline constexpr int kLowestCheckedVersion = 10;
@@ -79,6 +80,8 @@ class UpdateSubsystem {
   // Worker, after a connection was read: shows the version label, sets the offered firmware
   // version and posts the firmware prompt when the mouse's firmware is older.
   void FirmwareCheck();
+  // The firmware version label in the current language (after a language switch).
+  void ApplyTexts();
   // Window thread: message 1692. Dropped while any message box is open.
   void OnUpdatePrompt(int64_t wparam);
   // Window thread: the firmware button and the accepted prompt.
@@ -123,7 +126,7 @@ class UpdateSubsystem {
   bool RunPackage(const Package& package);
   // Window thread: queues a download task and runs its progress dialog.
   void StartDownload(int task);
-  void Tell(int text, const std::string& detail = {});
+  void Tell(platform::TextId text, const std::string& detail = {});
 
   UpdateContext ctx_;
   PosixLauncher own_launcher_;

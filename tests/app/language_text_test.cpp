@@ -40,36 +40,36 @@ class LanguageTextTest : public ::testing::Test {
 
 TEST_F(LanguageTextTest, LooksUpTheFileOfTheCurrentLanguage) {
   platform::SetLanguageId(1033);
-  EXPECT_EQ(LanguageText(25), "OK");
-  EXPECT_EQ(LanguageText(60), "Profile");
-  EXPECT_EQ(LanguageText("KB.DIALOG", 2), "Frame delay");
-  EXPECT_EQ(LanguageText(2), "");   // other section
-  EXPECT_EQ(LanguageText(26), "");  // no such key
-  platform::SetLanguageId(2052);    // read anew, nothing cached
-  EXPECT_EQ(LanguageText(25), "确定");
+  EXPECT_EQ(LanguageText(platform::TextId{25}), "OK");
+  EXPECT_EQ(LanguageText(platform::TextId{60}), "Profile");
+  EXPECT_EQ(LanguageText(platform::DialogTextId{2}), "Frame delay");
+  EXPECT_EQ(LanguageText(platform::TextId{2}), "");   // other section
+  EXPECT_EQ(LanguageText(platform::TextId{26}), "");  // no such key
+  platform::SetLanguageId(2052);                      // read anew, nothing cached
+  EXPECT_EQ(LanguageText(platform::TextId{25}), "确定");
   platform::SetLanguageId(1031);  // no file: empty texts, no fallback
-  EXPECT_EQ(LanguageText(25), "");
+  EXPECT_EQ(LanguageText(platform::TextId{25}), "");
 }
 
 TEST_F(LanguageTextTest, LongTextIsCutAt259Characters) {
   platform::SetLanguageId(1033);
-  const std::string text = LanguageText(99);
+  const std::string text = LanguageText(platform::TextId{99});
   EXPECT_EQ(platform::Utf8Length(text), 259u);
   EXPECT_EQ(text.size(), 259u * 3);
 }
 
 TEST_F(LanguageTextTest, AnEditedFileTakesEffectAtTheNextLookup) {
   platform::SetLanguageId(2052);
-  ASSERT_EQ(LanguageText(25), "确定");
+  ASSERT_EQ(LanguageText(platform::TextId{25}), "确定");
   // Same size, other text: the file's time tells the change.
   app_test::WriteFile(dir_.path() + "language/2052.lan", "\xEF\xBB\xBF[LAN]\n25=好的\n");
   std::filesystem::last_write_time(
       dir_.path() + "language/2052.lan",
       std::filesystem::last_write_time(dir_.path() + "language/2052.lan") +
           std::chrono::seconds(2));
-  EXPECT_EQ(LanguageText(25), "好的");
+  EXPECT_EQ(LanguageText(platform::TextId{25}), "好的");
   app_test::WriteFile(dir_.path() + "language/2052.lan", "[LAN]\n25=OK then\n");
-  EXPECT_EQ(LanguageText(25), "OK then");
+  EXPECT_EQ(LanguageText(platform::TextId{25}), "OK then");
 }
 
 TEST_F(LanguageTextTest, AFileOverTheDataLimitIsRefused) {
@@ -78,10 +78,10 @@ TEST_F(LanguageTextTest, AFileOverTheDataLimitIsRefused) {
   huge.append(platform::kMaxDataFileBytes, 'x');
   huge += "\n";
   app_test::WriteFile(dir_.path() + "language/2052.lan", huge);
-  EXPECT_EQ(LanguageText(25), "");
+  EXPECT_EQ(LanguageText(platform::TextId{25}), "");
   // Back to a sane size, it is read again.
   app_test::WriteFile(dir_.path() + "language/2052.lan", "[LAN]\n25=OK\n");
-  EXPECT_EQ(LanguageText(25), "OK");
+  EXPECT_EQ(LanguageText(platform::TextId{25}), "OK");
 }
 
 }  // namespace

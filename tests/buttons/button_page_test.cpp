@@ -192,8 +192,8 @@ TEST_F(ButtonPageTest, TheLastLeftClickCannotBeReplaced) {
   ChooseFunction(0, kMouseButton, 2);
   Click(kApplyButton);
   ASSERT_EQ(tk_.Messages().size(), 1u);
-  EXPECT_EQ(tk_.Messages()[0].title, LanguageText(223));
-  EXPECT_EQ(tk_.Messages()[0].message, LanguageText(222));
+  EXPECT_EQ(tk_.Messages()[0].title, LanguageText(platform::TextId{223}));
+  EXPECT_EQ(tk_.Messages()[0].message, LanguageText(platform::TextId{222}));
   EXPECT_EQ(StoredRow(0)->macro_value, 1);
   EXPECT_TRUE(Queued().empty());
 
@@ -412,7 +412,7 @@ TEST_F(ButtonPageTest, ResettingButtons) {
   Click(kResetButton);
   EXPECT_EQ(StoredRow(2)->macro_type, kMultimedia);
   Click(kResetButton);
-  EXPECT_EQ(tk_.Messages().back().title, LanguageText(120));
+  EXPECT_EQ(tk_.Messages().back().title, LanguageText(platform::TextId{120}));
   RunQueuedTasks();
   EXPECT_EQ(MouseKey(2), (Bytes{0x01, 0x03, 0x01, 0x00}));
   EXPECT_EQ(Shown(2), "Middle Click");
@@ -422,9 +422,9 @@ TEST_F(ButtonPageTest, ResettingButtons) {
   Click(kApplyButton);
   RunQueuedTasks();
   Click(kResetAllButton);
-  EXPECT_EQ(tk_.Messages().back().title, LanguageText(121));
+  EXPECT_EQ(tk_.Messages().back().title, LanguageText(platform::TextId{121}));
   EXPECT_FALSE(StoredRow(4));
-  EXPECT_EQ(Shown(4), LanguageText(153));
+  EXPECT_EQ(Shown(4), LanguageText(platform::TextId{153}));
   EXPECT_EQ(Buttons().SelectedButton(), 0);
   EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskRestoreSection});
   RunQueuedTasks();

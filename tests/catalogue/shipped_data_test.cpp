@@ -100,7 +100,8 @@ TEST_F(ShippedCatalogueTest, EveryModelLoadsWithItsButtonsPagesAndDefaults) {
       EXPECT_EQ(b.key_value, static_cast<int>(k)) << e.name;
       EXPECT_EQ(b.func_type, d.func_type) << e.name << " button " << k;
       EXPECT_EQ(b.func_value, d.func_value) << e.name << " button " << k;
-      EXPECT_EQ(b.func_desc, LanguageText(d.func_desc)) << e.name << " button " << k;
+      EXPECT_EQ(b.func_desc, LanguageText(platform::TextId{d.func_desc}))
+          << e.name << " button " << k;
       EXPECT_FALSE(b.name.empty()) << e.name << " button " << k;
     }
     // Hot spots lie on the picture, and no two buttons share one.

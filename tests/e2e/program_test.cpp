@@ -26,7 +26,7 @@ TEST_F(ProgramTest, StartUpShowsTheMouseBehindItsReceiverWithFiveProfiles) {
   EXPECT_EQ(RunQueuedTasks(), 1);
   EXPECT_TRUE(dlg_->Device().TaskContext().first_read_done);
   EXPECT_EQ(DeviceItem(kK7Mouse).mode, 1);
-  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(52));
+  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(platform::TextId{52}));
   EXPECT_TRUE(tk_.Snapshot(kTabs).visible);
   EXPECT_EQ(tk_.Snapshot(kTabs).tab_selected, 1);  // the button page
   EXPECT_EQ(key_.ReadInt("DeviceType"), kK7Mouse);
@@ -34,7 +34,8 @@ TEST_F(ProgramTest, StartUpShowsTheMouseBehindItsReceiverWithFiveProfiles) {
 
   const auto profiles = tk_.Snapshot(kProfiles).items;
   ASSERT_EQ(profiles.size(), 5u);
-  EXPECT_EQ(profiles[0].text, LanguageText(60) + "  1");  // the stored "Profile 1" shown
+  EXPECT_EQ(profiles[0].text,
+            LanguageText(platform::TextId{60}) + "  1");  // the stored "Profile 1" shown
   EXPECT_EQ(tk_.GetCurData(kProfiles), 1);
   EXPECT_EQ(dlg_->Device().CurrentProfile(), 1);
 
@@ -67,7 +68,7 @@ TEST_F(ProgramTest, TheAttachedModelIsChosenAndShownInTheSelector) {
   EXPECT_EQ(dlg_->Device().Catalogue().CurrentType(), kK7Pro);
   EXPECT_NE(ProfileStore::Instance().Path().find("K7 Pro_data.db"), std::string::npos);
   EXPECT_EQ(tk_.GetCurData(kModelSelector), kK7Pro);
-  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(52));
+  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(platform::TextId{52}));
 }
 
 TEST_F(ProgramTest, ARememberedModelThatIsNotAttachedGivesWayToTheAttachedOne) {
@@ -80,7 +81,7 @@ TEST_F(ProgramTest, ARememberedModelThatIsNotAttachedGivesWayToTheAttachedOne) {
   EXPECT_EQ(dlg_->Device().Catalogue().CurrentType(), kK9Air);
   EXPECT_NE(ProfileStore::Instance().Path().find("K9 Air_data.db"), std::string::npos);
   EXPECT_EQ(tk_.GetCurData(kModelSelector), kK9Air);
-  EXPECT_EQ(Title(kConnectionLabel), LanguageText(52));
+  EXPECT_EQ(Title(kConnectionLabel), LanguageText(platform::TextId{52}));
   EXPECT_EQ(DeviceItem(kK9Air).mode, 1);
 }
 
@@ -92,7 +93,7 @@ TEST_F(ProgramTest, ARememberedModelThatIsAttachedKeepsItsPriority) {
   RunQueuedTasks();
   EXPECT_EQ(key_.ReadInt("DeviceType"), kK9Air);
   EXPECT_EQ(dlg_->Device().Catalogue().CurrentType(), kK9Air);
-  EXPECT_EQ(Title(kConnectionLabel), LanguageText(51));
+  EXPECT_EQ(Title(kConnectionLabel), LanguageText(platform::TextId{51}));
 }
 
 // The routines the program registers: only the long writes end the wait dialog.
@@ -136,17 +137,17 @@ TEST_F(ProgramTest, UnplugAndReplugTheReceiver) {
   bus_.Unplug(mouse, sim::Connection::kReceiver);
   EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskRemoval});  // one task for all interfaces
   RunQueuedTasks();
-  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(50));
+  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(platform::TextId{50}));
   EXPECT_EQ(DeviceItem(kK7Mouse).mode, -1);
   EXPECT_FALSE(tk_.Snapshot(kTabs).visible);
   EXPECT_FALSE(dlg_->Link().DevicePresent());
   EXPECT_TRUE(tk_.Snapshot(ui::frame::kConnectHint).visible);
-  EXPECT_EQ(Title(ui::frame::kConnectHint), LanguageText(54));
+  EXPECT_EQ(Title(ui::frame::kConnectHint), LanguageText(platform::TextId{54}));
 
   bus_.Plug(mouse, sim::Connection::kReceiver);
   EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskArrival});
   RunQueuedTasks();
-  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(52));
+  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(platform::TextId{52}));
   EXPECT_EQ(DeviceItem(kK7Mouse).mode, 1);
   EXPECT_TRUE(tk_.Snapshot(kTabs).visible);
   EXPECT_EQ(tk_.Snapshot(kProfiles).items.size(), 5u);
@@ -163,14 +164,14 @@ TEST_F(ProgramTest, MouseSwitchedOffAndOnBehindItsReceiverIsReadAgain) {
 
   bus_.SetWirelessLink(mouse, false);
   idle_turn();
-  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(50));
+  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(platform::TextId{50}));
   // Changed on another computer meanwhile: level 1 becomes 1000 (code 1000 / 50 - 1).
   bus_.ModifyState(mouse, [](sim::MouseState& m) { m.settings[11] = 19; });
 
   bus_.SetWirelessLink(mouse, true);
   idle_turn();  // the link report runs the arrival routine at once
   EXPECT_TRUE(dlg_->PendingTasks().Empty());
-  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(52));
+  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(platform::TextId{52}));
   EXPECT_EQ(tk_.GetDPIValue(settings::kDpiControl, 0), 1000);
   EXPECT_EQ(Setting("dpi_group0_value"), "1000");
 }
@@ -191,7 +192,7 @@ TEST_F(ProgramTest, ModelChangeThroughDeviceListAndSelector) {
   EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskModelReload});
   EXPECT_EQ(tk_.ModalBegins(ui::ModalKind::kWait), 0);
   RunQueuedTasks();
-  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(51));
+  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(platform::TextId{51}));
   EXPECT_FALSE(dlg_->Device().Catalogue().HasLighting());
   EXPECT_NE(ProfileStore::Instance().Path().find("K9 Air_data.db"), std::string::npos);
   EXPECT_EQ(tk_.Snapshot(kProfiles).items.size(), 5u);
@@ -203,7 +204,7 @@ TEST_F(ProgramTest, ModelChangeThroughDeviceListAndSelector) {
   EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskModelReload});
   RunQueuedTasks();
   EXPECT_FALSE(tk_.ModalOpen(ui::ModalKind::kWait));
-  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(52));
+  EXPECT_EQ(Title(ui::frame::kConnection), LanguageText(platform::TextId{52}));
   EXPECT_EQ(key_.ReadInt("DeviceType"), kK7Mouse);
 }
 

@@ -45,7 +45,7 @@ TEST_F(RefusalTest, PermissionAndBusyMessagesInBothLanguagesThenTheNextPlugEvent
     dlg_->AppendTask(ui::kTaskArrival);
     RunQueuedTasks();
     EXPECT_EQ(Title(kConnectionLabel), c.label);
-    EXPECT_NE(Title(kConnectionLabel), LanguageText(50));
+    EXPECT_NE(Title(kConnectionLabel), LanguageText(platform::TextId{50}));
     EXPECT_TRUE(tk_.Snapshot(ui::frame::kConnectHint).visible);
     const std::string hint = Hint();
     EXPECT_NE(hint.find("K7 Mouse"), std::string::npos) << hint;
@@ -62,10 +62,10 @@ TEST_F(RefusalTest, PermissionAndBusyMessagesInBothLanguagesThenTheNextPlugEvent
       device::DeviceChange{device::kDeviceArrival, command_path, command_path});
   EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskArrival});
   RunQueuedTasks();
-  EXPECT_EQ(Title(kConnectionLabel), LanguageText(52));
+  EXPECT_EQ(Title(kConnectionLabel), LanguageText(platform::TextId{52}));
   EXPECT_EQ(DeviceItem(101).mode, 1);
   EXPECT_TRUE(tk_.Snapshot(kTabs).visible);
-  EXPECT_EQ(Hint(), LanguageText(54));
+  EXPECT_EQ(Hint(), LanguageText(platform::TextId{54}));
   EXPECT_EQ(tk_.Snapshot(kProfiles).items.size(), 5u);
 }
 

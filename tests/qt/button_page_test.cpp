@@ -40,7 +40,8 @@ class ButtonPageWidgetsTest : public ::testing::Test {
   // The caption of the fire-key timing row (interval and presses).
   QLabel* IntervalCaption() {
     for (QLabel* label : page_->findChildren<QLabel*>()) {
-      if (label->text() == QString::fromStdString(LanguageText(1920))) return label;
+      if (label->text() == QString::fromStdString(LanguageText(platform::TextId{1920})))
+        return label;
     }
     return nullptr;
   }

@@ -100,9 +100,9 @@ TEST_F(LightingPageTest, ModesAndTheirParametersInTheWidgets) {
   auto* modes = Widget<QComboBox>(l::kModeSelector);
   ASSERT_NE(modes, nullptr);
   ASSERT_EQ(modes->count(), 7);
-  EXPECT_EQ(ui::qt::U(modes->itemText(0)), LanguageText(280));
-  EXPECT_EQ(ui::qt::U(modes->itemText(6)), LanguageText(286));
-  EXPECT_NE(LanguageText(286), "");
+  EXPECT_EQ(ui::qt::U(modes->itemText(0)), LanguageText(platform::TextId{280}));
+  EXPECT_EQ(ui::qt::U(modes->itemText(6)), LanguageText(platform::TextId{286}));
+  EXPECT_NE(LanguageText(platform::TextId{286}), "");
   // Mode 0 offers nothing: the sliders' frame and the colour card are folded away.
   EXPECT_FALSE(Shown(l::kSliderFrame));
   EXPECT_FALSE(Shown(l::kColourArea));

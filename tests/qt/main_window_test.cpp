@@ -115,7 +115,8 @@ TEST_F(QtWindowTest, BuildsEveryControlTheLogicUses) {
 // Profile import and export come up disabled until the window logic, which handles them,
 // enables them; then each carries its own tooltip.
 TEST_F(QtWindowTest, ProfileFileButtonsEnabledByTheirHandler) {
-  for (const auto& [id, tip] : {std::pair{frame::kImport, 1901}, {frame::kExport, 1902}}) {
+  for (const auto& [id, tip] : {std::pair{frame::kImport, platform::TextId{1901}},
+                                {frame::kExport, platform::TextId{1902}}}) {
     EXPECT_TRUE(toolkit_->IsEnabled(id)) << id;
     EXPECT_NE(LanguageText(tip), "");
     EXPECT_EQ(ui::qt::U(Control(id)->toolTip()), LanguageText(tip)) << id;

@@ -118,7 +118,7 @@ TEST_F(ScreenPageTest, AFileThatIsNoPictureIsRefusedAndLeavesNoItem) {
   Import(Fixture("notes.gif"));
   EXPECT_EQ(Layers().size(), 1u);
   ASSERT_EQ(tk_.Messages().size(), 1u);
-  EXPECT_EQ(tk_.Messages()[0].message, LanguageText(2201));
+  EXPECT_EQ(tk_.Messages()[0].message, LanguageText(platform::TextId{2201}));
   // Only the default item's folder is left.
   int folders = 0;
   for (const auto& e : fs::directory_iterator(ItemsFolder())) folders += e.is_directory();
@@ -170,7 +170,7 @@ TEST_F(ScreenPageTest, DeletingTheCurrentItemRemovesItsFolderAndRows) {
   EXPECT_EQ(tk_.Snapshot(screen::kItemList).items.size(), 1u);
   EXPECT_EQ(Page().CurrentItem(), layers[0].led_id);
   ASSERT_FALSE(tk_.Messages().empty());
-  EXPECT_EQ(tk_.Messages().back().message, LanguageText(835));
+  EXPECT_EQ(tk_.Messages().back().message, LanguageText(platform::TextId{835}));
 }
 
 TEST_F(ScreenPageTest, AFolderNameReachingOutsideIsNeverDeleted) {
@@ -232,12 +232,13 @@ TEST_F(ScreenPageTest, AnItemOf151FramesSends150AndWarns) {
   StartWithReceiver();
   Import(AnimationGif(151));
   ASSERT_EQ(tk_.Messages().size(), 1u);  // the import's warning
-  EXPECT_EQ(tk_.Messages()[0].message, LanguageText(832) + "151" + LanguageText(833));
-  EXPECT_EQ(tk_.Messages()[0].title, LanguageText(834));
+  EXPECT_EQ(tk_.Messages()[0].message,
+            LanguageText(platform::TextId{832}) + "151" + LanguageText(platform::TextId{833}));
+  EXPECT_EQ(tk_.Messages()[0].title, LanguageText(platform::TextId{834}));
   bus_.ClearLog();
   Upload();
   ASSERT_EQ(tk_.Messages().size(), 2u);  // and the upload's
-  EXPECT_EQ(tk_.Messages()[1].title, LanguageText(848));
+  EXPECT_EQ(tk_.Messages()[1].title, LanguageText(platform::TextId{848}));
   const auto reports = ScreenReports();
   ASSERT_EQ(reports.size(), 1u + 150u * 1158u + 1u);
   EXPECT_EQ(reports.front()[4], 0xA0);

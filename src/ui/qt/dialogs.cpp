@@ -65,10 +65,10 @@ MessageBox::MessageBox(QWidget* owner, const QString& title, const QString& mess
     return b;
   };
   if (style == kStyleOk) {
-    add_button(33, Q(LanguageText(25)), kResultOk, true)->setDefault(true);
+    add_button(33, Q(LanguageText(kMessageOkText)), kResultOk, true)->setDefault(true);
   } else if (style == kStyleOkCancel) {
-    add_button(33, Q(LanguageText(28)), kResultOk, true)->setDefault(true);
-    add_button(34, Q(LanguageText(29)), kResultCancel, false);
+    add_button(33, Q(LanguageText(kConfirmOkText)), kResultOk, true)->setDefault(true);
+    add_button(34, Q(LanguageText(kConfirmCancelText)), kResultCancel, false);
   }
   buttons->addStretch(1);
   layout->addLayout(buttons);
@@ -139,7 +139,7 @@ ProgressDialog::ProgressDialog(QWidget* owner, bool with_bar, bool cancellable)
   layout->setContentsMargins(24, with_bar ? 12 : 24, 24, 24);
   if (with_bar) {
     auto* top = new QHBoxLayout;
-    text_ = new QLabel(Q(LanguageText("KB.DIALOG", 861)), this);
+    text_ = new QLabel(Q(LanguageText(kLoadingText)), this);
     top->addWidget(text_, 1);
     auto* close = new QPushButton(QString::fromUtf8("\u2715"), this);
     close->setFlat(true);
@@ -155,7 +155,7 @@ ProgressDialog::ProgressDialog(QWidget* owner, bool with_bar, bool cancellable)
   layout->addWidget(bar_);
   if (cancellable) {
     setFixedSize(360, 160);
-    auto* cancel = new QPushButton(Q(LanguageText(29)), this);
+    auto* cancel = new QPushButton(Q(LanguageText(kConfirmCancelText)), this);
     cancel->setObjectName("ProgressCancel");
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     layout->addWidget(cancel, 0, Qt::AlignRight);
@@ -178,9 +178,9 @@ std::optional<DelayChoice> LCDDelayEditDlg::Ask(QWidget* owner, const QString& t
   auto* heading = new QLabel(title, &dialog);
   layout->addWidget(heading);
   auto* group = new QButtonGroup(&dialog);  // "DELAYTIME_TYPE"
-  auto row = [&](int text, const QString& value, bool checked) {
+  auto row = [&](platform::DialogTextId text, const QString& value, bool checked) {
     auto* line = new QHBoxLayout;
-    auto* radio = new QRadioButton(Q(LanguageText("KB.DIALOG", text)), &dialog);
+    auto* radio = new QRadioButton(Q(LanguageText(text)), &dialog);
     radio->setChecked(checked);
     group->addButton(radio);
     auto* field = new QLineEdit(value, &dialog);
@@ -192,13 +192,13 @@ std::optional<DelayChoice> LCDDelayEditDlg::Ask(QWidget* owner, const QString& t
     layout->addLayout(line);
     return std::pair{radio, field};
   };
-  auto [one, one_field] = row(825, QString::number(frame_delay), true);
-  auto [all, all_field] = row(826, "50", false);
+  auto [one, one_field] = row(kDelaySelectedFrameText, QString::number(frame_delay), true);
+  auto [all, all_field] = row(kDelayAllFramesText, "50", false);
   (void)one;
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  auto* ok = new QPushButton(Q(LanguageText("KB.DIALOG", 2)), &dialog);
-  auto* cancel = new QPushButton(Q(LanguageText("KB.DIALOG", 22)), &dialog);
+  auto* ok = new QPushButton(Q(LanguageText(kDelayOkText)), &dialog);
+  auto* cancel = new QPushButton(Q(LanguageText(kDelayCancelText)), &dialog);
   QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
   QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
   buttons->addWidget(ok);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <optional>
 
+#include "platform/language.h"
 #include "ui/toolkit.h"
 
 class QLabel;
@@ -13,6 +14,17 @@ class QProgressBar;
 class QTimer;
 
 namespace ui::qt {
+
+// Texts the dialogs take when they are built: the message box's buttons (one: OK; two: OK and
+// Cancel), the loading dialog's line, and the frame-delay editor's choices and buttons.
+inline constexpr platform::TextId kMessageOkText{25};
+inline constexpr platform::TextId kConfirmOkText{28};
+inline constexpr platform::TextId kConfirmCancelText{29};
+inline constexpr platform::DialogTextId kLoadingText{861};
+inline constexpr platform::DialogTextId kDelaySelectedFrameText{825};
+inline constexpr platform::DialogTextId kDelayAllFramesText{826};
+inline constexpr platform::DialogTextId kDelayOkText{2};
+inline constexpr platform::DialogTextId kDelayCancelText{22};
 
 // 430 x 230, centred over its owner and kept on top. Style 0: one button (text 25) ending
 // with 1; style 4: buttons 33 (text 28, result 1) and 34 (text 29, result 2); other styles

@@ -7,6 +7,7 @@
 
 #include "app/device_link_window.h"
 #include "platform/language.h"
+#include "ui/frame_controls.h"
 #include "ui/manager.h"
 
 namespace ui::qt {
@@ -152,11 +153,11 @@ void ConnectionLabel::paintEvent(QPaintEvent* event) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   const QString shown = text();
-  const auto reads = [&shown](int number) { return shown == Q(LanguageText(number)); };
+  const auto reads = [&shown](platform::TextId text) { return shown == Q(LanguageText(text)); };
   // A mouse that is there but refused is a problem to fix, not an absence.
   const bool refused = reads(app::kNoPermissionLabelText) || reads(app::kInUseLabelText) ||
                        reads(app::kCannotOpenLabelText);
-  const bool connected = !refused && !reads(50);
+  const bool connected = !refused && !reads(frame::kNotConnectedText);
   const QColor dot = connected ? QColor(76, 201, 120)
                      : refused ? QColor(240, 164, 48)
                                : QColor(132, 138, 152);

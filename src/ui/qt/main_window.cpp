@@ -11,6 +11,8 @@
 #include <QWindow>
 
 #include "platform/language.h"
+#include "profiles/profile_files.h"
+#include "ui/control_texts.h"
 #include "ui/frame_controls.h"
 #include "ui/manager.h"
 #include "ui/qt/frame_widgets.h"
@@ -24,8 +26,6 @@ namespace {
 
 // Posted when the window is closed through the window system (Alt+F4, the task bar).
 constexpr int kWmClose = 0x0010;
-// The tooltip a status strip button takes once the logic enables it.
-constexpr char kToolTipWhenEnabled[] = "toolTipWhenEnabled";
 
 }  // namespace
 
@@ -117,20 +117,19 @@ QWidget* MainWindow::BuildStatusStrip() {
   profiles->setMinimumWidth(220);
   row->addWidget(profiles);
   // Import and export: square icon buttons beside the profile selector, told apart by their
-  // arrows and tooltips. Profile files are not handled yet: the buttons start disabled with
-  // a tooltip saying so, and take their own tooltip once the logic enables them.
-  const std::pair<int, std::pair<Glyph, int>> files[] = {{frame::kImport, {Glyph::kImport, 1901}},
-                                                         {frame::kExport, {Glyph::kExport, 1902}}};
-  for (const auto& [id, look] : files) {
+  // arrows and tooltips. They start disabled; the profile logic enables them once a model's
+  // profiles are there.
+  const std::pair<int, Glyph> files[] = {{frame::kImport, Glyph::kImport},
+                                         {frame::kExport, Glyph::kExport}};
+  for (const auto& [id, glyph] : files) {
     auto* button = toolkit_.Register(id, new QPushButton);
     button->setObjectName("IconButton");
-    button->setIcon(GlyphIcon(look.first, 22));
+    button->setIcon(GlyphIcon(glyph, 22));
     button->setIconSize(QSize(22, 22));
     button->setFixedSize(38, 36);
     button->setCursor(Qt::PointingHandCursor);
     button->setEnabled(false);
-    button->setToolTip(Q(LanguageText(1912)));
-    button->setProperty(kToolTipWhenEnabled, Q(LanguageText(look.second)));
+    button->setToolTip(Q(ControlTextOf(profiles::kFileButtonTexts, id, TextPlace::kTooltip)));
     row->addWidget(button);
   }
   // The strip folds away while all of its controls are hidden (the settings panel), so the
@@ -222,14 +221,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return false;
   }
   if (status_strip_ && watched->parent() == status_strip_) {
-    auto* widget = static_cast<QWidget*>(watched);
-    if (event->type() == QEvent::EnabledChange && widget->isEnabled()) {
-      const QVariant tip = widget->property(kToolTipWhenEnabled);
-      if (tip.isValid()) {
-        widget->setToolTip(tip.toString());
-        widget->setProperty(kToolTipWhenEnabled, QVariant());
-      }
-    }
     if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
       bool any = false;
       for (QWidget* child :

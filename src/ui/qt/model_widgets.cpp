@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "platform/language.h"
+#include "ui/frame_controls.h"
 #include "ui/manager.h"
 #include "ui/qt/qt_toolkit.h"
 
@@ -323,11 +324,14 @@ void DeviceCards::paintEvent(QPaintEvent*) {
       p.setBrush(Qt::NoBrush);
       p.drawEllipse(QPointF(row.left() + 5, row.center().y()), 3.5, 3.5);
       p.drawText(QRectF(row.left() + 16, row.top(), row.width() - 60, row.height()),
-                 Qt::AlignVCenter | Qt::AlignLeft, Q(LanguageText(50)));
+                 Qt::AlignVCenter | Qt::AlignLeft, Q(LanguageText(ui::frame::kNotConnectedText)));
     }
     if (!d.version.empty()) {
       p.setPen(kMuted);
-      p.drawText(row, Qt::AlignVCenter | Qt::AlignRight, "v" + Q(d.version));
+      const QString version = QStringLiteral("v") + Q(d.version);
+      p.drawText(
+          row, Qt::AlignVCenter | Qt::AlignRight,
+          d.version_label.empty() ? version : Q(d.version_label) + QStringLiteral(" ") + version);
     }
     if (connected && d.battery >= 0) {
       const int level = std::clamp(d.battery, 0, 100);

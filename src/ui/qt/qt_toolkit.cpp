@@ -31,6 +31,7 @@
 #include "screen/screen_page.h"
 #include "ui/manager.h"
 #include "ui/qt/dialogs.h"
+#include "ui/qt/fixed_texts.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/pages/mouse_palette_dlg.h"
 #include "ui/qt/pages/screen_widgets.h"
@@ -259,6 +260,12 @@ bool QtToolkit::IsEnabled(int id) {
 void QtToolkit::SetTooltip(int id, const std::string& text) {
   Post([this, id, text] {
     if (Entry* e = Find(id)) e->widget->setToolTip(Q(text));
+  });
+}
+
+void QtToolkit::ReapplyFixedTexts() {
+  Post([] {
+    for (QWidget* top : QApplication::topLevelWidgets()) ReapplyMarkedTexts(top);
   });
 }
 

@@ -75,6 +75,7 @@ class QtToolkit : public QObject, public ui::Toolkit {
   void SetEnabled(int id, bool enabled) override;
   bool IsEnabled(int id) override;
   void SetTooltip(int id, const std::string& text) override;
+  void ReapplyFixedTexts() override;
   bool GetCheck(int id) override;
   void SetCheck(int id, bool checked) override;
   uint32_t GetColor(int id) override;

@@ -16,8 +16,6 @@ namespace c = catalogue;
 
 namespace {
 
-QString T(int number) { return Q(LanguageText(number)); }
-
 // Shows and hides a caption with the control it names: the page logic only knows the
 // control's number.
 class FollowVisibility : public QObject {
@@ -37,7 +35,7 @@ class FollowVisibility : public QObject {
   QWidget* follower_;
 };
 
-QLabel* Caption(PageBuilder& page, const QString& text, QWidget* control, QGridLayout* grid,
+QLabel* Caption(PageBuilder& page, platform::TextId text, QWidget* control, QGridLayout* grid,
                 int row) {
   QLabel* label = page.Label(text);
   label->setObjectName(QStringLiteral("Muted"));
@@ -58,11 +56,11 @@ QLineEdit* FireField(PageBuilder& page, int id, const QString& initial) {
 void BuildFunctionCard(PageBuilder& page, QLayout* into) {
   QtToolkit& tk = page.Toolkit();
   QHBoxLayout* heading = nullptr;
-  QFrame* card = CardWithHeading(page, T(1908), &heading, into);
+  QFrame* card = CardWithHeading(page, b::kFunctionHeadingText, &heading, into);
   heading->addStretch(1);
-  ResetButton(page, b::kResetButton, T(1917), heading);
+  ResetButton(page, b::kResetButton, {}, heading);
   auto* layout = static_cast<QVBoxLayout*>(card->layout());
-  QLabel* hint = page.Label(T(1909), layout);
+  QLabel* hint = page.Label(b::kPageHintText, layout);
   hint->setObjectName(QStringLiteral("Muted"));
   hint->setWordWrap(true);
 
@@ -74,15 +72,15 @@ void BuildFunctionCard(PageBuilder& page, QLayout* into) {
   int row = 0;
 
   auto* category = tk.Register(b::kCategoryList, new QComboBox);
-  Caption(page, T(1918), category, grid, row++);
+  Caption(page, b::kFunctionCaptionText, category, grid, row++);
   auto* value = tk.Register(b::kValueList, new QComboBox);
   value->setMaxVisibleItems(14);
   grid->addWidget(value, row++, 1);
 
   // Keyboard key: the key field and the four modifier toggles under it.
   auto* key = tk.Register(b::kKeyField, new KeyCaptureEdit(tk, b::kKeyField));
-  key->setPlaceholderText(T(1919));
-  Caption(page, T(133), key, grid, row++);
+  MarkText(key, b::kPressKeyText);
+  Caption(page, b::kFireKindKeyText, key, grid, row++);
   auto* toggles = new QWidget;
   auto* toggle_row = new QHBoxLayout(toggles);
   toggle_row->setContentsMargins(0, 0, 0, 0);
@@ -101,11 +99,11 @@ void BuildFunctionCard(PageBuilder& page, QLayout* into) {
 
   // Fire key: what is fired, how often and how fast.
   auto* kind = tk.Register(b::kFireKindList, new QComboBox);
-  Caption(page, T(1922), kind, grid, row++);
+  Caption(page, b::kFiredInputText, kind, grid, row++);
   auto* fire_mouse = tk.Register(b::kFireMouseList, new QComboBox);
   grid->addWidget(fire_mouse, row++, 1);
   auto* fire_key = tk.Register(b::kFireKeyField, new KeyCaptureEdit(tk, b::kFireKeyField));
-  fire_key->setPlaceholderText(T(1919));
+  MarkText(fire_key, b::kPressKeyText);
   grid->addWidget(fire_key, row++, 1);
 
   auto* timing = new QWidget;
@@ -116,35 +114,35 @@ void BuildFunctionCard(PageBuilder& page, QLayout* into) {
   timing_row->addWidget(interval);
   page.Label(QStringLiteral("ms"), timing_row)->setObjectName(QStringLiteral("Muted"));
   timing_row->addSpacing(16);
-  QLabel* presses = page.Label(T(1921), timing_row);
+  QLabel* presses = page.Label(b::kPressesText, timing_row);
   presses->setObjectName(QStringLiteral("Muted"));
   timing_row->addWidget(FireField(page, b::kFireCountField, QStringLiteral("1")));
   timing_row->addStretch(1);
-  Caption(page, T(1920), timing, grid, row++);
+  Caption(page, b::kIntervalText, timing, grid, row++);
   new FollowVisibility(interval, timing);
 
   auto* actions = page.Row(layout);
   actions->addStretch(1);
-  QPushButton* apply = page.Button(b::kApplyButton, T(1915), actions);
+  QPushButton* apply = page.Button(b::kApplyButton, {}, actions);
   apply->setObjectName(QStringLiteral("PrimaryButton"));
-  QPushButton* fire_apply = page.Button(b::kFireApplyButton, T(1915), actions);
+  QPushButton* fire_apply = page.Button(b::kFireApplyButton, {}, actions);
   fire_apply->setObjectName(QStringLiteral("PrimaryButton"));
   for (QPushButton* button : {apply, fire_apply}) button->setMinimumWidth(120);
 }
 
 // The two side-button switches (the catalogue shows them for models that have them).
 void BuildLockCard(PageBuilder& page, QLayout* into) {
-  QFrame* card = page.Card(T(1923), into);
+  QFrame* card = page.Card(b::kSideButtonsHeadingText, into);
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(16);
   grid->setVerticalSpacing(10);
   grid->setColumnStretch(0, 1);
   static_cast<QVBoxLayout*>(card->layout())->addLayout(grid);
-  const std::tuple<int, int, int> sides[] = {{c::kLeftLockLabel, c::kLeftLockSwitch, 1913},
-                                             {c::kRightLockLabel, c::kRightLockSwitch, 1914}};
+  const std::pair<int, int> sides[] = {{c::kLeftLockLabel, c::kLeftLockSwitch},
+                                       {c::kRightLockLabel, c::kRightLockSwitch}};
   int row = 0;
-  for (const auto& [label_id, switch_id, text] : sides) {
-    QLabel* label = page.Toolkit().Register(label_id, new QLabel(T(text)));
+  for (const auto& [label_id, switch_id] : sides) {
+    QLabel* label = page.Toolkit().Register(label_id, new QLabel);
     SwitchButton* toggle = page.Toolkit().Register(switch_id, new SwitchButton);
     toggle->setChecked(true);
     grid->addWidget(label, row, 0);
@@ -175,7 +173,8 @@ void BuildButtonPage(PageBuilder& page) {
   side->addStretch(1);
   QHBoxLayout* bottom = page.Row(side);
   bottom->addStretch(1);
-  page.Button(b::kResetAllButton, T(1916), bottom);
+  page.Button(b::kResetAllButton, {}, bottom);
+  page.ApplyTexts(b::kPageTexts);
 
   row->setStretch(0, 3);
   row->setStretch(1, 2);

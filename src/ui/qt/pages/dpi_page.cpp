@@ -1,5 +1,6 @@
 #include "platform/language.h"
 #include "settings/settings_model.h"
+#include "settings/settings_page.h"
 #include "ui/qt/pages/dpi_level_control.h"
 #include "ui/qt/pages/page_builder.h"
 #include "ui/qt/pages/report_rate_control.h"
@@ -9,22 +10,16 @@ namespace ui::qt {
 
 namespace s = settings;
 
-namespace {
-
-QString T(int number) { return Q(LanguageText(number)); }
-
-}  // namespace
-
 // Page layout 51: the DPI levels with their slider, and the report rate.
 void BuildDpiPage(PageBuilder& page) {
   QHBoxLayout* heading = nullptr;
-  QFrame* levels = CardWithHeading(page, T(254), &heading);
+  QFrame* levels = CardWithHeading(page, s::kDpiLevelsHeadingText, &heading);
   heading->addSpacing(12);
-  heading->addWidget(new QLabel(T(255)));
+  heading->addWidget(Marked(new QLabel, s::kLevelCountText));
   page.Combo(s::kLevelCountSelector, heading)->setMinimumWidth(72);
-  HelpTip(page, s::kDpiHelpTip, T(519), heading);
+  HelpTip(page, s::kDpiHelpTip, {}, heading);
   heading->addStretch(1);
-  ResetButton(page, s::kSettingsResetButton, T(253), heading);
+  ResetButton(page, s::kSettingsResetButton, {}, heading);
 
   page.Add(s::kDpiControl, new DpiLevelControl, levels->layout());
 
@@ -36,19 +31,20 @@ void BuildDpiPage(PageBuilder& page) {
   QLabel* high = page.Text(s::kDpiSliderMaxLabel, QStringLiteral("26000"), slider_row);
   high->setObjectName(QStringLiteral("Muted"));
   slider_row->addSpacing(12);
-  QPushButton* send = page.Button(s::kDpiSendButton, T(260), slider_row);
+  QPushButton* send = page.Button(s::kDpiSendButton, {}, slider_row);
   send->setObjectName(QStringLiteral("PrimaryButton"));
 
   QHBoxLayout* rate_heading = nullptr;
-  QFrame* rate = CardWithHeading(page, T(256), &rate_heading);
-  HelpTip(page, s::kReportRateHelpTip, T(549), rate_heading);
+  QFrame* rate = CardWithHeading(page, s::kReportRateHeadingText, &rate_heading);
+  HelpTip(page, s::kReportRateHelpTip, {}, rate_heading);
   rate_heading->addStretch(1);
-  ResetButton(page, s::kReportRateResetButton, T(257), rate_heading);
+  ResetButton(page, s::kReportRateResetButton, {}, rate_heading);
   QHBoxLayout* rate_row = page.Row(rate->layout());
   page.Add(s::kReportRateList, new ReportRateControl, rate_row);
   rate_row->addStretch(1);
 
   page.Layout()->addStretch(1);
+  page.ApplyTexts(s::kDpiPageTexts);
 }
 
 }  // namespace ui::qt

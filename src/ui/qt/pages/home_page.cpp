@@ -35,7 +35,7 @@ void BuildHomePage(PageBuilder& page) {
   QtToolkit& toolkit = page.Toolkit();
 
   QHBoxLayout* top = page.Row();
-  auto* title = page.Label(Q(LanguageText(65)), top);
+  auto* title = page.Label(ui::frame::kTabTable[0].title_text, top);
   title->setObjectName("PageTitle");
   top->addStretch(1);
   QComboBox* selector = page.Combo(61, top);

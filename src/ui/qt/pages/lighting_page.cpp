@@ -12,8 +12,6 @@ namespace l = lighting;
 
 namespace {
 
-QString T(int number) { return Q(LanguageText(number)); }
-
 // The hue bar (PaletteBar): a slider over the colour circle; the page logic turns its
 // position into the colour.
 QSlider* NewSlider(PageBuilder& page, int id, int maximum) {
@@ -59,13 +57,13 @@ QLineEdit* ComponentField(PageBuilder& page, int id, QLayout* into) {
 // models with lighting (the tab follows the model).
 void BuildLightingPage(PageBuilder& page) {
   QHBoxLayout* heading = nullptr;
-  QFrame* effect = CardWithHeading(page, T(l::kHeadingText), &heading);
+  QFrame* effect = CardWithHeading(page, l::kHeadingText, &heading);
   heading->addSpacing(12);
-  heading->addWidget(new QLabel(T(l::kEffectText)));
+  heading->addWidget(Marked(new QLabel, l::kEffectText));
   page.Combo(l::kModeSelector, heading)->setMinimumWidth(200);
-  HelpTip(page, l::kHelpTip, T(l::kHelpText), heading);
+  HelpTip(page, l::kHelpTip, {}, heading);
   heading->addStretch(1);
-  ResetButton(page, l::kResetButton, T(276), heading);
+  ResetButton(page, l::kResetButton, {}, heading);
 
   // The sliders of the parameters the effect offers, in their own frame.
   auto* sliders = page.Add(l::kSliderFrame, new QFrame, effect->layout());
@@ -76,7 +74,7 @@ void BuildLightingPage(PageBuilder& page) {
   const std::pair<int, int> rows[] = {{l::kBrightnessLabel, l::kBrightnessSlider},
                                       {l::kSpeedLabel, l::kSpeedSlider}};
   for (int r = 0; r < 2; ++r) {
-    auto* label = new QLabel(T(r == 0 ? l::kBrightnessText : l::kSpeedText));
+    auto* label = new QLabel;
     label->setMinimumWidth(110);
     page.Toolkit().Register(rows[r].first, label);
     grid->addWidget(label, r, 0);
@@ -86,7 +84,7 @@ void BuildLightingPage(PageBuilder& page) {
   }
 
   // The colour: a preview, the eight presets, the hue bar with its saturation, and R, G, B.
-  QFrame* colour = page.Card(T(l::kColourText));
+  QFrame* colour = page.Card(l::kColourText);
   page.Toolkit().Register(l::kColourArea, colour);
   QHBoxLayout* colour_row = page.Row(colour->layout());
   colour_row->setSpacing(24);
@@ -108,11 +106,11 @@ void BuildLightingPage(PageBuilder& page) {
   bars->setHorizontalSpacing(16);
   bars->setVerticalSpacing(12);
   controls->addLayout(bars);
-  auto* hue_label = new QLabel(T(l::kColourText));
+  auto* hue_label = Marked(new QLabel, l::kColourText);
   hue_label->setMinimumWidth(110);
   bars->addWidget(hue_label, 0, 0);
   bars->addWidget(PaletteBar(page, l::kPaletteBar), 0, 1);
-  auto* saturation_label = new QLabel(T(l::kSaturationText));
+  auto* saturation_label = Marked(new QLabel, l::kSaturationText);
   bars->addWidget(saturation_label, 1, 0);
   bars->addWidget(NewSlider(page, l::kSaturationSlider, l::kSaturationMax), 1, 1);
 
@@ -128,6 +126,7 @@ void BuildLightingPage(PageBuilder& page) {
   fields->addStretch(1);
 
   page.Layout()->addStretch(1);
+  page.ApplyTexts(l::kPageTexts);
 }
 
 }  // namespace ui::qt

@@ -16,8 +16,6 @@ namespace m = macros;
 
 namespace {
 
-QString T(int number) { return Q(LanguageText(number)); }
-
 // Shows a menu of (command, text) entries at `where`; the chosen command, 0 when dismissed.
 int RunMenu(QWidget* owner, const std::vector<MenuItem>& items, const QPoint& where) {
   QMenu menu(owner);
@@ -124,17 +122,17 @@ void BuildMacroPage(PageBuilder& page) {
   QHBoxLayout* columns = page.Row();
 
   // The macros.
-  QFrame* list_card = page.Card(T(1957), columns);
+  QFrame* list_card = page.Card(m::kTextMacrosHeading, columns);
   auto* macro_list = new ItemList(tk, m::kMsgMacroListMenu, m::MacroListMenu(), true);
   macro_list->setMinimumWidth(220);
   page.Add(m::kMacroList, macro_list, list_card->layout());
   QHBoxLayout* list_buttons = page.Row(list_card->layout());
-  page.Button(m::kNewMacro, T(1950), list_buttons)->setObjectName(QStringLiteral("PrimaryButton"));
-  page.Button(m::kExportMacro, T(1951), list_buttons);
-  page.Button(m::kImportMacro, T(1952), list_buttons);
+  page.Button(m::kNewMacro, {}, list_buttons)->setObjectName(QStringLiteral("PrimaryButton"));
+  page.Button(m::kExportMacro, {}, list_buttons);
+  page.Button(m::kImportMacro, {}, list_buttons);
 
   // The events of the selected macro.
-  QFrame* event_card = page.Card(T(1958), columns);
+  QFrame* event_card = page.Card(m::kTextEventsHeading, columns);
   QHBoxLayout* event_row = page.Row(event_card->layout());
   auto* event_list = new ItemList(tk, m::kMsgEventMenu, m::EventMenu(), false);
   event_list->setMinimumWidth(260);
@@ -146,19 +144,19 @@ void BuildMacroPage(PageBuilder& page) {
   arrows->addStretch(1);
 
   QHBoxLayout* event_buttons = page.Row(event_card->layout());
-  QPushButton* insert = page.Button(m::kInsertEvent, T(1955), event_buttons);
+  QPushButton* insert = page.Button(m::kInsertEvent, {}, event_buttons);
   // The insert button opens its menu; the chosen entry reaches the page as a message.
   QObject::connect(insert, &QPushButton::clicked, insert, [&tk, insert] {
     const int command =
         RunMenu(insert, m::InsertMenu(), insert->mapToGlobal(QPoint(0, insert->height())));
     if (command) tk.PostMessage(m::kMsgInsertMenu, command, 0);
   });
-  page.Button(m::kDeleteEvent, T(1953), event_buttons);
-  page.Button(m::kDeleteAllEvents, T(1954), event_buttons);
+  page.Button(m::kDeleteEvent, {}, event_buttons);
+  page.Button(m::kDeleteAllEvents, {}, event_buttons);
   event_buttons->addStretch(1);
 
   // The editor of the selected event: one row, its controls shown by the event's kind.
-  QFrame* editor = page.Card(T(1962), event_card->layout());
+  QFrame* editor = page.Card(m::kTextEventHeading, event_card->layout());
   QHBoxLayout* editor_row = page.Row(editor->layout());
   page.Combo(m::kEventKind, editor_row)->setMinimumWidth(140);
   page.Edit(m::kEventField, QString(), editor_row)->setFixedWidth(120);
@@ -178,40 +176,40 @@ void BuildMacroPage(PageBuilder& page) {
   // Recording, delays and playback.
   auto* side = new QVBoxLayout;
   columns->addLayout(side);
-  QFrame* record_card = page.Card(T(355), side);
-  QPushButton* record = page.Button(m::kRecordButton, T(358), record_card->layout());
+  QFrame* record_card = page.Card(m::kTextRecordingTitle, side);
+  QPushButton* record = page.Button(m::kRecordButton, T(m::kTextRecord), record_card->layout());
   record->setObjectName(QStringLiteral("PrimaryButton"));
-  QLabel* hint = page.Text(m::kRecordHint, T(1956), record_card->layout());
+  QLabel* hint = page.Text(m::kRecordHint, {}, record_card->layout());
   hint->setObjectName(QStringLiteral("Muted"));
   hint->setWordWrap(true);
   auto* progress = new QProgressBar;
   progress->setRange(0, 100);
-  progress->setFormat(T(1963) + QStringLiteral("  %p%"));
+  MarkText(progress, m::kTextUploading);
   page.Add(m::kUploadProgress, progress, record_card->layout());
   progress->setVisible(false);
 
-  QFrame* delay_card = page.Card(T(1959), side);
-  page.Radio(m::kDelayNone, T(361), QStringLiteral("IDC_MACRO_STC_DELAYSET"), delay_card->layout());
-  page.Radio(m::kDelayRecorded, T(362), QStringLiteral("IDC_MACRO_STC_DELAYSET"),
-             delay_card->layout());
+  QFrame* delay_card = page.Card(m::kTextDelaysHeading, side);
+  page.Radio(m::kDelayNone, {}, QStringLiteral("IDC_MACRO_STC_DELAYSET"), delay_card->layout());
+  page.Radio(m::kDelayRecorded, {}, QStringLiteral("IDC_MACRO_STC_DELAYSET"), delay_card->layout());
   QHBoxLayout* fixed_row = page.Row(delay_card->layout());
-  page.Radio(m::kDelayFixed, T(363), QStringLiteral("IDC_MACRO_STC_DELAYSET"), fixed_row);
+  page.Radio(m::kDelayFixed, {}, QStringLiteral("IDC_MACRO_STC_DELAYSET"), fixed_row);
   NumberField(page, m::kFixedDelayField, QStringLiteral("10"), fixed_row, 5);
   fixed_row->addStretch(1);
 
-  QFrame* play_card = page.Card(T(1960), side);
+  QFrame* play_card = page.Card(m::kTextPlaybackHeading, side);
   QHBoxLayout* count_row = page.Row(play_card->layout());
-  page.Radio(m::kPlayCount, T(367), QStringLiteral("IDC_MACRO_RADIO_LOOP1"), count_row);
+  page.Radio(m::kPlayCount, {}, QStringLiteral("IDC_MACRO_RADIO_LOOP1"), count_row);
   NumberField(page, m::kPlayCountField, QStringLiteral("1"), count_row, 4);
   count_row->addStretch(1);
-  page.Radio(m::kPlayHold, T(365), QStringLiteral("IDC_MACRO_RADIO_LOOP1"), play_card->layout());
-  page.Radio(m::kPlayToggle, T(366), QStringLiteral("IDC_MACRO_RADIO_LOOP1"), play_card->layout());
-  page.Radio(m::kPlayOnce, T(380), QStringLiteral("IDC_MACRO_RADIO_LOOP1"), play_card->layout());
+  page.Radio(m::kPlayHold, {}, QStringLiteral("IDC_MACRO_RADIO_LOOP1"), play_card->layout());
+  page.Radio(m::kPlayToggle, {}, QStringLiteral("IDC_MACRO_RADIO_LOOP1"), play_card->layout());
+  page.Radio(m::kPlayOnce, {}, QStringLiteral("IDC_MACRO_RADIO_LOOP1"), play_card->layout());
   side->addStretch(1);
 
   columns->setStretch(0, 2);
   columns->setStretch(1, 3);
   columns->setStretch(2, 2);
+  page.ApplyTexts(m::kPageTexts);
 }
 
 }  // namespace ui::qt

@@ -16,6 +16,7 @@
 #include "platform/language.h"
 #include "ui/manager.h"
 #include "ui/qt/custom_control.h"
+#include "ui/qt/dialogs.h"
 
 namespace ui::qt {
 
@@ -161,7 +162,7 @@ MousePaletteDlg::MousePaletteDlg(uint32_t initial, QWidget* parent) : QDialog(pa
 
   preview_ = new QFrame(this);
   preview_->setFixedSize(48, 24);
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  auto* ok = new QPushButton(Q(LanguageText(kMessageOkText)), this);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   auto* bottom = new QHBoxLayout;
@@ -169,7 +170,7 @@ MousePaletteDlg::MousePaletteDlg(uint32_t initial, QWidget* parent) : QDialog(pa
   bottom->addStretch();
   bottom->addWidget(ok);
 
-  auto* title = new QLabel(Q(LanguageText(27)), this);
+  auto* title = new QLabel(Q(LanguageText(kPaletteTitleText)), this);
   title->setObjectName(QStringLiteral("PaletteTitle"));
   auto* right = new QVBoxLayout;
   right->setSpacing(10);

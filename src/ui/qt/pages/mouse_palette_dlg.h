@@ -9,10 +9,15 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/language.h"
+
 class QSpinBox;
 class QFrame;
 
 namespace ui::qt {
+
+// The dialog's title.
+inline constexpr platform::TextId kPaletteTitleText{27};
 
 // A hue/saturation wheel at full brightness.
 class ColourWheel : public QWidget {

@@ -142,6 +142,20 @@ ColorSwatch* PageBuilder::ColorButton(int id, const QString& group, QLayout* int
   return Add(id, swatch, into);
 }
 
+QFrame* PageBuilder::Card(platform::TextId heading, QLayout* into) {
+  QFrame* card = Card(T(heading), into);
+  if (auto* title = card->findChild<QLabel*>(QStringLiteral("CardTitle"))) MarkText(title, heading);
+  return card;
+}
+
+QLabel* PageBuilder::Label(platform::TextId text, QLayout* into) {
+  return Marked(Label(T(text), into), text);
+}
+
+void PageBuilder::ApplyTexts(std::span<const ControlText> texts) {
+  ApplyControlTexts(toolkit_, texts);
+}
+
 QLabel* PageBuilder::Label(const QString& text, QLayout* into) {
   auto* label = new QLabel(text);
   label->setObjectName("Muted");

@@ -6,9 +6,10 @@
 // DeviceMainDlg::OnControlNotify as (number, code, value).
 //
 //   void BuildDpiPage(PageBuilder& page) {
-//     QFrame* card = page.Card(Q(LanguageText(67)));
+//     QFrame* card = page.Card(settings::kDpiLevelsHeadingText);
 //     page.Combo(104, card->layout());                      // or page.Add(104, new QComboBox, ...)
-//     page.Button(102, Q(LanguageText(...)), card->layout());
+//     page.Button(102, {}, card->layout());
+//     page.ApplyTexts(settings::kDpiPageTexts);              // the owner's (control, text) table
 //   }
 //
 // A control kind Qt has no class for derives from QWidget and CustomControl
@@ -27,8 +28,11 @@
 #include <QSlider>
 #include <QWidget>
 #include <map>
+#include <span>
 
+#include "ui/control_texts.h"
 #include "ui/qt/custom_control.h"
+#include "ui/qt/fixed_texts.h"
 #include "ui/qt/frame_widgets.h"
 #include "ui/qt/qt_toolkit.h"
 
@@ -60,6 +64,8 @@ class PageBuilder {
   }
   // A rounded panel with an optional heading; its layout is vertical.
   QFrame* Card(const QString& heading = {}, QLayout* into = nullptr);
+  // The same with a heading that follows the language.
+  QFrame* Card(platform::TextId heading, QLayout* into = nullptr);
   // A card standing for a part that this version does not have yet: the glyph, a title and a
   // line that says so. It has no controls. Centred in its space, or, when `compact`, one low
   // row (for a page that has other cards above it).
@@ -84,6 +90,11 @@ class PageBuilder {
   ColorSwatch* ColorButton(int id, const QString& group, QLayout* into = nullptr);
   // A caption without a control number (a label in front of a control).
   QLabel* Label(const QString& text, QLayout* into = nullptr);
+  // The same with a text that follows the language.
+  QLabel* Label(platform::TextId text, QLayout* into = nullptr);
+  // Gives the page's numbered controls their texts from the page owner's (control, text)
+  // table, the one the language switch applies again.
+  void ApplyTexts(std::span<const ControlText> texts);
 
  private:
   QtToolkit& toolkit_;

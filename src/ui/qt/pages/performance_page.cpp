@@ -5,6 +5,7 @@
 #include "platform/language.h"
 #include "settings/pointer_page.h"
 #include "settings/settings_model.h"
+#include "settings/settings_page.h"
 #include "ui/qt/pages/page_builder.h"
 #include "ui/qt/pages/settings_widgets.h"
 #include "ui/qt/qt_toolkit.h"
@@ -15,15 +16,13 @@ namespace s = settings;
 
 namespace {
 
-QString T(int number) { return Q(LanguageText(number)); }
-
 // The mouse's own settings: lift-off, sensor options, e-sports mode, button response time,
 // sleep time and the factory restore.
 void BuildMouseSettings(PageBuilder& page) {
   QHBoxLayout* top = page.Row();
 
   QHBoxLayout* liftoff_heading = nullptr;
-  QFrame* liftoff = CardWithHeading(page, T(500), &liftoff_heading, top);
+  QFrame* liftoff = CardWithHeading(page, s::kLiftoffHeadingText, &liftoff_heading, top);
   HelpTip(page, s::kSensorHelpTip, QString(), liftoff_heading);
   liftoff_heading->addStretch(1);
   QHBoxLayout* liftoff_row = page.Row(liftoff->layout());
@@ -34,7 +33,7 @@ void BuildMouseSettings(PageBuilder& page) {
   }
   liftoff_row->addStretch(1);
 
-  QFrame* sensor = page.Card(T(501), top);
+  QFrame* sensor = page.Card(s::kSensorHeadingText, top);
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(24);
   grid->setVerticalSpacing(10);
@@ -49,7 +48,7 @@ void BuildMouseSettings(PageBuilder& page) {
   top->setStretch(1, 1);
 
   QHBoxLayout* middle = page.Row();
-  QFrame* esports = page.Card(T(504), middle);
+  QFrame* esports = page.Card(s::kEsportsHeadingText, middle);
   QHBoxLayout* esports_row = page.Row(esports->layout());
   for (size_t i = 0; i < s::kEsportsTexts.size(); ++i) {
     page.Radio(s::kEsportsFirst + static_cast<int>(i), T(s::kEsportsTexts[i]),
@@ -57,7 +56,7 @@ void BuildMouseSettings(PageBuilder& page) {
   }
   esports_row->addStretch(1);
 
-  QFrame* debounce = page.Card(T(547), middle);
+  QFrame* debounce = page.Card(s::kDebounceHeadingText, middle);
   QHBoxLayout* debounce_row = page.Row(debounce->layout());
   QLineEdit* field = page.Edit(s::kDebounceField, QStringLiteral("8"), debounce_row);
   field->setFixedWidth(64);
@@ -75,21 +74,22 @@ void BuildMouseSettings(PageBuilder& page) {
     field->setProperty(kCommittedTextProperty, field->text());
     toolkit->Emit(s::kDebounceField, ui::kNotifyClicked, 0);
   });
-  page.Label(T(548), debounce_row);
+  page.Label(s::kDebounceUnitText, debounce_row);
   debounce_row->addStretch(1);
 
-  QFrame* sleep = page.Card(T(502), middle);
+  QFrame* sleep = page.Card(s::kSleepHeadingText, middle);
   page.Combo(s::kSleepSelector, sleep->layout())->setMinimumWidth(140);
   for (int i = 0; i < 3; ++i) middle->setStretch(i, 1);
 
   QHBoxLayout* bottom = page.Row();
   bottom->addStretch(1);
-  page.Button(s::kFactoryResetButton, T(570), bottom);
+  page.Button(s::kFactoryResetButton, {}, bottom);
+  page.ApplyTexts(s::kDpiPageTexts);
 }
 
 // A numbered caption: the window logic sets its text again on a language switch.
-QLabel* Caption(PageBuilder& page, int id, int text, QGridLayout* grid, int row, int column) {
-  QLabel* label = page.Toolkit().Register(id, new QLabel(T(text)));
+QLabel* Caption(PageBuilder& page, int id, QGridLayout* grid, int row, int column) {
+  QLabel* label = page.Toolkit().Register(id, new QLabel);
   label->setObjectName(QStringLiteral("Muted"));
   grid->addWidget(label, row, column);
   return label;
@@ -121,7 +121,7 @@ QSlider* GridSlider(PageBuilder& page, int id, int maximum, QGridLayout* grid, i
 void BuildPointerSettings(PageBuilder& page) {
   namespace p = settings;
   QHBoxLayout* heading = nullptr;
-  QFrame* card = CardWithHeading(page, T(p::kPointerHeadingText), &heading);
+  QFrame* card = CardWithHeading(page, p::kPointerHeadingText, &heading);
   // The card's own heading label is replaced by the numbered one, so a language switch reaches
   // it.
   if (auto* title = card->findChild<QLabel*>(QStringLiteral("CardTitle"))) {
@@ -129,7 +129,7 @@ void BuildPointerSettings(PageBuilder& page) {
   }
   heading->addStretch(1);
   // On a line of its own, so it wraps in a narrow window instead of widening the page.
-  QLabel* note = page.Text(p::kPointerNote, T(p::kPointerNoteText), card->layout());
+  QLabel* note = page.Text(p::kPointerNote, {}, card->layout());
   note->setObjectName(QStringLiteral("Muted"));
   note->setWordWrap(true);
   note->setVisible(false);
@@ -140,18 +140,17 @@ void BuildPointerSettings(PageBuilder& page) {
   static_cast<QVBoxLayout*>(card->layout())->addLayout(grid);
 
   // Left: speed, precision.
-  Caption(page, p::kPointerSpeedCaption, p::kPointerSpeedText, grid, 0, 0);
+  Caption(page, p::kPointerSpeedCaption, grid, 0, 0);
   GridSlider(page, p::kPointerSpeedSlider, p::kSpeedMax - p::kSpeedMin, grid, 0, 1);
   Value(page, p::kPointerSpeedLabel, QStringLiteral("20"), grid, 0, 2);
-  auto* precision =
-      page.Toolkit().Register(p::kPointerPrecision, new QCheckBox(T(p::kPrecisionText)));
+  auto* precision = page.Toolkit().Register(p::kPointerPrecision, new QCheckBox);
   grid->addWidget(precision, 1, 0, 1, 3);
 
   // A gap between the halves.
   grid->setColumnMinimumWidth(3, 24);
 
   // Right: double-click time, wheel mode with its field, wheel slider.
-  Caption(page, p::kDoubleClickCaption, p::kDoubleClickText, grid, 0, 4);
+  Caption(page, p::kDoubleClickCaption, grid, 0, 4);
   GridSlider(page, p::kDoubleClickSlider, static_cast<int>(p::kDoubleClickTimes.size()) - 1, grid,
              0, 5);
   auto* time = new QHBoxLayout;
@@ -160,15 +159,15 @@ void BuildPointerSettings(PageBuilder& page) {
   ms->setMinimumWidth(ms->fontMetrics().horizontalAdvance(QStringLiteral("900")) + 4);
   ms->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   time->addWidget(ms);
-  QLabel* unit = page.Toolkit().Register(p::kDoubleClickUnit, new QLabel(T(p::kMillisecondsText)));
+  QLabel* unit = page.Toolkit().Register(p::kDoubleClickUnit, new QLabel);
   unit->setObjectName(QStringLiteral("Muted"));
   time->addWidget(unit);
   grid->addLayout(time, 0, 6);
 
-  Caption(page, p::kWheelCaption, p::kWheelText, grid, 1, 4);
+  Caption(page, p::kWheelCaption, grid, 1, 4);
   auto* mode = new QHBoxLayout;
   mode->setSpacing(10);
-  page.Radio(p::kWheelLinesRadio, T(p::kWheelLinesText), QStringLiteral("IDC_SYS_STC_WHEEL"), mode);
+  page.Radio(p::kWheelLinesRadio, {}, QStringLiteral("IDC_SYS_STC_WHEEL"), mode);
   QLineEdit* field = page.Edit(p::kWheelLinesField, QStringLiteral("3"), mode);
   field->setFixedWidth(56);
   field->setAlignment(Qt::AlignCenter);
@@ -184,11 +183,11 @@ void BuildPointerSettings(PageBuilder& page) {
     toolkit->Emit(settings::kWheelLinesField, ui::kNotifyClicked, 0);
   });
   mode->addSpacing(8);
-  page.Radio(p::kWheelPageRadio, T(p::kWheelPageText), QStringLiteral("IDC_SYS_STC_WHEEL"), mode);
+  page.Radio(p::kWheelPageRadio, {}, QStringLiteral("IDC_SYS_STC_WHEEL"), mode);
   mode->addStretch(1);
   grid->addLayout(mode, 1, 5, 1, 2);
 
-  Caption(page, p::kWheelSliderCaption, p::kWheelSliderText, grid, 2, 4);
+  Caption(page, p::kWheelSliderCaption, grid, 2, 4);
   GridSlider(page, p::kWheelLinesSlider, p::kWheelSliderMax, grid, 2, 5);
 
   grid->setColumnStretch(1, 1);
@@ -210,6 +209,7 @@ void BuildPerformancePage(PageBuilder& page) {
   PageBuilder inner(page.Toolkit(), content, page.LayoutNumber());
   BuildMouseSettings(inner);
   BuildPointerSettings(inner);
+  inner.ApplyTexts(settings::kPointerTexts);
   inner.Layout()->addStretch(1);
   scroll->setWidget(content);
   scroll->viewport()->setAutoFillBackground(false);

@@ -32,7 +32,6 @@ QScrollArea* Scrolling(QWidget* row, int height) {
 void BuildScreenPage(PageBuilder& page) {
   using namespace screen;
   QtToolkit& tk = page.Toolkit();
-  auto T = [](int n) { return Q(LanguageText(n)); };
 
   QHBoxLayout* top = page.Row();
   // The editor with its tools.
@@ -41,30 +40,26 @@ void BuildScreenPage(PageBuilder& page) {
   editor->setMinimumSize(240 * 2 + 2, 135 * 2 + 2);
   editor->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   QHBoxLayout* tools = page.Row(editor_card->layout());
-  QPushButton* edit_mode = page.Toggle(kEditModeButton, T(2222), tools);
+  QPushButton* edit_mode = page.Toggle(kEditModeButton, {}, tools);
   edit_mode->setChecked(true);
-  page.Toggle(kPreviewModeButton, T(2223), tools);
+  page.Toggle(kPreviewModeButton, {}, tools);
   page.Toggle(kPreviewPlayButton, QString::fromUtf8("\u25B6"), tools);
-  page.Check(kGridCheck, T(2221), tools);
-  for (auto [id, text] : {std::pair{kPenButton, 2217},
-                          {kEraseButton, 2218},
-                          {kUndoButton, 2220},
-                          {kAddPicturesButton, 2215},
-                          {kCopyFrameButton, 2216},
-                          {kDeleteFrameButton, 2219}}) {
-    page.Button(id, T(text), tools);
+  page.Check(kGridCheck, {}, tools);
+  for (int id : {kPenButton, kEraseButton, kUndoButton, kAddPicturesButton, kCopyFrameButton,
+                 kDeleteFrameButton}) {
+    page.Button(id, {}, tools);
   }
   QHBoxLayout* text_row = page.Row(editor_card->layout());
-  page.Label(T(2212), text_row);
+  page.Label(kTextTextCaption, text_row);
   page.Edit(kTextField, {}, text_row);
-  page.Label(T(2213), text_row);
+  page.Label(kTextSizeCaption, text_row);
   page.Edit(kTextSizeField, "16", text_row)->setMaximumWidth(50);
-  page.Button(kAddTextButton, T(2214), text_row);
+  page.Button(kAddTextButton, {}, text_row);
 
   // Colours, then the items of the profile.
   auto* side = new QVBoxLayout;
   top->addLayout(side);
-  QFrame* colours = page.Card(T(2225), side);
+  QFrame* colours = page.Card(kTextColourHeading, side);
   QHBoxLayout* colour_row = page.Row(colours->layout());
   auto* wheel = page.Add(kColourWheel, new PaletteControl, colour_row);
   wheel->setFixedSize(132, 132);
@@ -84,14 +79,14 @@ void BuildScreenPage(PageBuilder& page) {
   for (int i = 0; i < kPresetColourCount; ++i) {
     page.ColorButton(kPresetColour1 + i, "IDC_LCD_DEFAULTCOLOR", presets);
   }
-  QFrame* items = page.Card(T(2202), side);
+  QFrame* items = page.Card(kTextItemsHeading, side);
   auto* list = new ThumbnailRow(false);
   tk.Register(kItemList, list);
   items->layout()->addWidget(Scrolling(list, 82));
   QHBoxLayout* item_buttons = page.Row(items->layout());
-  page.Button(kNewItemButton, T(2209), item_buttons);
-  page.Button(kImportItemButton, T(2211), item_buttons);
-  page.Button(kDeleteItemButton, T(2210), item_buttons);
+  page.Button(kNewItemButton, {}, item_buttons);
+  page.Button(kImportItemButton, {}, item_buttons);
+  page.Button(kDeleteItemButton, {}, item_buttons);
   top->setStretch(0, 1);
 
   // The frames of the item and what goes to the screen.
@@ -100,14 +95,15 @@ void BuildScreenPage(PageBuilder& page) {
   tk.Register(kFrameStrip, strip);
   frames->layout()->addWidget(Scrolling(strip, 96));
   QHBoxLayout* actions = page.Row(frames->layout());
-  page.Label(T(2204), actions);
+  page.Label(kTextDelayCaption, actions);
   page.Edit(kDelayField, "100", actions)->setMaximumWidth(60);
-  page.Button(kSaveItemButton, T(2207), actions);
-  page.Button(kExportGifButton, T(2208), actions);
+  page.Button(kSaveItemButton, {}, actions);
+  page.Button(kExportGifButton, {}, actions);
   actions->addStretch(1);
-  page.Toggle(kModeButton, T(2224), actions);
-  page.Button(kClockButton, T(2206), actions);
-  page.Button(kUploadButton, T(2205), actions);
+  page.Toggle(kModeButton, {}, actions);
+  page.Button(kClockButton, {}, actions);
+  page.Button(kUploadButton, {}, actions);
+  page.ApplyTexts(kPageTexts);
 }
 
 }  // namespace ui::qt

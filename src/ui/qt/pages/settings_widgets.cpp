@@ -38,12 +38,12 @@ QToolButton* ResetButton(PageBuilder& page, int id, const QString& tip, QLayout*
   return b;
 }
 
-QFrame* CardWithHeading(PageBuilder& page, const QString& heading, QHBoxLayout** heading_row,
+QFrame* CardWithHeading(PageBuilder& page, platform::TextId heading, QHBoxLayout** heading_row,
                         QLayout* into) {
   QFrame* card = page.Card({}, into);
   auto* row = new QHBoxLayout;
   row->setSpacing(10);
-  auto* title = new QLabel(heading);
+  auto* title = Marked(new QLabel, heading);
   title->setObjectName(QStringLiteral("CardTitle"));
   row->addWidget(title);
   static_cast<QVBoxLayout*>(card->layout())->addLayout(row);

@@ -14,7 +14,7 @@ QToolButton* HelpTip(PageBuilder& page, int id, const QString& text, QLayout* in
 // CImageButton with the reset glyph.
 QToolButton* ResetButton(PageBuilder& page, int id, const QString& tip, QLayout* into);
 // A card whose heading row can hold controls: returns the card; `heading_row` gets the row.
-QFrame* CardWithHeading(PageBuilder& page, const QString& heading, QHBoxLayout** heading_row,
+QFrame* CardWithHeading(PageBuilder& page, platform::TextId heading, QHBoxLayout** heading_row,
                         QLayout* into = nullptr);
 
 }  // namespace ui::qt
