@@ -1,5 +1,6 @@
 #include "profiles/profile_file_actions.h"
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/language.h"
@@ -26,7 +27,10 @@ std::string Format(std::string pattern, const std::string& file, const std::stri
 }  // namespace
 
 std::string ProfileFileActions::CurrentProfileName() {
-  const int profile = ctx_.current_profile ? ctx_.current_profile() : 0;
+  return ProfileName(ctx_.current_profile ? ctx_.current_profile() : 0);
+}
+
+std::string ProfileFileActions::ProfileName(int profile) {
   std::vector<ProfileRecord> list;
   ctx_.store.ListProfiles(list);
   for (const ProfileRecord& p : list) {
@@ -35,13 +39,16 @@ std::string ProfileFileActions::CurrentProfileName() {
   return {};
 }
 
-void ProfileFileActions::Export() {
+void ProfileFileActions::Export() { Export(ctx_.current_profile ? ctx_.current_profile() : 0); }
+
+void ProfileFileActions::Export(int profile) {
   ui::Toolkit& tk = ctx_.toolkit;
-  const std::string name = CurrentProfileName();
+  const std::string name = ProfileName(profile);
+  // A profile that is not in the list has nothing to write.
+  if (name.empty()) return;
   const std::string path =
       tk.PickSaveFile(LanguageText(kExportTitleText), name + ".xml", kExportFilter);
   if (path.empty()) return;
-  const int profile = ctx_.current_profile ? ctx_.current_profile() : 0;
   const bool lighting = ctx_.lighting_in_use && ctx_.lighting_in_use();
   const FileResult r = ExportProfile(ctx_.store, profile, name, lighting, path);
   if (!r.ok) {
@@ -72,6 +79,16 @@ void ProfileFileActions::Import() {
 void ProfileFileActions::EnableButtons() {
   ctx_.toolkit.SetEnabled(ui::frame::kImport, true);
   ctx_.toolkit.SetEnabled(ui::frame::kExport, true);
+}
+
+void ProfileFileActions::OnProfileFileMessage(int64_t action, int64_t profile) {
+  if (action == kMessageImport) {
+    Import();
+  } else if (action == kMessageExport) {
+    Export(profile > 0 && profile <= INT32_MAX
+               ? static_cast<int>(profile)
+               : (ctx_.current_profile ? ctx_.current_profile() : 0));
+  }
 }
 
 void ProfileFileActions::RegisterControls(ui::ControlDispatch& dispatch) {

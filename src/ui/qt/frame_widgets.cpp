@@ -8,6 +8,7 @@
 #include "app/device_link_window.h"
 #include "platform/language.h"
 #include "ui/manager.h"
+#include "ui/qt/hover_tracker.h"
 
 namespace ui::qt {
 namespace {
@@ -171,21 +172,6 @@ void ConnectionLabel::paintEvent(QPaintEvent* event) {
   p.drawEllipse(centre, 3.5, 3.5);
 }
 
-GlyphBadge::GlyphBadge(Glyph glyph, int size, QWidget* parent) : QWidget(parent), glyph_(glyph) {
-  setFixedSize(size, size);
-}
-
-void GlyphBadge::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  p.setRenderHint(QPainter::Antialiasing);
-  const QColor accent = Accent();
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(accent.red(), accent.green(), accent.blue(), 34));
-  p.drawEllipse(QRectF(rect()));
-  const qreal inset = width() * 0.24;
-  DrawGlyph(p, QRectF(rect()).adjusted(inset, inset, -inset, -inset), glyph_, accent);
-}
-
 QIcon GlyphIcon(Glyph glyph, int size) {
   QIcon icon;
   for (const auto& [mode, colour] :
@@ -230,18 +216,7 @@ WindowButton::WindowButton(const std::string& image, bool danger, QWidget* paren
   setCursor(Qt::ArrowCursor);
   setFocusPolicy(Qt::NoFocus);
   setFixedSize(sizeHint());
-}
-
-void WindowButton::enterEvent(QEnterEvent* event) {
-  hover_ = true;
-  update();
-  QAbstractButton::enterEvent(event);
-}
-
-void WindowButton::leaveEvent(QEvent* event) {
-  hover_ = false;
-  update();
-  QAbstractButton::leaveEvent(event);
+  hover_ = new HoverTracker(this, [](const QPointF&) { return 0; });
 }
 
 void WindowButton::SetActive(bool active) {
@@ -252,7 +227,7 @@ void WindowButton::SetActive(bool active) {
 void WindowButton::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
-  if (active_ && !(hover_ && danger_)) {
+  if (active_ && !(hover_->Is(0) && danger_)) {
     const QColor accent = Accent();
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(accent.red(), accent.green(), accent.blue(), 46));
@@ -260,20 +235,25 @@ void WindowButton::paintEvent(QPaintEvent*) {
     DrawGlyph(p, QRectF(rect()).adjusted(10, 6, -10, -6), GlyphForImage(State().image), accent);
     return;
   }
-  if (hover_ || isDown()) {
+  if (hover_->Is(0) || isDown()) {
     QColor back = danger_ ? QColor(232, 17, 35) : QColor(255, 255, 255, isDown() ? 36 : 22);
     p.setPen(Qt::NoPen);
     p.setBrush(back);
     p.drawRoundedRect(QRectF(rect()).adjusted(3, 3, -3, -3), 6, 6);
   }
-  const QColor colour = (hover_ && danger_) ? Qt::white : (isEnabled() ? kText : kMuted);
+  const QColor colour = (hover_->Is(0) && danger_) ? Qt::white : (isEnabled() ? kText : kMuted);
   DrawGlyph(p, QRectF(rect()).adjusted(10, 6, -10, -6), GlyphForImage(State().image), colour);
 }
 
 // ---------------------------------------------------------------- TabRow
 
 TabRow::TabRow(QWidget* parent) : QWidget(parent) {
-  setMouseTracking(true);
+  hover_ = new HoverTracker(this, [this](const QPointF& at) {
+    for (const auto& [box, position] : TabRects()) {
+      if (box.contains(at)) return position;
+    }
+    return -1;
+  });
   setMinimumHeight(54);
   setCursor(Qt::PointingHandCursor);
 }
@@ -290,7 +270,7 @@ QFont TabRow::TabFont(bool selected) const {
   return f;
 }
 
-std::vector<std::pair<QRectF, int>> TabRow::Layout() const {
+std::vector<std::pair<QRectF, int>> TabRow::TabRects() const {
   std::vector<std::pair<QRectF, int>> out;
   const auto& tabs = State().tabs;
   // Each tab as wide as its icon and bold title (so selecting one moves nothing), at least
@@ -325,10 +305,10 @@ void TabRow::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   const QColor accent = Accent();
-  for (const auto& [box, position] : Layout()) {
+  for (const auto& [box, position] : TabRects()) {
     const TabItem& tab = State().tabs[position];
     const bool selected = position == State().tab_selected;
-    if (selected || position == hover_) {
+    if (selected || position == hover_->Index()) {
       p.setPen(Qt::NoPen);
       p.setBrush(selected ? QColor(accent.red(), accent.green(), accent.blue(), 38)
                           : QColor(255, 255, 255, 14));
@@ -338,7 +318,7 @@ void TabRow::paintEvent(QPaintEvent*) {
       p.setBrush(accent);
       p.drawRoundedRect(QRectF(box.left() + 14, box.bottom() - 3, box.width() - 28, 3), 1.5, 1.5);
     }
-    const QColor colour = selected ? accent : (position == hover_ ? kText : kMuted);
+    const QColor colour = selected ? accent : (position == hover_->Index() ? kText : kMuted);
     const QRectF icon(box.left() + 12, box.center().y() - 11, 22, 22);
     DrawGlyph(p, icon, GlyphForImage(tab.image), colour);
     p.setPen(selected ? kText : colour);
@@ -351,29 +331,13 @@ void TabRow::paintEvent(QPaintEvent*) {
 
 void TabRow::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  for (const auto& [box, position] : Layout()) {
+  for (const auto& [box, position] : TabRects()) {
     if (!box.contains(event->position())) continue;
     State().tab_selected = position;
     update();
     Notify(kNotifyClicked, position);
     return;
   }
-}
-
-void TabRow::mouseMoveEvent(QMouseEvent* event) {
-  int hover = -1;
-  for (const auto& [box, position] : Layout()) {
-    if (box.contains(event->position())) hover = position;
-  }
-  if (hover != hover_) {
-    hover_ = hover;
-    update();
-  }
-}
-
-void TabRow::leaveEvent(QEvent*) {
-  hover_ = -1;
-  update();
 }
 
 // ---------------------------------------------------------------- SwitchButton

@@ -69,36 +69,53 @@ QWidget* MainWindow::BuildCaption(const QString& title) {
   caption_->setAttribute(Qt::WA_StyledBackground);
   caption_->setFixedHeight(56);
   caption_->installEventFilter(this);
-  toolkit_.Register(frame::kCaptionStrip, caption_);
+  toolkit_.Register(frame::kCaptionBackground, caption_);
   auto* row = new QHBoxLayout(caption_);
   row->setContentsMargins(18, 0, 10, 0);
-  row->setSpacing(10);
+  row->setSpacing(0);
 
+  auto* left = toolkit_.Register(frame::kCaptionStrip, new QWidget);
+  auto* left_row = new QHBoxLayout(left);
+  left_row->setContentsMargins(0, 0, 0, 0);
+  left_row->setSpacing(10);
   auto* logo = toolkit_.Register(frame::kLogo, new QLabel);
   logo->setPixmap(LogoPixmap(30, title));
   logo->setFixedSize(30, 30);
-  row->addWidget(logo);
+  left_row->addWidget(logo);
   auto* caption = toolkit_.Register(frame::kCaptionText, new QLabel(title));
   caption->setObjectName("CaptionText");
-  row->addWidget(caption);
+  left_row->addWidget(caption);
   auto* sub = toolkit_.Register(frame::kCaptionText2, new QLabel);
   sub->setObjectName("CaptionSubText");
-  row->addWidget(sub);
-  row->addStretch(1);
+  left_row->addWidget(sub);
+  row->addWidget(left);
+
+  // The free space between the strips: pressing here moves the window (the events reach
+  // the caption's filter).
+  auto* area = toolkit_.Register(frame::kCaptionArea, new QWidget);
+  area->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  row->addWidget(area, 1);
+
+  auto* right = toolkit_.Register(frame::kCaptionStripRight, new QWidget);
+  auto* right_row = new QHBoxLayout(right);
+  right_row->setContentsMargins(0, 0, 0, 0);
+  right_row->setSpacing(10);
   auto* third = toolkit_.Register(frame::kCaptionText3, new QLabel);
   third->setObjectName("CaptionSubText");
-  row->addWidget(third);
-
-  row->addWidget(
+  right_row->addWidget(third);
+  right_row->addWidget(
       toolkit_.Register(frame::kSettings, new WindowButton("sysbtn_setting.png", false)));
   auto* divider = new QWidget;
   divider->setFixedSize(1, 20);
   divider->setStyleSheet("background: #2B2F37;");
-  row->addWidget(divider);
-  row->addWidget(toolkit_.Register(frame::kMinimize, new WindowButton("sysbtn_min.png", false)));
-  row->addWidget(
+  right_row->addWidget(divider);
+  right_row->addWidget(
+      toolkit_.Register(frame::kMinimize, new WindowButton("sysbtn_min.png", false)));
+  right_row->addWidget(
       toolkit_.Register(frame::kMaximize, new WindowButton("sysbtn_maximize.png", false)));
-  row->addWidget(toolkit_.Register(frame::kClose, new WindowButton("sysbtn_close.png", true)));
+  right_row->addWidget(
+      toolkit_.Register(frame::kClose, new WindowButton("sysbtn_close.png", true)));
+  row->addWidget(right);
   return caption_;
 }
 
@@ -117,8 +134,8 @@ QWidget* MainWindow::BuildStatusStrip() {
   profiles->setMinimumWidth(220);
   row->addWidget(profiles);
   // Import and export: square icon buttons beside the profile selector, told apart by their
-  // arrows and tooltips. Profile files are not handled yet: the buttons start disabled with
-  // a tooltip saying so, and take their own tooltip once the logic enables them.
+  // arrows and tooltips. They start disabled and take their tooltip once the logic, which
+  // handles them, enables them.
   const std::pair<int, std::pair<Glyph, int>> files[] = {{frame::kImport, {Glyph::kImport, 1901}},
                                                          {frame::kExport, {Glyph::kExport, 1902}}};
   for (const auto& [id, look] : files) {
@@ -129,7 +146,6 @@ QWidget* MainWindow::BuildStatusStrip() {
     button->setFixedSize(38, 36);
     button->setCursor(Qt::PointingHandCursor);
     button->setEnabled(false);
-    button->setToolTip(Q(LanguageText(1912)));
     button->setProperty(kToolTipWhenEnabled, Q(LanguageText(look.second)));
     row->addWidget(button);
   }

@@ -9,6 +9,7 @@
 
 #include "platform/language.h"
 #include "ui/manager.h"
+#include "ui/qt/hover_tracker.h"
 #include "ui/qt/qt_toolkit.h"
 
 namespace ui::qt {
@@ -90,7 +91,8 @@ void SkinPicture::paintEvent(QPaintEvent*) {
 // ---------------------------------------------------------------- MouseHotSpots
 
 MouseHotSpots::MouseHotSpots(SkinPicture* picture) : QWidget(picture), picture_(picture) {
-  setMouseTracking(true);
+  hover_ = new HoverTracker(
+      this, [this](const QPointF& at) { return HitTest(at); }, true);
   setAttribute(Qt::WA_TranslucentBackground);
   setGeometry(picture->rect());
   picture->installEventFilter(this);
@@ -156,7 +158,7 @@ void MouseHotSpots::paintEvent(QPaintEvent*) {
   for (int i = 0; i < static_cast<int>(items.size()); ++i) {
     const MouseItem& item = items[i];
     const bool selected = item.key_value == State().mouse_selected;
-    const bool lit = selected || i == hover_;
+    const bool lit = selected || i == hover_->Index();
     const QColor line = lit ? accent : QColor(170, 176, 188);
     const QPointF dot = DotPosition(i);
     const QPointF corner = Map(item.line_x, item.line_y);
@@ -197,20 +199,6 @@ void MouseHotSpots::mousePressEvent(QMouseEvent* event) {
   Notify(kNotifyClicked, key_value);
 }
 
-void MouseHotSpots::mouseMoveEvent(QMouseEvent* event) {
-  const int hit = HitTest(event->position());
-  if (hit != hover_) {
-    hover_ = hit;
-    setCursor(hit >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    update();
-  }
-}
-
-void MouseHotSpots::leaveEvent(QEvent*) {
-  hover_ = -1;
-  update();
-}
-
 // ---------------------------------------------------------------- DeviceCards
 
 namespace {
@@ -245,7 +233,8 @@ void DrawLinkGlyph(QPainter& p, const QRectF& box, int mode, const QColor& colou
 }  // namespace
 
 DeviceCards::DeviceCards(QWidget* parent) : QWidget(parent) {
-  setMouseTracking(true);
+  hover_ = new HoverTracker(
+      this, [this](const QPointF& at) { return HitTest(at); }, true);
   setMinimumHeight(int(kCardHeight) + 8);
 }
 
@@ -290,9 +279,9 @@ void DeviceCards::paintEvent(QPaintEvent*) {
     const DeviceListItem& d = devices[i];
     const QRectF card = CardRect(i);
     const bool connected = d.mode >= 0;
-    p.setPen(QPen(connected ? accent : (i == hover_ ? QColor(70, 76, 88) : kBorder),
+    p.setPen(QPen(connected ? accent : (i == hover_->Index() ? QColor(70, 76, 88) : kBorder),
                   connected ? 1.6 : 1));
-    p.setBrush(i == hover_ ? QColor(34, 37, 44) : kCard);
+    p.setBrush(i == hover_->Index() ? QColor(34, 37, 44) : kCard);
     p.drawRoundedRect(card.adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
 
     p.save();
@@ -349,20 +338,6 @@ void DeviceCards::mousePressEvent(QMouseEvent* event) {
   const int hit = HitTest(event->position());
   if (event->button() != Qt::LeftButton || hit < 0) return;
   Notify(kNotifyClicked, State().devices[hit].data);
-}
-
-void DeviceCards::mouseMoveEvent(QMouseEvent* event) {
-  const int hit = HitTest(event->position());
-  if (hit != hover_) {
-    hover_ = hit;
-    setCursor(hit >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    update();
-  }
-}
-
-void DeviceCards::leaveEvent(QEvent*) {
-  hover_ = -1;
-  update();
 }
 
 }  // namespace ui::qt

@@ -1,5 +1,8 @@
 #include "ui/qt/style.h"
 
+#include <QApplication>
+#include <QFont>
+
 namespace ui::qt {
 
 QString StyleSheet(const QColor& accent, const QString& skin_dir) {
@@ -101,6 +104,15 @@ QScrollBar::add-line, QScrollBar::sub-line { height: 0; }
   sheet.replace("ACCENT", accent.name());
   sheet.replace("SKIN", skin_dir);
   return sheet;
+}
+
+void SetApplicationFont() {
+  QFont font = QApplication::font();
+  font.setFamilies({"Segoe UI", "Noto Sans", "Cantarell", "DejaVu Sans", "Microsoft YaHei",
+                    "Noto Sans CJK SC", "Source Han Sans SC", "WenQuanYi Micro Hei",
+                    "WenQuanYi Zen Hei", "Droid Sans Fallback"});
+  font.setPixelSize(14);
+  QApplication::setFont(font);
 }
 
 }  // namespace ui::qt

@@ -7,6 +7,7 @@
 
 #include "settings/settings_model.h"
 #include "ui/manager.h"
+#include "ui/qt/hover_tracker.h"
 
 namespace ui::qt {
 
@@ -29,7 +30,7 @@ QColor Unpack(uint32_t packed) {
 }  // namespace
 
 DpiLevelControl::DpiLevelControl(QWidget* parent) : QWidget(parent) {
-  setMouseTracking(true);
+  hover_ = new HoverTracker(this, [this](const QPointF& at) { return HitCard(at.toPoint()); });
   setCursor(Qt::PointingHandCursor);
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
@@ -77,7 +78,7 @@ void DpiLevelControl::paintEvent(QPaintEvent*) {
 
     QPainterPath shape;
     shape.addRoundedRect(card, 10, 10);
-    p.fillPath(shape, i == hover_ && !selected ? kCardHover : kCard);
+    p.fillPath(shape, i == hover_->Index() && !selected ? kCardHover : kCard);
     if (selected) {
       p.setPen(QPen(accent, 2));
       p.setBrush(Qt::NoBrush);
@@ -86,7 +87,7 @@ void DpiLevelControl::paintEvent(QPaintEvent*) {
       p.fillRect(QRectF(card.left() + 16, card.bottom() - 6, card.width() - 32, 3), chip_colour);
     }
     const QRectF chip = ChipRect(i);
-    p.setPen(QPen(QColor(255, 255, 255, i == hover_ ? 210 : 80), 1.5));
+    p.setPen(QPen(QColor(255, 255, 255, i == hover_->Index() ? 210 : 80), 1.5));
     p.setBrush(chip_colour);
     p.drawEllipse(chip);
 
@@ -114,19 +115,6 @@ void DpiLevelControl::mousePressEvent(QMouseEvent* event) {
   State().dpi_selected = level;  // getters see the choice before the notification
   update();
   Notify(settings::kDpiLevelSelected, level);
-}
-
-void DpiLevelControl::mouseMoveEvent(QMouseEvent* event) {
-  const int hover = HitCard(event->position().toPoint());
-  if (hover != hover_) {
-    hover_ = hover;
-    update();
-  }
-}
-
-void DpiLevelControl::leaveEvent(QEvent*) {
-  hover_ = -1;
-  update();
 }
 
 }  // namespace ui::qt
