@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QTimer>
+#include <QToolButton>
 #include <functional>
 #include <memory>
 #include <set>
@@ -102,8 +103,11 @@ std::vector<std::string> ClippedTexts(QWidget* root, const QWidget* window) {
   }
   for (QAbstractButton* button : root->findChildren<QAbstractButton*>()) {
     if (!button->isVisibleTo(window) || button->text().isEmpty()) continue;
-    const QSize need = button->minimumSizeHint().expandedTo(
-        QSize(button->fontMetrics().horizontalAdvance(button->text()), 0));
+    // A round tool button draws its glyph without padding; the others need their full hint.
+    const QSize text(button->fontMetrics().horizontalAdvance(button->text()),
+                     button->fontMetrics().height());
+    const QSize need =
+        qobject_cast<QToolButton*>(button) ? text : button->minimumSizeHint().expandedTo(text);
     if (button->width() < need.width() || button->height() < need.height()) {
       clipped.push_back(button->text().toStdString() + " [button " +
                         std::to_string(button->width()) + " < " + std::to_string(need.width()) +

@@ -95,7 +95,11 @@ QLabel#MessageText { font-size: 15px; color: #C9CDD6; }
 QDialog#ProgressDlg { background: #1C1F25; border: 1px solid #2F333C; }
 QScrollBar:vertical { background: transparent; width: 8px; }
 QScrollBar::handle:vertical { background: #363A44; border-radius: 4px; min-height: 24px; }
-QScrollBar::add-line, QScrollBar::sub-line { height: 0; }
+QScrollBar:horizontal { background: transparent; height: 8px; border: none; }
+QScrollBar::handle:horizontal { background: #363A44; border-radius: 4px; min-width: 24px; }
+QScrollBar::handle:hover { background: #4A4F5A; }
+QScrollBar::add-line, QScrollBar::sub-line { height: 0; width: 0; }
+QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }
 )";
   sheet.replace(
       "ACCENT_SOFT",
