@@ -5,10 +5,12 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <memory>
+#include <set>
 
 #include "app/device_main_dlg.h"
 #include "device/hid.h"
@@ -125,6 +127,44 @@ TEST_F(WindowCompletenessTest, HiddenTabsLeaveTheOthersInOrder) {
   EXPECT_EQ(dlg_->SelectedItemId(), frame::kItemMacro);
   EXPECT_FALSE(toolkit_->Control(frame::kPageMacro)->isHidden());
   EXPECT_TRUE(toolkit_->Control(frame::kPageDpi)->isHidden());
+}
+
+// Every control a person acts on takes the keyboard focus with Tab: the standard kinds and the
+// drawn ones (tab row, device cards, hot spots, DPI levels, report rates, lists, palettes).
+TEST_F(WindowCompletenessTest, EveryActiveControlIsReachableWithTab) {
+  const std::set<int> drawn = {48, 62, 92, 100, 109, 115, 126, 183, 275, 289, 304};
+  for (const test_support::WindowControl& c : test_support::MainWindowControls()) {
+    const bool active = c.kind == Kind::kButton || c.kind == Kind::kToggle ||
+                        c.kind == Kind::kCombo || c.kind == Kind::kEdit ||
+                        c.kind == Kind::kSlider || drawn.count(c.number) != 0;
+    if (!active) continue;
+    QWidget* w = toolkit_->Control(c.number);
+    ASSERT_NE(w, nullptr) << c.number;
+    EXPECT_TRUE(w->focusPolicy() & Qt::TabFocus)
+        << c.number << " (" << c.toolkit_kind << ", " << w->metaObject()->className() << ")";
+  }
+}
+
+// The tab row follows the arrow keys to the next shown tab, skipping hidden ones.
+TEST_F(WindowCompletenessTest, ArrowKeysMoveAlongTheTabRow) {
+  toolkit_->SetTabItemVisible(frame::kTabs, frame::kItemLighting, false);
+  toolkit_->SetTabItemVisible(frame::kTabs, frame::kItemScreen, false);
+  QWidget* row = toolkit_->Control(frame::kTabs);
+  toolkit_->SelectTab(frame::kTabs, 2);  // DPI
+  QCoreApplication::processEvents();
+  const struct {
+    Qt::Key key;
+    int item_id;
+  } steps[] = {{Qt::Key_Right, frame::kItemMacro},
+               {Qt::Key_Right, frame::kItemPerformance},
+               {Qt::Key_Right, frame::kItemPerformance},  // the last tab stays
+               {Qt::Key_Left, frame::kItemMacro},
+               {Qt::Key_Left, frame::kItemDpi}};
+  for (const auto& step : steps) {
+    QKeyEvent press(QEvent::KeyPress, step.key, Qt::NoModifier);
+    QCoreApplication::sendEvent(row, &press);
+    EXPECT_EQ(dlg_->SelectedItemId(), step.item_id);
+  }
 }
 
 }  // namespace

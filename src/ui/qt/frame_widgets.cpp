@@ -1,5 +1,6 @@
 #include "ui/qt/frame_widgets.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -214,7 +215,7 @@ WindowButton::WindowButton(const std::string& image, bool danger, QWidget* paren
     : QAbstractButton(parent), danger_(danger) {
   State().image = image;
   setCursor(Qt::ArrowCursor);
-  setFocusPolicy(Qt::NoFocus);
+  setFocusPolicy(Qt::TabFocus);
   setFixedSize(sizeHint());
   hover_ = new HoverTracker(this, [](const QPointF&) { return 0; });
 }
@@ -243,11 +244,14 @@ void WindowButton::paintEvent(QPaintEvent*) {
   }
   const QColor colour = (hover_->Is(0) && danger_) ? Qt::white : (isEnabled() ? kText : kMuted);
   DrawGlyph(p, QRectF(rect()).adjusted(10, 6, -10, -6), GlyphForImage(State().image), colour);
+  if (hasFocus()) DrawFocusRing(p, QRectF(rect()).adjusted(2, 2, -2, -2), 6);
 }
 
 // ---------------------------------------------------------------- TabRow
 
 TabRow::TabRow(QWidget* parent) : QWidget(parent) {
+  // The arrow keys choose the neighbouring tab, as in any tab bar.
+  setFocusPolicy(Qt::StrongFocus);
   hover_ = new HoverTracker(this, [this](const QPointF& at) {
     for (const auto& [box, position] : TabRects()) {
       if (box.contains(at)) return position;
@@ -326,7 +330,21 @@ void TabRow::paintEvent(QPaintEvent*) {
     p.setFont(font);
     p.drawText(box.adjusted(40, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft,
                QFontMetrics(font).elidedText(Q(tab.title), Qt::ElideRight, int(box.width() - 46)));
+    if (selected && hasFocus()) DrawFocusRing(p, box, 10);
   }
+}
+
+void TabRow::keyPressEvent(QKeyEvent* event) {
+  const auto& tabs = State().tabs;
+  const int next = ArrowStep(event->key(), State().tab_selected, static_cast<int>(tabs.size()),
+                             [&tabs](int i) { return tabs[static_cast<size_t>(i)].visible; });
+  if (next < 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  State().tab_selected = next;
+  update();
+  Notify(kNotifyClicked, next);
 }
 
 void TabRow::mousePressEvent(QMouseEvent* event) {
@@ -360,6 +378,8 @@ void SwitchButton::paintEvent(QPaintEvent*) {
   const qreal x = isChecked() ? track.right() - d - 2 : track.left() + 2;
   p.setBrush(Qt::white);
   p.drawEllipse(QRectF(x, track.top() + 2, d, d));
+  p.setOpacity(1);
+  if (hasFocus()) DrawFocusRing(p, QRectF(rect()), rect().height() / 2.0);
 }
 
 // ---------------------------------------------------------------- ColorSwatch
@@ -383,6 +403,7 @@ void ColorSwatch::paintEvent(QPaintEvent*) {
   p.setPen(QPen(QColor(255, 255, 255, 40), 1));
   p.setBrush(QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
   p.drawEllipse(box);
+  if (hasFocus()) DrawFocusRing(p, QRectF(rect()), rect().width() / 2.0);
 }
 
 // ---------------------------------------------------------------- BatteryGauge

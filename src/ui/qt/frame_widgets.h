@@ -72,6 +72,7 @@ class TabRow : public QWidget, public CustomControl {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QFont TabFont(bool selected) const;

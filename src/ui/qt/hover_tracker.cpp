@@ -2,7 +2,10 @@
 
 #include <QEnterEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QWidget>
+
+#include "ui/manager.h"
 
 namespace ui::qt {
 
@@ -42,6 +45,27 @@ void HoverTracker::Set(int index) {
     }
   }
   widget_->update();
+}
+
+int ArrowStep(int key, int current, int count, const std::function<bool(int)>& usable) {
+  int step = 0;
+  if (key == Qt::Key_Left || key == Qt::Key_Up) step = -1;
+  if (key == Qt::Key_Right || key == Qt::Key_Down) step = 1;
+  if (step == 0) return -1;
+  if (current < 0 && step < 0) return -1;
+  for (int i = current + step; i >= 0 && i < count; i += step) {
+    if (!usable || usable(i)) return i;
+  }
+  return -1;
+}
+
+void DrawFocusRing(QPainter& painter, const QRectF& box, qreal radius) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(QPen(QColor::fromRgba(Manager::GetSelectColor()).lighter(125), 2));
+  painter.drawRoundedRect(box.adjusted(1, 1, -1, -1), radius, radius);
+  painter.restore();
 }
 
 }  // namespace ui::qt

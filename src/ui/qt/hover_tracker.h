@@ -1,12 +1,14 @@
-// The part of a widget under the pointer, for widgets drawn by the program (tabs, cards, hot
-// spots, caption buttons): follows the pointer, repaints the widget when the part changes,
-// shows the hand cursor over a part when asked, and forgets the part when the pointer leaves.
+// Pointer and keyboard for widgets drawn by the program (tabs, cards, hot spots, caption
+// buttons): HoverTracker follows the part under the pointer; ArrowStep and DrawFocusRing give
+// them the same keyboard behaviour and the same visible focus.
 #pragma once
 
 #include <QObject>
 #include <QPointF>
+#include <QRectF>
 #include <functional>
 
+class QPainter;
 class QWidget;
 
 namespace ui::qt {
@@ -34,5 +36,13 @@ class HoverTracker : public QObject {
   bool hand_cursor_;
   int index_ = -1;
 };
+
+// The entry an arrow key moves to from `current` among `count` entries (Left and Up go back,
+// Right and Down forward, without wrapping), skipping those `usable` rejects; -1 for any other
+// key or when nothing usable lies that way. A `current` of -1 starts before the first entry.
+int ArrowStep(int key, int current, int count, const std::function<bool(int)>& usable = {});
+
+// The ring drawn around what the keyboard is on, in the theme colour.
+void DrawFocusRing(QPainter& painter, const QRectF& box, qreal radius);
 
 }  // namespace ui::qt

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -91,6 +92,8 @@ void SkinPicture::paintEvent(QPaintEvent*) {
 // ---------------------------------------------------------------- MouseHotSpots
 
 MouseHotSpots::MouseHotSpots(SkinPicture* picture) : QWidget(picture), picture_(picture) {
+  // The arrow keys walk through the buttons.
+  setFocusPolicy(Qt::StrongFocus);
   hover_ = new HoverTracker(
       this, [this](const QPointF& at) { return HitTest(at); }, true);
   setAttribute(Qt::WA_TranslucentBackground);
@@ -187,7 +190,24 @@ void MouseHotSpots::paintEvent(QPaintEvent*) {
     QFontMetrics metrics(desc_font);
     p.drawText(QRectF(inner.left(), inner.center().y(), inner.width(), inner.height() / 2), side,
                metrics.elidedText(Q(item.description), Qt::ElideRight, int(inner.width())));
+    if (selected && hasFocus()) DrawFocusRing(p, box.adjusted(-2, -2, 2, 2), 7);
   }
+}
+
+void MouseHotSpots::keyPressEvent(QKeyEvent* event) {
+  const auto& items = State().mouse_items;
+  int current = -1;
+  for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+    if (items[i].key_value == State().mouse_selected) current = i;
+  }
+  const int next = ArrowStep(event->key(), current, static_cast<int>(items.size()));
+  if (next < 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  State().mouse_selected = items[next].key_value;
+  update();
+  Notify(kNotifyClicked, items[next].key_value);
 }
 
 void MouseHotSpots::mousePressEvent(QMouseEvent* event) {
@@ -233,6 +253,8 @@ void DrawLinkGlyph(QPainter& p, const QRectF& box, int mode, const QColor& colou
 }  // namespace
 
 DeviceCards::DeviceCards(QWidget* parent) : QWidget(parent) {
+  // The arrow keys move between the cards, Enter or Space chooses one.
+  setFocusPolicy(Qt::StrongFocus);
   hover_ = new HoverTracker(
       this, [this](const QPointF& at) { return HitTest(at); }, true);
   setMinimumHeight(int(kCardHeight) + 8);
@@ -331,7 +353,29 @@ void DeviceCards::paintEvent(QPaintEvent*) {
       p.drawText(QRectF(bar.right() + 6, bar.top() - 6, 50, 20), Qt::AlignVCenter | Qt::AlignLeft,
                  QString("%1%%2").arg(level).arg(d.charging ? "+" : ""));
     }
+    if (i == focus_index_ && hasFocus()) DrawFocusRing(p, card.adjusted(-3, -3, 3, 3), 14);
   }
+}
+
+void DeviceCards::keyPressEvent(QKeyEvent* event) {
+  const int count = static_cast<int>(State().devices.size());
+  if (count == 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  focus_index_ = std::clamp(focus_index_, 0, count - 1);
+  const int key = event->key();
+  if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+    Notify(kNotifyClicked, State().devices[focus_index_].data);
+    return;
+  }
+  const int next = ArrowStep(key, focus_index_, count);
+  if (next < 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  focus_index_ = next;
+  update();
 }
 
 void DeviceCards::mousePressEvent(QMouseEvent* event) {

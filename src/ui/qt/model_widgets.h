@@ -62,6 +62,7 @@ class MouseHotSpots : public QWidget, public CustomControl {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -90,12 +91,14 @@ class DeviceCards : public QWidget, public CustomControl {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   int HitTest(const QPointF& point) const;
   void DrawPicture(QPainter& painter, const std::string& image, const QRectF& box);
 
   HoverTracker* hover_;
+  int focus_index_ = 0;  // the card the keyboard is on
   std::map<std::string, std::shared_ptr<QSvgRenderer>> svg_cache_;
 };
 

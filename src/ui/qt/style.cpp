@@ -27,6 +27,14 @@ QPushButton { background: #23262E; border: 1px solid #2F333C; border-radius: 8px
   padding: 7px 18px; color: #E2E5EC; }
 QPushButton:hover { background: #2A2E37; border-color: ACCENT; }
 QPushButton:pressed { background: #1D2026; }
+QPushButton:focus { border: 1px solid ACCENT_LIGHT; background: #2A2E37; }
+QPushButton#PrimaryButton:focus { border: 1px solid #FFFFFF; }
+QComboBox:focus { border-color: ACCENT_LIGHT; }
+QCheckBox:focus, QRadioButton:focus { color: #FFFFFF; }
+QCheckBox::indicator:focus, QRadioButton::indicator:focus { border: 2px solid ACCENT_LIGHT; }
+QSlider::handle:horizontal:focus { border: 2px solid ACCENT_LIGHT; width: 10px; height: 10px;
+  margin: -5px 0; border-radius: 7px; }
+QListWidget#ItemList:focus { border-color: ACCENT_LIGHT; }
 QPushButton:disabled { color: #5C616C; border-color: #262A31; }
 QPushButton:checked { background: ACCENT_SOFT; border-color: ACCENT; color: #FFFFFF; }
 QPushButton#PrimaryButton { background: ACCENT; border: 1px solid ACCENT; color: #FFFFFF;

@@ -1,5 +1,6 @@
 #include "ui/qt/pages/dpi_level_control.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -30,6 +31,8 @@ QColor Unpack(uint32_t packed) {
 }  // namespace
 
 DpiLevelControl::DpiLevelControl(QWidget* parent) : QWidget(parent) {
+  // The arrow keys choose the neighbouring level; Enter or Space asks for its colour.
+  setFocusPolicy(Qt::StrongFocus);
   hover_ = new HoverTracker(this, [this](const QPointF& at) { return HitCard(at.toPoint()); });
   setCursor(Qt::PointingHandCursor);
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -99,7 +102,26 @@ void DpiLevelControl::paintEvent(QPaintEvent*) {
     p.setFont(small);
     p.drawText(QRectF(card.left(), chip.bottom() + 36, card.width(), 16), Qt::AlignCenter,
                QStringLiteral("DPI %1").arg(i + 1));
+    if (selected && hasFocus()) DrawFocusRing(p, card.adjusted(-1, -1, 1, 1), 11);
   }
+}
+
+void DpiLevelControl::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  const int selected = State().dpi_selected;
+  if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && selected >= 0 &&
+      selected < LevelCount()) {
+    Notify(settings::kDpiColourClicked, selected);  // as a click on its colour chip
+    return;
+  }
+  const int next = ArrowStep(key, selected, LevelCount());
+  if (next < 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  State().dpi_selected = next;
+  update();
+  Notify(settings::kDpiLevelSelected, next);
 }
 
 void DpiLevelControl::mousePressEvent(QMouseEvent* event) {

@@ -29,6 +29,7 @@ class DpiLevelControl : public QWidget, public CustomControl {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   int LevelCount() const;

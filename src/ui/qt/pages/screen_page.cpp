@@ -21,6 +21,8 @@ QScrollArea* Scrolling(QWidget* row, int height) {
   area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   area->setFixedHeight(height);
   area->setFrameShape(QFrame::NoFrame);
+  // The thumbnails take the focus themselves; the holder is no extra Tab stop.
+  area->setFocusPolicy(Qt::NoFocus);
   area->setStyleSheet("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }");
   return area;
 }
@@ -65,7 +67,7 @@ void BuildScreenPage(PageBuilder& page) {
   QFrame* colours = page.Card(T(2225), side);
   QHBoxLayout* colour_row = page.Row(colours->layout());
   auto* wheel = page.Add(kColourWheel, new PaletteControl, colour_row);
-  wheel->setFixedSize(120, 120);
+  wheel->setFixedSize(120 + 2 * PaletteControl::kRingRoom, 120 + 2 * PaletteControl::kRingRoom);
   auto* fields = new QGridLayout;
   fields->setHorizontalSpacing(8);
   fields->setVerticalSpacing(6);
