@@ -4,7 +4,9 @@
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -165,6 +167,27 @@ TEST_F(WindowCompletenessTest, ArrowKeysMoveAlongTheTabRow) {
     QCoreApplication::sendEvent(row, &press);
     EXPECT_EQ(dlg_->SelectedItemId(), step.item_id);
   }
+}
+
+// The focus ring shows where the keyboard is, and only when the focus came from the keyboard:
+// a click leaves the control as it was drawn.
+TEST_F(WindowCompletenessTest, FocusRingOnlyFromTheKeyboard) {
+  window_->activateWindow();
+  QApplication::setActiveWindow(window_);
+  dlg_->OnControlNotify(frame::kTabs, ui::kNotifyClicked, 2);  // the DPI page
+  toolkit_->SetDPILevelCount(100, 3);
+  toolkit_->SetDPISelected(100, 1);
+  QWidget* levels = toolkit_->Control(100);
+  QCoreApplication::processEvents();
+  const QImage plain = levels->grab().toImage();
+  levels->setFocus(Qt::MouseFocusReason);
+  ASSERT_TRUE(levels->hasFocus());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(levels->grab().toImage(), plain);
+  levels->clearFocus();
+  levels->setFocus(Qt::TabFocusReason);
+  QCoreApplication::processEvents();
+  EXPECT_NE(levels->grab().toImage(), plain);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "ui/qt/hover_tracker.h"
 
+#include <QCoreApplication>
 #include <QEnterEvent>
+#include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
@@ -59,7 +61,51 @@ int ArrowStep(int key, int current, int count, const std::function<bool(int)>& u
   return -1;
 }
 
+namespace {
+
+bool keyboard_focus = false;  // until a key is pressed
+
+class FocusSource : public QObject {
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::FocusIn: {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::MouseFocusReason) keyboard_focus = false;
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::ShortcutFocusReason) {
+          keyboard_focus = true;
+        }
+        break;
+      }
+      case QEvent::KeyPress:
+        if (!keyboard_focus) {
+          keyboard_focus = true;
+          if (auto* w = qobject_cast<QWidget*>(watched)) w->update();
+        }
+        break;
+      case QEvent::MouseButtonPress:
+        keyboard_focus = false;
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+void TrackKeyboardFocus() {
+  static FocusSource* source = nullptr;
+  if (source || !QCoreApplication::instance()) return;
+  source = new FocusSource;
+  source->setParent(QCoreApplication::instance());
+  QCoreApplication::instance()->installEventFilter(source);
+}
+
 void DrawFocusRing(QPainter& painter, const QRectF& box, qreal radius) {
+  if (!keyboard_focus) return;
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setBrush(Qt::NoBrush);

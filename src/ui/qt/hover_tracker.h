@@ -42,7 +42,11 @@ class HoverTracker : public QObject {
 // key or when nothing usable lies that way. A `current` of -1 starts before the first entry.
 int ArrowStep(int key, int current, int count, const std::function<bool(int)>& usable = {});
 
-// The ring drawn around what the keyboard is on, in the theme colour.
+// The ring drawn around what the keyboard is on, in the theme colour; nothing while the focus
+// came from the pointer (a click leaves no ring behind).
 void DrawFocusRing(QPainter& painter, const QRectF& box, qreal radius);
+// Follows whether the focus was last moved by the keyboard (Tab, arrows, shortcuts) or by the
+// pointer, for DrawFocusRing. Once per application (later calls do nothing); window thread.
+void TrackKeyboardFocus();
 
 }  // namespace ui::qt
