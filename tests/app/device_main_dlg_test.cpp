@@ -302,4 +302,13 @@ TEST_F(DeviceMainDlgTest, ClickOutsideTheDispatchDoesNothing) {
   EXPECT_TRUE(tk_.Messages().empty());
 }
 
+// Every window message of the main window has its handler; others go to the default handling.
+TEST_F(DeviceMainDlgTest, EveryWindowMessageHasItsHandler) {
+  for (int message : {1674, 1690, 1691, 1692, 1705, 1709, 1710, 1711, 1830, 1831, 2022}) {
+    EXPECT_TRUE(dlg_.HandlesMessage(message)) << message;
+  }
+  for (int message : {1600, 1704, 1706, 2021})
+    EXPECT_FALSE(dlg_.HandlesMessage(message)) << message;
+}
+
 }  // namespace
