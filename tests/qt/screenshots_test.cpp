@@ -39,6 +39,9 @@ namespace {
 
 namespace frame = ui::frame;
 
+constexpr int kLightingModes = 165;
+constexpr int kSpectrumMode = 3;
+
 QString OutputDir() {
   const QString dir = QStringLiteral(MOUSE_BUILD_DIR "/screenshots");
   QDir().mkpath(dir);
@@ -195,6 +198,11 @@ TEST_P(ScreenshotTest, EveryPageThePanelAndTheMessageBox) {
   } tabs[] = {{"1_home", 49},   {"2_buttons", 50}, {"3_dpi", 51},        {"4_lighting", 53},
               {"5_screen", 55}, {"6_macro", 52},   {"7_performance", 54}};
   for (int position = 0; position < 7; ++position) {
+    if (tabs[position].layout == frame::kPageLighting) {
+      // An effect with all of its parameters, so every lighting control is drawn.
+      toolkit_->SetCurSel(kLightingModes, kSpectrumMode);
+      dlg_->OnControlNotify(kLightingModes, ui::kNotifyClicked, kSpectrumMode);
+    }
     dlg_->OnControlNotify(frame::kTabs, ui::kNotifyClicked, position);
     toolkit_->SelectTab(frame::kTabs, position);
     QCoreApplication::processEvents();

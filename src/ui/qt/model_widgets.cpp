@@ -156,7 +156,7 @@ void MouseHotSpots::paintEvent(QPaintEvent*) {
   name_font.setPixelSize(11);
   QFont desc_font = p.font();
   desc_font.setPixelSize(13);
-  desc_font.setWeight(QFont::DemiBold);
+  desc_font.setWeight(QFont::Bold);
   const auto& items = State().mouse_items;
   for (int i = 0; i < static_cast<int>(items.size()); ++i) {
     const MouseItem& item = items[i];
@@ -313,7 +313,7 @@ void DeviceCards::paintEvent(QPaintEvent*) {
 
     QFont font = p.font();
     font.setPixelSize(16);
-    font.setWeight(QFont::DemiBold);
+    font.setWeight(QFont::Bold);
     p.setFont(font);
     p.setPen(kText);
     p.drawText(QRectF(card.left() + 12, card.top() + 184, card.width() - 24, 26), Qt::AlignCenter,
