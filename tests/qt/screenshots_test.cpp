@@ -40,7 +40,7 @@ namespace {
 namespace frame = ui::frame;
 
 constexpr int kLightingModes = 165;
-constexpr int kSpectrumMode = 3;
+constexpr int kColourMode = 1;
 
 QString OutputDir() {
   const QString dir = QStringLiteral(MOUSE_BUILD_DIR "/screenshots");
@@ -200,8 +200,8 @@ TEST_P(ScreenshotTest, EveryPageThePanelAndTheMessageBox) {
   for (int position = 0; position < 7; ++position) {
     if (tabs[position].layout == frame::kPageLighting) {
       // An effect with all of its parameters, so every lighting control is drawn.
-      toolkit_->SetCurSel(kLightingModes, kSpectrumMode);
-      dlg_->OnControlNotify(kLightingModes, ui::kNotifyClicked, kSpectrumMode);
+      toolkit_->SetCurSel(kLightingModes, kColourMode);
+      dlg_->OnControlNotify(kLightingModes, ui::kNotifyClicked, kColourMode);
     }
     dlg_->OnControlNotify(frame::kTabs, ui::kNotifyClicked, position);
     toolkit_->SelectTab(frame::kTabs, position);

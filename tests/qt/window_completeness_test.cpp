@@ -169,8 +169,8 @@ TEST_F(WindowCompletenessTest, ArrowKeysMoveAlongTheTabRow) {
   }
 }
 
-// The focus ring shows where the keyboard is, and only when the focus came from the keyboard:
-// a click leaves the control as it was drawn.
+// The focus ring shows where the keyboard is, once the keyboard is used; a click leaves the
+// control as it was drawn.
 TEST_F(WindowCompletenessTest, FocusRingOnlyFromTheKeyboard) {
   window_->activateWindow();
   QApplication::setActiveWindow(window_);
@@ -180,14 +180,24 @@ TEST_F(WindowCompletenessTest, FocusRingOnlyFromTheKeyboard) {
   QWidget* levels = toolkit_->Control(100);
   QCoreApplication::processEvents();
   const QImage plain = levels->grab().toImage();
+  // A click on the page around it: the pointer is in use.
+  QWidget* page = toolkit_->Control(frame::kPageDpi);
+  QMouseEvent click(QEvent::MouseButtonPress, QPointF(1, 1), page->mapToGlobal(QPointF(1, 1)),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(page, &click);
   levels->setFocus(Qt::MouseFocusReason);
   ASSERT_TRUE(levels->hasFocus());
   QCoreApplication::processEvents();
   EXPECT_EQ(levels->grab().toImage(), plain);
-  levels->clearFocus();
-  levels->setFocus(Qt::TabFocusReason);
+  // A key that does nothing here still shows where the keyboard is.
+  QKeyEvent key(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier);
+  QApplication::sendEvent(levels, &key);
   QCoreApplication::processEvents();
-  EXPECT_NE(levels->grab().toImage(), plain);
+  const QImage ringed = levels->grab().toImage();
+  EXPECT_NE(ringed, plain);
+  QApplication::sendEvent(page, &click);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(levels->grab().toImage(), plain);
 }
 
 }  // namespace

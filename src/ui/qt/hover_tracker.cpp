@@ -1,8 +1,8 @@
 #include "ui/qt/hover_tracker.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEnterEvent>
-#include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
@@ -65,32 +65,21 @@ namespace {
 
 bool keyboard_focus = false;  // until a key is pressed
 
+// A key press shows the ring; a pointer press hides it again. The focus widget repaints on
+// each change, so its ring follows at once.
 class FocusSource : public QObject {
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    switch (event->type()) {
-      case QEvent::FocusIn: {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::MouseFocusReason) keyboard_focus = false;
-        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
-            reason == Qt::ShortcutFocusReason) {
-          keyboard_focus = true;
-        }
-        break;
-      }
-      case QEvent::KeyPress:
-        if (!keyboard_focus) {
-          keyboard_focus = true;
-          if (auto* w = qobject_cast<QWidget*>(watched)) w->update();
-        }
-        break;
-      case QEvent::MouseButtonPress:
-        keyboard_focus = false;
-        break;
-      default:
-        break;
-    }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) Set(true);
+    if (event->type() == QEvent::MouseButtonPress) Set(false);
     return false;
+  }
+
+ private:
+  static void Set(bool keyboard) {
+    if (keyboard_focus == keyboard) return;
+    keyboard_focus = keyboard;
+    if (QWidget* focus = QApplication::focusWidget()) focus->update();
   }
 };
 

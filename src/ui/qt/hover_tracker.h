@@ -45,8 +45,8 @@ int ArrowStep(int key, int current, int count, const std::function<bool(int)>& u
 // The ring drawn around what the keyboard is on, in the theme colour; nothing while the focus
 // came from the pointer (a click leaves no ring behind).
 void DrawFocusRing(QPainter& painter, const QRectF& box, qreal radius);
-// Follows whether the focus was last moved by the keyboard (Tab, arrows, shortcuts) or by the
-// pointer, for DrawFocusRing. Once per application (later calls do nothing); window thread.
+// Follows whether the keyboard or the pointer was used last, for DrawFocusRing. Once per
+// application (later calls do nothing); window thread.
 void TrackKeyboardFocus();
 
 }  // namespace ui::qt
