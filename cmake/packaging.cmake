@@ -40,7 +40,10 @@ add_custom_command(
 add_custom_target(icons ALL DEPENDS ${MOUSE_ICON_PNGS})
 
 include(GNUInstallDirs)
-install(TARGETS DeviceDriver RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS DeviceDriver mousectl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_BINARY_DIR}/mousectl.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/mousectl.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME mousectl)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/${MOUSE_PACKAGE_NAME})
 # udev reads /usr/lib/udev/rules.d whatever the install prefix's lib folder is called.
 install(FILES ${MOUSE_UDEV_RULE} DESTINATION lib/udev/rules.d)

@@ -5,6 +5,7 @@
 
 #include "app/device_main_dlg.h"
 #include "app/startup.h"
+#include "cli/sessions.h"
 #include "device/hidapi_bus.h"
 #include "log/trace.h"
 #include "macros/macros_subsystem.h"
@@ -53,15 +54,20 @@ int main(int argc, char** argv) {
     virtual_bus = bus.get();
     return bus;
   };
+  // mousectl's requests run on this window while it runs.
+  std::shared_ptr<cli::CommandServer> command_server;
   auto on_session = [&](hid::Bus&, app::DeviceMainDlg& dialog) -> std::shared_ptr<void> {
+    command_server = std::make_shared<cli::CommandServer>(dialog);
     // Macro recording hears the main window's keys and mouse buttons.
     macros::MacrosSubsystem& macros = dialog.Device().Macros();
     std::shared_ptr<void> input = ui::qt::StartMacroInput(
         frontend.Qt(), macros::kRecordButton,
         [&macros](const macros::RawInputRecord& record) { macros.OnInput(record); });
-    if (!virtual_bus) return input;
-    std::shared_ptr<void> simulation = ui::qt::StartSimulation(*virtual_bus, dialog.Link());
-    return std::shared_ptr<void>(nullptr, [input, simulation](void*) {});
+    std::shared_ptr<void> simulation =
+        virtual_bus ? ui::qt::StartSimulation(*virtual_bus, dialog.Link()) : nullptr;
+    return std::shared_ptr<void>(
+        nullptr, [input, simulation, &command_server](void*) { command_server.reset(); });
   };
-  return app::RunApplication(argc, argv, frontend, make_bus, on_session);
+  auto on_request = [&](const std::string& request) { return command_server->Handle(request); };
+  return app::RunApplication(argc, argv, frontend, make_bus, on_session, on_request);
 }

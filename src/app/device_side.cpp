@@ -76,13 +76,20 @@ void DeviceSide::RegisterControls() {
   });
   dispatch.OnClick(ui::frame::kProfiles, [this](int, int64_t) {
     SwitchProfile(
-        dlg_.Toolkit(), store_,
-        [this](int profile) {
-          SetCurrentProfile(profile);
-          LoadScreenPage();
-        },
+        dlg_.Toolkit(), store_, [this](int profile) { OnProfileChosen(profile); },
         [this](int code) { dlg_.AppendTask(code); });
   });
+}
+
+void DeviceSide::OnProfileChosen(int profile) {
+  SetCurrentProfile(profile);
+  LoadScreenPage();
+}
+
+bool DeviceSide::SelectProfile(int profile) {
+  return ActivateProfile(
+      store_, profile, [this](int chosen) { OnProfileChosen(chosen); },
+      [this](int code) { dlg_.AppendTask(code); });
 }
 
 void DeviceSide::RegisterTasks() {

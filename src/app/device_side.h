@@ -83,9 +83,15 @@ class DeviceSide : public WorkerHost {
   // was filled.
   int CurrentProfile() const { return current_profile_.load(); }
   void SetCurrentProfile(int profile) { current_profile_.store(profile); }
+  // The profile selector's operation: `profile` becomes current and active and its apply is
+  // queued. False (nothing changed) for a profile the store does not have or cannot mark.
+  bool SelectProfile(int profile);
+  profiles::ProfileFileActions& ProfileFiles() { return profile_files_; }
 
  private:
   void RegisterControls();
+  // The current profile changed to `profile`: the screen page follows it.
+  void OnProfileChosen(int profile);
   void RegisterTasks();
   // Hands each subsystem's port to the settings side and the device routines.
   void WireSubsystems();

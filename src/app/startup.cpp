@@ -20,6 +20,9 @@ namespace {
 
 // Language text: the check for another running copy is not possible.
 constexpr int kLockProblemText = 2306;
+// How long a start waits for a holder of the lock that does not listen (the command line).
+constexpr int kLockWaitTries = 150;
+constexpr int kLockWaitStepMs = 100;
 // Language text: config.xml cannot be used.
 constexpr int kConfigProblemText = 2307;
 // The caption of the last start with a good config.xml.
@@ -172,7 +175,7 @@ bool HasAutorunArgument(int argc, char** argv) {
 }
 
 int RunApplication(int argc, char** argv, Frontend& frontend, const BusFactory& make_bus,
-                   const SessionHook& on_session) {
+                   const SessionHook& on_session, const RequestHook& on_request) {
   // 1. Screen scale.
   const ScreenInfo screen = frontend.PrimaryScreen();
   const int scale = MonitorScale(screen);
@@ -188,8 +191,16 @@ int RunApplication(int argc, char** argv, Frontend& frontend, const BusFactory& 
   // 4. One copy only: a later one brings the first to the front and leaves.
   ui::Toolkit& toolkit = frontend.Toolkit();
   platform::SingleInstance instance(caption);
-  if (!instance.Acquire([&toolkit] { toolkit.RaiseWindow(); })) {
-    if (instance.AskFirstToRaise()) Trace(mouselog::kInfo, "SetForegroundWindow");
+  bool first = instance.Acquire([&toolkit] { toolkit.RaiseWindow(); });
+  // A holder that does not listen is the command line at work on the mouse for a moment:
+  // this copy starts once it is done.
+  for (int i = 0; !first && i < kLockWaitTries; ++i) {
+    if (instance.AskFirstToRaise()) break;
+    platform::SystemClock().SleepMs(kLockWaitStepMs);
+    first = instance.Acquire([&toolkit] { toolkit.RaiseWindow(); });
+  }
+  if (!first) {
+    Trace(mouselog::kInfo, "SetForegroundWindow");
     mouselog::CloseLog();
     return 0;
   }
@@ -228,12 +239,15 @@ int RunApplication(int argc, char** argv, Frontend& frontend, const BusFactory& 
     DeviceMainDlg dialog(toolkit, comm, app_key);
     dialog.SetAutorunStart(HasAutorunArgument(argc, argv));
     std::shared_ptr<void> session = on_session ? on_session(*bus, dialog) : nullptr;
+    if (on_request) instance.SetRequestHandler(on_request);
     // The session manager's way to end the program is the window system's close.
     platform::StopSignals stop_signals([&toolkit](int signal) {
       Trace(2, "Signal %d: closing", signal);
       toolkit.PostMessage(WM_CLOSE, 0, 0);
     });
     dialog.Run(frontend);
+    // Waits for a request in flight; none reaches the window after this.
+    instance.SetRequestHandler({});
     session.reset();
     Trace(mouselog::kInfo, "Main window ended");
   }

@@ -86,9 +86,13 @@ using BusFactory = std::function<std::unique_ptr<hid::Bus>(platform::Clock& cloc
 // bus go away.
 using SessionHook = std::function<std::shared_ptr<void>(hid::Bus& bus, DeviceMainDlg& dialog)>;
 
+// Answers a request another tool (the command line) sent over the single-instance socket; runs
+// on the socket's listening thread while the main window runs.
+using RequestHook = std::function<std::string(const std::string& request)>;
+
 // The whole run. 0 after a normal run (closed by the person, the window system, SIGTERM or
 // SIGINT) and when another copy was already running (it was asked to come to the front).
 int RunApplication(int argc, char** argv, Frontend& frontend, const BusFactory& make_bus,
-                   const SessionHook& on_session = {});
+                   const SessionHook& on_session = {}, const RequestHook& on_request = {});
 
 }  // namespace app

@@ -16,6 +16,59 @@ namespace platform {
 namespace {
 
 constexpr char kRaise[] = "raise\n";
+constexpr char kRequest[] = "request ";  // followed by the byte count, a newline, the bytes
+constexpr int kReadTimeoutMs = 2000;
+
+// Reads from `fd` until `enough` says the text is complete or a read times out or ends.
+std::string ReadUntil(int fd, size_t limit, const std::function<bool(const std::string&)>& enough,
+                      int timeout_ms) {
+  std::string text;
+  char buffer[4096];
+  while (text.size() < limit && !enough(text)) {
+    pollfd in = {fd, POLLIN, 0};
+    const int ready = poll(&in, 1, timeout_ms);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) break;
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  return text;
+}
+
+// The request bytes of a complete "request N\n..." text; nullopt while incomplete or bad.
+std::optional<std::string> RequestBody(const std::string& text, bool* bad) {
+  *bad = false;
+  if (text.rfind(kRequest, 0) != 0) {
+    *bad = text.size() >= sizeof(kRequest) - 1;
+    return std::nullopt;
+  }
+  const size_t newline = text.find('\n');
+  if (newline == std::string::npos) {
+    *bad = text.size() > 32;
+    return std::nullopt;
+  }
+  char* end = nullptr;
+  const std::string count = text.substr(sizeof(kRequest) - 1, newline - (sizeof(kRequest) - 1));
+  const unsigned long n = std::strtoul(count.c_str(), &end, 10);
+  if (count.empty() || *end != '\0' || n > SingleInstance::kMaxRequestBytes) {
+    *bad = true;
+    return std::nullopt;
+  }
+  if (text.size() - newline - 1 < n) return std::nullopt;
+  return text.substr(newline + 1, n);
+}
+
+void WriteAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = send(fd, text.data() + done, text.size() - done, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    done += static_cast<size_t>(n);
+  }
+}
 
 // The caption as a file name: anything but letters, digits, '-', '_' and '.' becomes '_'.
 std::string FileNameOf(const std::string& caption) {
@@ -76,7 +129,7 @@ SingleInstance::~SingleInstance() {
   if (lock_fd_ >= 0) close(lock_fd_);  // releases the lock
 }
 
-bool SingleInstance::Acquire(std::function<void()> on_raise) {
+bool SingleInstance::Acquire(std::function<void()> on_raise, bool listen_too) {
   if (lock_fd_ >= 0) return true;
   const int fd = open(lock_path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) {
@@ -94,6 +147,7 @@ bool SingleInstance::Acquire(std::function<void()> on_raise) {
   lock_fd_ = fd;
   on_raise_ = std::move(on_raise);
 
+  if (!listen_too) return true;
   // The socket left by a copy that crashed is stale: we hold the lock now.
   unlink(socket_path_.c_str());
   sockaddr_un address;
@@ -122,14 +176,51 @@ void SingleInstance::Listen() {
     const int client = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (client < 0) continue;
     // A copy that connects but never writes must not hold up the listener.
-    pollfd in = {client, POLLIN, 0};
-    char buffer[16] = {};
-    if (poll(&in, 1, 2000) > 0 && read(client, buffer, sizeof(buffer) - 1) > 0 &&
-        std::strncmp(buffer, kRaise, sizeof(kRaise) - 1) == 0 && on_raise_) {
-      on_raise_();
+    bool bad = false;
+    const std::string text = ReadUntil(
+        client, kMaxRequestBytes + 64,
+        [&bad](const std::string& t) {
+          if (t.rfind(kRaise, 0) == 0) return true;
+          bool b = false;
+          const bool complete = RequestBody(t, &b).has_value();
+          bad = b;
+          return complete || b;
+        },
+        kReadTimeoutMs);
+    if (text.rfind(kRaise, 0) == 0) {
+      if (on_raise_) on_raise_();
+    } else if (!bad) {
+      if (const std::optional<std::string> body = RequestBody(text, &bad)) {
+        std::lock_guard<std::mutex> hold(handler_mu_);
+        if (on_request_) WriteAll(client, on_request_(*body));
+      }
     }
     close(client);
   }
+}
+
+void SingleInstance::SetRequestHandler(RequestHandler handler) {
+  std::lock_guard<std::mutex> hold(handler_mu_);
+  on_request_ = std::move(handler);
+}
+
+std::optional<std::string> SingleInstance::SendRequest(const std::string& request, int timeout_ms) {
+  if (request.size() > kMaxRequestBytes) return std::string();
+  sockaddr_un address;
+  if (!FillAddress(socket_path_, &address)) return std::nullopt;
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return std::nullopt;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+    close(fd);
+    return std::nullopt;
+  }
+  WriteAll(fd, kRequest + std::to_string(request.size()) + "\n" + request);
+  shutdown(fd, SHUT_WR);
+  // The answer ends when the first copy closes the connection.
+  std::string answer = ReadUntil(
+      fd, std::string::npos, [](const std::string&) { return false; }, timeout_ms);
+  close(fd);
+  return answer;
 }
 
 bool SingleInstance::AskFirstToRaise() {

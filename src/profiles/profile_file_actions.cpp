@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "platform/language.h"
-#include "profiles/profile_files.h"
 #include "profiles/profile_list.h"
 #include "store/profile_store.h"
 #include "ui/control_dispatch.h"
@@ -39,6 +38,27 @@ std::string ProfileFileActions::ProfileName(int profile) {
   return {};
 }
 
+FileResult ProfileFileActions::ExportTo(const std::string& path) {
+  return ExportTo(ctx_.current_profile ? ctx_.current_profile() : 0, path);
+}
+
+FileResult ProfileFileActions::ExportTo(int profile, const std::string& path) {
+  const bool lighting = ctx_.lighting_in_use && ctx_.lighting_in_use();
+  return ExportProfile(ctx_.store, profile, ProfileName(profile), lighting, path);
+}
+
+FileResult ProfileFileActions::ImportFrom(const std::string& path) {
+  const int profile = ctx_.current_profile ? ctx_.current_profile() : 0;
+  const bool lighting = ctx_.lighting_in_use && ctx_.lighting_in_use();
+  return ImportProfile(ctx_.store, profile, lighting, path);
+}
+
+bool ProfileFileActions::QueueApply() {
+  if (!ctx_.append_task) return false;
+  ctx_.append_task(ui::kTaskApplyProfile);
+  return true;
+}
+
 void ProfileFileActions::Export() { Export(ctx_.current_profile ? ctx_.current_profile() : 0); }
 
 void ProfileFileActions::Export(int profile) {
@@ -49,8 +69,7 @@ void ProfileFileActions::Export(int profile) {
   const std::string path =
       tk.PickSaveFile(LanguageText(kExportTitleText), name + ".xml", kExportFilter);
   if (path.empty()) return;
-  const bool lighting = ctx_.lighting_in_use && ctx_.lighting_in_use();
-  const FileResult r = ExportProfile(ctx_.store, profile, name, lighting, path);
+  const FileResult r = ExportTo(profile, path);
   if (!r.ok) {
     tk.ShowMessage(Format(LanguageText(kExportFailedText), path, r.reason),
                    LanguageText(kExportTitleText), ui::kStyleOk);
@@ -61,19 +80,13 @@ void ProfileFileActions::Import() {
   ui::Toolkit& tk = ctx_.toolkit;
   const std::string path = tk.PickOpenFile(LanguageText(kImportTitleText), kImportFilter);
   if (path.empty()) return;
-  const int profile = ctx_.current_profile ? ctx_.current_profile() : 0;
-  const bool lighting = ctx_.lighting_in_use && ctx_.lighting_in_use();
-  const FileResult r = ImportProfile(ctx_.store, profile, lighting, path);
+  const FileResult r = ImportFrom(path);
   if (!r.ok) {
     tk.ShowMessage(Format(LanguageText(kImportFailedText), path, r.reason),
                    LanguageText(kImportTitleText), ui::kStyleOk);
     return;
   }
-  ui::RunWithWaitDialog(tk, [&] {
-    if (!ctx_.append_task) return false;
-    ctx_.append_task(ui::kTaskApplyProfile);
-    return true;
-  });
+  ui::RunWithWaitDialog(tk, [&] { return QueueApply(); });
 }
 
 void ProfileFileActions::EnableButtons() {

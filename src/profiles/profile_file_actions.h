@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "profiles/profile_files.h"
 #include "settings/settings_context.h"
 
 namespace ui {
@@ -36,6 +37,15 @@ class ProfileFileActions {
   void Import();
   // Message WM_PROFILE_FILE; other actions do nothing.
   void OnProfileFileMessage(int64_t action, int64_t profile);
+
+  // The operations behind the buttons, on a path instead of a picker (the command line uses
+  // them too). ExportTo writes the current profile, or `profile`; ImportFrom stores the file
+  // into the current profile, and QueueApply then queues the task that writes the profile to
+  // the mouse.
+  FileResult ExportTo(const std::string& path);
+  FileResult ExportTo(int profile, const std::string& path);
+  FileResult ImportFrom(const std::string& path);
+  bool QueueApply();
 
   // The name the current profile, or `profile`, has in the profile list ("" when absent).
   std::string CurrentProfileName();

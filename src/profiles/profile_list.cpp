@@ -77,19 +77,29 @@ int RefreshProfileList(ui::Toolkit& toolkit, ProfileStore& store) {
   return current < 1 ? 0 : current;
 }
 
+bool ActivateProfile(ProfileStore& store, int profile,
+                     const profiles::SetCurrentProfileFn& set_current_profile,
+                     const profiles::AppendTaskFn& append_task) {
+  std::vector<ProfileRecord> list;
+  store.ListProfiles(list);
+  bool known = false;
+  for (const ProfileRecord& record : list) known |= record.profile == profile;
+  if (!known) return false;
+  // A profile the store cannot mark active is not applied: the next start would not know it.
+  if (!store.SetActiveProfile(profile)) return false;
+  // Set before the task is queued: the task works on the current profile.
+  if (set_current_profile) set_current_profile(profile);
+  if (!append_task) return false;
+  append_task(ui::kTaskApplyProfile);
+  return true;
+}
+
 void SwitchProfile(ui::Toolkit& toolkit, ProfileStore& store,
                    const profiles::SetCurrentProfileFn& set_current_profile,
                    const profiles::AppendTaskFn& append_task) {
   const int64_t selected = toolkit.GetCurData(ui::frame::kProfiles);
   if (selected < 1) return;
   const int profile = static_cast<int>(selected);
-  // A profile the store cannot mark active is not applied: the next start would not know it.
-  if (!store.SetActiveProfile(profile)) return;
-  // Set before the task is queued: the task works on the current profile.
-  if (set_current_profile) set_current_profile(profile);
-  ui::RunWithWaitDialog(toolkit, [&] {
-    if (!append_task) return false;
-    append_task(ui::kTaskApplyProfile);
-    return true;
-  });
+  ui::RunWithWaitDialog(
+      toolkit, [&] { return ActivateProfile(store, profile, set_current_profile, append_task); });
 }

@@ -34,6 +34,12 @@ std::string ProfileDisplayName(const std::string& stored_name, const std::string
 // Returns the current profile number, 0 when there is none. Runs on the worker.
 int RefreshProfileList(ui::Toolkit& toolkit, ProfileStore& store);
 
+// Makes `profile` the current and the active one and queues the apply task (7). Refused
+// (nothing changed) for a number the store has no profile of, or that it cannot mark active.
+bool ActivateProfile(ProfileStore& store, int profile,
+                     const profiles::SetCurrentProfileFn& set_current_profile,
+                     const profiles::AppendTaskFn& append_task);
+
 // The person chose an entry of the profile selector (window thread): the entry's profile
 // becomes the current and the active one, the apply task is queued and the wait dialog runs
 // until that task ends it. Nothing happens when no entry is selected.

@@ -54,7 +54,9 @@ int ConnectionMode(SettingsContext& context) {
 }
 
 bool OnlineCheck(SettingsContext& context, int reason) {
-  return !context.guard_wireless || context.guard_wireless(reason);
+  if (!context.guard_wireless || context.guard_wireless(reason)) return true;
+  ++context.refused_writes;
+  return false;
 }
 
 bool AppendTask(SettingsContext& context, int code) {

@@ -63,6 +63,10 @@ struct SettingsContext {
   // The person was told about the store refusing writes; cleared by the next good write.
   std::atomic<bool> store_failure_told{false};
 
+  // Writes the mouse did not take (offline, refused or unanswered) so far: the command line
+  // compares it around its request to tell the caller.
+  std::atomic<int> refused_writes{0};
+
   // --- owned by other subsystems: buttons, macros, lighting ---
   SubsystemPorts ports;
 };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/language.h"
+#include "settings/settings_operations.h"
 #include "settings/settings_write.h"
 #include "store/settings_keys.h"
 #include "ui/control_dispatch.h"
@@ -96,11 +97,9 @@ void OnDpiLevel(SettingsContext& context, int code, int64_t value) {
   const int level = static_cast<int>(value);
   if (code == kDpiLevelSelected) {
     tk.SetDPISelected(kDpiControl, level);  // the slider edits the chosen level from now on
-    WriteInt(context, kDpiIndex, level);
-    context.state.active_level = level;
     tk.SetPos(kDpiSlider,
               DpiToSliderPosition(context.state.sensor_type, tk.GetDPIValue(kDpiControl, level)));
-    AppendTask(context, ui::kTaskWriteDpi);
+    (void)SelectDpiLevel(context, level);
   } else if (code == kDpiColourClicked) {
     const std::optional<uint32_t> picked = tk.PickColor(tk.GetDPIColorValue(kDpiControl, level));
     if (!picked) return;
@@ -108,10 +107,7 @@ void OnDpiLevel(SettingsContext& context, int code, int64_t value) {
     if (colour == 0) return;  // black would switch the indicator off
     tk.SetDPIColorValue(kDpiControl, level, colour);
     tk.SetDPISelected(kDpiControl, level);
-    WriteInt(context, DpiRgbKey(level), static_cast<int>(colour));
-    WriteInt(context, kDpiIndex, level);
-    context.state.active_level = level;
-    AppendTask(context, ui::kTaskWriteDpi);
+    (void)SetDpiColour(context, level, colour);
   }
 }
 
@@ -121,35 +117,27 @@ void OnDpiSlider(SettingsContext& context, int code) {
   const int level = tk.GetDPISelected(kDpiControl);
   if (level >= 0 && level < tk.GetDPILevelCount(kDpiControl)) {
     tk.SetDPIValue(kDpiControl, level, dpi);
-    WriteInt(context, DpiValueKey(level), dpi);
+    (void)StoreDpiValue(context, level, dpi);
   }
   // Dragging stores every step; only the release goes to the mouse.
-  if (code == ui::kNotifyClicked) AppendTask(context, ui::kTaskWriteDpi);
+  if (code == ui::kNotifyClicked) (void)SendDpiLevel(context);
 }
 
 void OnLevelCount(SettingsContext& context) {
   ui::Toolkit& tk = context.toolkit;
-  int index = ReadInt(context, kDpiIndex);
   const int count = SelectedLevelCount(tk);
   if (count < 1) return;
-  WriteInt(context, kDpiCount, count);
+  const platform::Result<int> index = SetDpiLevelCount(context, count);
   FillLevels(context, count);
-  if (index > count - 1) {
-    index = count - 1;
-    WriteInt(context, kDpiIndex, index);
-  }
-  tk.SetDPISelected(kDpiControl, index);
-  AppendTask(context, ui::kTaskWriteDpi);
+  tk.SetDPISelected(kDpiControl, index.ok() ? index.value() : ReadInt(context, kDpiIndex));
 }
 
 void OnReportRate(SettingsContext& context) {
   ui::Toolkit& tk = context.toolkit;
   const int64_t code = tk.GetCurData(kReportRateList);
   if (code < 0 || code > kHighestRateCode) return;
-  WriteInt(context, kReportRate, static_cast<int>(code));
-  WriteInt(context, kReportRateWireless, static_cast<int>(code));
   ShowOption3For(tk, static_cast<int>(code));
-  AppendWithWait(context, ui::kTaskWriteReportRate);
+  ui::RunWithWaitDialog(tk, [&] { return SetReportRate(context, static_cast<int>(code)).ok(); });
 }
 
 void OnReportRateReset(SettingsContext& context) {
@@ -315,7 +303,7 @@ void RegisterSettingsPages(ui::ControlDispatch& dispatch, SettingsContext& conte
   SettingsContext* c = &context;
   dispatch.OnAny(kDpiControl, [c](int code, int64_t value) { OnDpiLevel(*c, code, value); });
   dispatch.OnAny(kDpiSlider, [c](int code, int64_t) { OnDpiSlider(*c, code); });
-  dispatch.OnClick(kDpiSendButton, [c](int, int64_t) { AppendTask(*c, ui::kTaskWriteDpi); });
+  dispatch.OnClick(kDpiSendButton, [c](int, int64_t) { (void)SendDpiLevel(*c); });
   dispatch.OnClick(kLevelCountSelector, [c](int, int64_t) { OnLevelCount(*c); });
   dispatch.OnClick(kSettingsResetButton, [c](int, int64_t) { OnSettingsReset(*c); });
   dispatch.OnAny(kReportRateList, [c](int code, int64_t) {

@@ -28,7 +28,9 @@ constexpr int kDpiWritePauseMs = 33;
 bool Send(SettingsContext& context, uint8_t command, uint8_t sub_code, uint8_t address,
           std::span<const uint8_t> data) {
   CommandFrame frame = device::MakeCommandFrame(command, sub_code, address, data);
-  return context.comm.SendFeatureReportRetry(frame, true) == device::kSuccess;
+  if (context.comm.SendFeatureReportRetry(frame, true) == device::kSuccess) return true;
+  ++context.refused_writes;
+  return false;
 }
 
 bool Send(SettingsContext& context, uint8_t command, uint8_t sub_code, uint8_t address,

@@ -117,6 +117,34 @@ TEST(SingleInstanceTest, ALockThatCannotBeTakenLetsTheProgramStartAndSaysWhy) {
   EXPECT_TRUE(second.Problem().empty());
 }
 
+TEST(SingleInstanceTest, RequestsGetTheFirstCopysAnswer) {
+  TempDir dir;
+  platform::SingleInstance first("Mouse Center", dir.path());
+  ASSERT_TRUE(first.Acquire([] { ADD_FAILURE() << "a request is no raise"; }));
+  platform::SingleInstance later("Mouse Center", dir.path());
+  // Before the handler is there the first copy answers nothing; the asker may try again.
+  EXPECT_EQ(later.SendRequest("list", 10000), std::string());
+  first.SetRequestHandler([](const std::string& request) { return "answer to " + request; });
+  // Bytes of any kind, line breaks and zero bytes included, and more than one read's worth.
+  const std::string big(20000, 'x');
+  const std::string odd("a\nb\0c", 5);
+  for (const std::string& request : {std::string("list"), odd, big}) {
+    EXPECT_EQ(later.SendRequest(request, 10000), "answer to " + request);
+  }
+  // Too large a request is not sent.
+  EXPECT_EQ(
+      later.SendRequest(std::string(platform::SingleInstance::kMaxRequestBytes + 1, 'x'), 10000),
+      std::string());
+  // A holder without a socket (the command line at work) takes no requests.
+  TempDir other;
+  platform::SingleInstance quiet("Mouse Center", other.path());
+  ASSERT_TRUE(quiet.Acquire(nullptr, false));
+  platform::SingleInstance asker("Mouse Center", other.path());
+  EXPECT_FALSE(asker.Acquire(nullptr));
+  EXPECT_FALSE(asker.SendRequest("list", 10000).has_value());
+  EXPECT_FALSE(asker.AskFirstToRaise());
+}
+
 TEST(SingleInstanceTest, AskingWithoutAFirstCopyReportsFailure) {
   TempDir dir;
   platform::SingleInstance lone("Mouse Center", dir.path());

@@ -38,7 +38,8 @@ done
 root=$tmp/root
 dpkg-deb -x "$deb" "$root"
 id=example.vexmouse.MouseCenter
-for f in usr/bin/DeviceDriver usr/share/vex-mouse-center/config.xml \
+for f in usr/bin/DeviceDriver usr/bin/mousectl usr/share/man/man1/mousectl.1.gz \
+  usr/share/bash-completion/completions/mousectl usr/share/vex-mouse-center/config.xml \
   usr/share/vex-mouse-center/language/1033.lan usr/share/vex-mouse-center/language/2052.lan \
   usr/lib/udev/rules.d/70-vex-mouse-center.rules usr/share/applications/$id.desktop \
   usr/share/metainfo/$id.metainfo.xml usr/share/icons/hicolor/scalable/apps/$id.svg \
@@ -46,6 +47,11 @@ for f in usr/bin/DeviceDriver usr/share/vex-mouse-center/config.xml \
   [ -f "$root/$f" ] || fail "the package lacks /$f"
 done
 [ -x "$root/usr/bin/DeviceDriver" ] || fail "/usr/bin/DeviceDriver is not executable"
+[ -x "$root/usr/bin/mousectl" ] || fail "/usr/bin/mousectl is not executable"
+gzip -dc "$root/usr/share/man/man1/mousectl.1.gz" | grep -q '^\.TH MOUSECTL 1' || fail "mousectl's manual page"
+bash -n "$root/usr/share/bash-completion/completions/mousectl" || fail "mousectl's completion script"
+grep -q 'complete -F _mousectl mousectl' "$root/usr/share/bash-completion/completions/mousectl" ||
+  fail "mousectl's completion is not registered"
 [ -e "$root/usr/bin/config.xml" ] && fail "data beside /usr/bin/DeviceDriver"
 cmp -s "$rule" "$root/usr/lib/udev/rules.d/70-vex-mouse-center.rules" ||
   fail "the packaged udev rule differs from the generated one"
@@ -85,4 +91,23 @@ grep -aqF "$data_line" "${logs[0]}" ||
   { cat "${logs[0]}"; fail "the program did not take its data from the unpacked package"; }
 grep -aqF "$connected_line" "${logs[0]}" ||
   { cat "${logs[0]}" "$tmp/program.out"; fail "the virtual mouse did not connect"; }
+
+# The command line beside the running window: its requests go to the window, which answers.
+ctl() {
+  HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config XDG_DATA_HOME=$tmp/home/.local/share \
+    XDG_RUNTIME_DIR=$tmp/xdg-runtime LANGUAGE= LC_ALL=C.UTF-8 ASAN_OPTIONS=detect_leaks=0 \
+    "$root/usr/bin/mousectl" "$@"
+}
+info=$(ctl info --json) || fail "mousectl info beside the window: $info"
+[[ "$info" == *'"model":"K7 Mouse"'* ]] || fail "mousectl info: $info"
+ctl dpi set 2 1600 || fail "mousectl dpi set beside the window"
+levels=$(ctl dpi --json)
+[[ "$levels" == *'{"level":2,"dpi":1600,'* && "$levels" == *'"active":2'* ]] ||
+  fail "the window did not take mousectl's DPI: $levels"
+set +e
+ctl dpi set 2 1601 2>"$tmp/ctl.err"
+code=$?
+set -e
+[ "$code" -eq 1 ] || fail "a DPI off the slider's steps exits $code"
+[ "$(wc -l <"$tmp/ctl.err")" -eq 1 ] || fail "more than one error line: $(cat "$tmp/ctl.err")"
 echo "package $(basename "$deb") builds, unpacks and runs"
