@@ -137,13 +137,13 @@ void DeviceLinkWindow::ShowRefusal(bool connected) {
         device::ErrorText(chosen->error).c_str());
 }
 
-void DeviceLinkWindow::ShowConnected(int mode) {
+void DeviceLinkWindow::ShowConnected(int mode, int device_type) {
   if (mode == kModeReceiver) mode_.store(kModeReceiver);
   toolkit_.SetVisible(ui::frame::kConnectHint, false);
   toolkit_.SetVisible(ui::frame::kTabs, true);
   toolkit_.SelectTab(ui::frame::kTabs, 1);
   toolkit_.SetTitle(ui::frame::kConnection, LanguageText(mode == kModeCable ? 51 : 52));
-  device_list_.SetDeviceState(comm_.SelectedType(), mode, 1);
+  device_list_.SetDeviceState(device_type, mode, 1);
   device_connected_.store(true);
   toolkit_.SetVisible(ui::frame::kHomePicture, false);
   toolkit_.SetVisible(ui::frame::kHomeArea, false);
@@ -197,11 +197,11 @@ void DeviceLinkWindow::UpdateDeviceList() {
     mode_.store(0);
     const int mode = comm_.GetConnectMode();
     if (mode == kModeCable) {
-      ShowConnected(kModeCable);
+      ShowConnected(kModeCable, comm_.SelectedType());
       Trace(mouselog::kInfo, "UpdateDeviceList, USB 显示: 当前模式: %d", mode);
       ShowRefusal(true);
     } else if (mode == kModeReceiver) {
-      ShowConnected(kModeReceiver);
+      ShowConnected(kModeReceiver, comm_.SelectedType());
       Trace(mouselog::kInfo, "UpdateDeviceList, 2.4G 显示: 当前模式: %d", mode);
       ShowRefusal(true);
     } else {
@@ -244,19 +244,6 @@ bool DeviceLinkWindow::StartHotplug() {
   return hotplug_ != nullptr;
 }
 
-void DeviceLinkWindow::ShowReceiverLinked() {
-  toolkit_.SetVisible(ui::frame::kHomePicture, false);
-  toolkit_.SetVisible(ui::frame::kHomeArea, false);
-  toolkit_.SetVisible(catalogue::kDeviceList, true);
-  toolkit_.SetVisible(ui::frame::kTabs, true);
-  toolkit_.SetTitle(ui::frame::kConnection, LanguageText(52));
-  device_connected_.store(true);
-  device_list_.SetDeviceState(kReceiverModelType, kModeReceiver, 1);
-  toolkit_.SelectTab(ui::frame::kTabs, 1);
-  toolkit_.SetVisible(ui::frame::kConnectHint, false);
-  mode_.store(kModeReceiver);
-}
-
 void DeviceLinkWindow::PollNotifications() {
   {
     std::lock_guard lock(poll_mu_);
@@ -281,14 +268,10 @@ void DeviceLinkWindow::HandleNotification(const uint8_t* report) {
     case 2:
       Trace(mouselog::kInfo, "上报dongle和设备的连接状态: %d", value);
       if (value == 1) {
-        ShowReceiverLinked();
+        ShowConnected(kModeReceiver, kReceiverModelType);
         host_.RunDeviceArrival();
       } else {
-        device_connected_.store(false);
-        toolkit_.SetTitle(ui::frame::kConnection, LanguageText(50));
-        toolkit_.SelectTab(ui::frame::kTabs, 0);
-        toolkit_.SetVisible(ui::frame::kTabs, false);
-        toolkit_.SetVisible(ui::frame::kConnectHint, true);
+        ShowDisconnected(false);
         device_list_.SetDeviceState(kReceiverModelType, kModeReceiver, 0);
         comm_.FlushNotifications();
         host_.StopMacroRecording();
@@ -299,7 +282,7 @@ void DeviceLinkWindow::HandleNotification(const uint8_t* report) {
       if (value >= 1 && value <= 7 && value != host_.CurrentDpiLevel() + 1) {
         host_.DpiLevelChanged(value - 1);
       }
-      if (!device_connected_.load()) ShowReceiverLinked();
+      if (!device_connected_.load()) ShowConnected(kModeReceiver, kReceiverModelType);
       break;
     case 5:
       toolkit_.SetBattery(ui::frame::kBattery, value & 0x7F, (value >> 7) != 0);
@@ -308,7 +291,7 @@ void DeviceLinkWindow::HandleNotification(const uint8_t* report) {
     case 9:
       toolkit_.SelectData(settings::kReportRateList, value);
       settings::ShowOption3For(toolkit_, value);
-      if (!device_connected_.load()) ShowReceiverLinked();
+      if (!device_connected_.load()) ShowConnected(kModeReceiver, kReceiverModelType);
       break;
     default:
       break;

@@ -99,8 +99,8 @@ class DeviceLinkWindow {
   // After a rebuild: without a connection, explains an interface that was present but
   // refused; otherwise puts the ordinary hint back.
   void ShowRefusal(bool connected);
-  void ShowConnected(int mode);
-  void ShowReceiverLinked();
+  // The pages and the list entry of `device_type` for a mouse connected in `mode`.
+  void ShowConnected(int mode, int device_type);
   void HandleNotification(const uint8_t* report);
 
   DriverComm& comm_;

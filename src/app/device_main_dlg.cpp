@@ -30,8 +30,7 @@ DeviceMainDlg::DeviceMainDlg(ui::Toolkit& toolkit, DriverComm& comm, platform::A
       comm_(comm),
       app_key_(app_key),
       device_list_(toolkit),
-      panel_(toolkit, app_key, {}),
-      link_(comm, toolkit, device_list_, *this) {
+      panel_(toolkit, app_key, {}) {
   RegisterWindowControls();
   RegisterFrameControls();
   SettingsPanel::Hooks hooks;
@@ -51,7 +50,6 @@ DeviceMainDlg::~DeviceMainDlg() {
   // The worker ends first: its routines call into everything else.
   device_side_->EndWorker();
   device_side_.reset();
-  link_.StopHotplug();
   RemoveTrayIcon();
   toolkit_.SetListener(nullptr);
 }
@@ -108,7 +106,7 @@ void DeviceMainDlg::RegisterFrameControls() {
   dispatch_.OnAny(frame::kTabs,
                   [this](int, int64_t position) { SelectTabPosition(static_cast<int>(position)); });
   message_handlers_[WM_DEVICE_STATUS] = [this](int64_t reason, int64_t) {
-    link_.OnDeviceStatus(static_cast<int>(reason));
+    if (device_side_) device_side_->Link().OnDeviceStatus(static_cast<int>(reason));
   };
   message_handlers_[WM_APPLY_LANGUAGE] = [this](int64_t, int64_t) { ApplyLanguage(); };
   message_handlers_[WM_SHOW_NOTICE] = [this](int64_t, int64_t) { ShowPendingNotices(); };
@@ -306,15 +304,5 @@ int DeviceMainDlg::ReadDeviceType() { return app_key_.ReadInt("DeviceType"); }
 void DeviceMainDlg::WriteDeviceType(int device_type) {
   app_key_.WriteInt("DeviceType", device_type);
 }
-
-void DeviceMainDlg::LoadModelDescription(int device_type) {
-  device_side_->LoadModelDescription(device_type);
-}
-
-void DeviceMainDlg::RunDeviceArrival() { device_side_->RunDeviceArrival(); }
-
-int DeviceMainDlg::CurrentDpiLevel() { return device_side_->CurrentDpiLevel(); }
-
-void DeviceMainDlg::DpiLevelChanged(int level) { device_side_->DpiLevelChanged(level); }
 
 }  // namespace app

@@ -45,10 +45,8 @@ inline constexpr int kTrayLeftDown = 513;
 inline constexpr int kTrayLeftDoubleClick = 515;
 inline constexpr int kTrayRightUp = 517;
 
-class DeviceMainDlg : public ui::Listener, public app::DeviceWindowHost {
+class DeviceMainDlg : public ui::Listener, public DeviceSideHost {
  public:
-  using MessageHandler = std::function<void(int64_t wparam, int64_t lparam)>;
-
   DeviceMainDlg(ui::Toolkit& toolkit, DriverComm& comm, platform::AppKey& app_key,
                 DeviceWorkOptions device_options = {});
   ~DeviceMainDlg() override;
@@ -73,50 +71,47 @@ class DeviceMainDlg : public ui::Listener, public app::DeviceWindowHost {
   void OnTimer() override {}
 
   // --- what subsystems register with and use ---
-  ui::ControlDispatch& Dispatch() { return dispatch_; }
-  ui::TaskTable& Tasks() { return task_table_; }
-  TaskList& PendingTasks() { return task_list_; }
-  ui::Toolkit& Toolkit() { return toolkit_; }
-  DriverComm& Comm() { return comm_; }
-  app::DeviceLinkWindow& Link() { return link_; }
-  app::DeviceListControl& DeviceList() { return device_list_; }
-  platform::AppKey& Settings() { return app_key_; }
+  ui::ControlDispatch& Dispatch() override { return dispatch_; }
+  ui::TaskTable& Tasks() override { return task_table_; }
+  TaskList& PendingTasks() override { return task_list_; }
+  ui::Toolkit& Toolkit() override { return toolkit_; }
+  DriverComm& Comm() override { return comm_; }
+  app::DeviceLinkWindow& Link() { return device_side_->Link(); }
+  app::DeviceListControl& DeviceList() override { return device_list_; }
+  platform::AppKey& Settings() override { return app_key_; }
   // The catalogue, the worker and the current profile.
   DeviceSide& Device() { return *device_side_; }
   // Handles a window message other than the frame's own; a later registration replaces.
-  void OnWindowMessage(int message, MessageHandler handler);
+  void OnWindowMessage(int message, MessageHandler handler) override;
   // Whether OnMessage acts on `message` (the frame's own or a registered one).
   bool HandlesMessage(int message) const;
   // Queues a message box for the person (any thread, never blocks): it is shown on the
   // window thread once the posted WM_SHOW_NOTICE arrives, so no lock held here can stall it.
-  void ShowNotice(const std::string& text);
+  void ShowNotice(const std::string& text) override;
 
   // A model is loaded (its pages can be shown); set by the catalogue side.
-  void SetModelLoaded(bool loaded) { model_loaded_.store(loaded); }
+  void SetModelLoaded(bool loaded) override { model_loaded_.store(loaded); }
   bool ModelLoaded() const { return model_loaded_.load(); }
   // The tab item id last selected (1 = the first tab).
-  int SelectedItemId() const { return selected_item_; }
-  bool SettingsPanelShown() const { return settings_shown_; }
+  int SelectedItemId() const override { return selected_item_; }
+  bool SettingsPanelShown() const override { return settings_shown_; }
   bool TrayIconShown() const { return tray_shown_; }
   // A start by the desktop session's autostart ("-autorun"): the initialisation hook then
   // follows "autorun_minimize".
   void SetAutorunStart(bool autorun) { autorun_start_ = autorun; }
   SettingsPanel& Panel() { return panel_; }
   // Called with the tab item id each time a tab's page is shown (window thread).
-  void OnPageShown(std::function<void(int item_id)> hook) {
+  void OnPageShown(std::function<void(int item_id)> hook) override {
     page_shown_hooks_.push_back(std::move(hook));
   }
   // Called by ApplyLanguage after the frame's own texts (window thread).
-  void OnLanguageApplied(std::function<void()> hook) { language_hooks_.push_back(std::move(hook)); }
+  void OnLanguageApplied(std::function<void()> hook) override {
+    language_hooks_.push_back(std::move(hook));
+  }
 
-  // --- app::DeviceWindowHost ---
   int ReadDeviceType() override;
   void WriteDeviceType(int device_type) override;
-  void AppendTask(int code) override { task_list_.Append(code); }
-  void LoadModelDescription(int device_type) override;
-  void RunDeviceArrival() override;
-  int CurrentDpiLevel() override;
-  void DpiLevelChanged(int level) override;
+  void AppendTask(int code) { task_list_.Append(code); }
 
  private:
   // Called by OnInitDialog after the frame texts: load the device catalogue (which registers
@@ -159,8 +154,6 @@ class DeviceMainDlg : public ui::Listener, public app::DeviceWindowHost {
   std::atomic<bool> model_loaded_{false};  // also set by the worker
   int selected_item_ = 1;
 
-  // Its hot-plug thread stops before the rest goes away.
-  app::DeviceLinkWindow link_;
   // Last: the worker in it uses everything above, so it stops first.
   std::unique_ptr<DeviceSide> device_side_;
 };

@@ -15,8 +15,8 @@
 #include "ui/frame_controls.h"
 
 namespace app {
-DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
-    : dlg_(dlg),
+DeviceSide::DeviceSide(DeviceSideHost& host, DeviceWorkOptions options)
+    : host_(host),
       store_(options.store ? *options.store : ProfileStore::Instance()),
       user_data_dir_(options.user_data_dir.empty() ? platform::UserDataDir()
                                                    : options.user_data_dir),
@@ -24,27 +24,28 @@ DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
       start_hotplug_(options.start_hotplug),
       own_waiter_(options.waiter ? nullptr : std::make_unique<PosixProcessWaiter>()),
       waiter_(options.waiter ? options.waiter : own_waiter_.get()),
+      link_(host.Comm(), host.Toolkit(), host.DeviceList(), *this),
       catalogue_(
-          catalogue::CatalogueContext{dlg.Toolkit(), dlg.Comm(), dlg.DeviceList(), store_,
-                                      [&dlg] { return dlg.ReadDeviceType(); }, user_data_dir_,
-                                      [&dlg](const std::string& text) { dlg.ShowNotice(text); }}),
-      settings_ctx_(dlg.Comm(), store_, dlg.Toolkit(), dlg.Comm().GetClock(), settings_state_),
+          catalogue::CatalogueContext{host.Toolkit(), host.Comm(), host.DeviceList(), store_,
+                                      [&host] { return host.ReadDeviceType(); }, user_data_dir_,
+                                      [&host](const std::string& text) { host.ShowNotice(text); }}),
+      settings_ctx_(host.Comm(), store_, host.Toolkit(), host.Comm().GetClock(), settings_state_),
       own_pointer_(options.pointer
                        ? nullptr
-                       : settings::MakePointerSettings(dlg.Settings(),
-                                                       [&toolkit = dlg.Toolkit()](uint32_t lines) {
+                       : settings::MakePointerSettings(host.Settings(),
+                                                       [&toolkit = host.Toolkit()](uint32_t lines) {
                                                          toolkit.SetWheelScrollLines(lines);
                                                        })),
       pointer_(options.pointer ? options.pointer : own_pointer_.get()),
       pointer_page_(settings_ctx_, *pointer_),
-      task_ctx_(dlg.Link(), dlg.Comm(), dlg.Comm().GetClock()),
+      task_ctx_(link_, host.Comm(), host.Comm().GetClock()),
       buttons_(settings_ctx_, catalogue_),
-      update_(update::UpdateContext{dlg.Toolkit(), dlg.Comm(), dlg.Settings(), pending_tool_,
-                                    [&dlg](int code) { dlg.AppendTask(code); },
-                                    [&dlg](int) {
+      update_(update::UpdateContext{host.Toolkit(), host.Comm(), host.Settings(), pending_tool_,
+                                    [&host](int code) { host.PendingTasks().Append(code); },
+                                    [&host](int) {
                                       // The orderly close, on the window thread: this runs on the
                                       // worker.
-                                      dlg.Toolkit().PostMessage(WM_CLOSE, 0, 0);
+                                      host.Toolkit().PostMessage(WM_CLOSE, 0, 0);
                                     },
                                     [this] { return catalogue_.Links().upgrade; },
                                     [this] { return catalogue_.Links().version; }, user_data_dir_,
@@ -52,22 +53,22 @@ DeviceSide::DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options)
   RegisterControls();
   RegisterTasks();
   FollowPointerSettings();
-  worker_ = std::make_unique<DeviceWorker>(dlg.PendingTasks(), dlg.Tasks(), dlg.Comm(), dlg.Link(),
-                                           dlg.Toolkit(), dlg.Comm().GetClock(), *this);
+  worker_ = std::make_unique<DeviceWorker>(host.PendingTasks(), host.Tasks(), host.Comm(), link_,
+                                           host.Toolkit(), host.Comm().GetClock(), *this);
 }
 
 DeviceSide::~DeviceSide() { EndWorker(); }
 
 void DeviceSide::EndWorker() {
-  dlg_.Link().StopHotplug();
+  link_.StopHotplug();
   // A turn still running may call back into the window: it must end while all is in place.
   worker_->JoinWorker();
 }
 
 void DeviceSide::RegisterControls() {
-  ui::ControlDispatch& dispatch = dlg_.Dispatch();
+  ui::ControlDispatch& dispatch = host_.Dispatch();
   dispatch.OnClick(catalogue::kModelSelector, [this](int, int64_t) {
-    const int64_t type = dlg_.Toolkit().GetCurData(catalogue::kModelSelector);
+    const int64_t type = host_.Toolkit().GetCurData(catalogue::kModelSelector);
     if (type > 0) ChangeModel(static_cast<int>(type), true);
   });
   // The device list reports the chosen model's device_type.
@@ -76,8 +77,8 @@ void DeviceSide::RegisterControls() {
   });
   dispatch.OnClick(ui::frame::kProfiles, [this](int, int64_t) {
     SwitchProfile(
-        dlg_.Toolkit(), store_, [this](int profile) { OnProfileChosen(profile); },
-        [this](int code) { dlg_.AppendTask(code); });
+        host_.Toolkit(), store_, [this](int profile) { OnProfileChosen(profile); },
+        [this](int code) { AppendTask(code); });
   });
 }
 
@@ -89,59 +90,63 @@ void DeviceSide::OnProfileChosen(int profile) {
 bool DeviceSide::SelectProfile(int profile) {
   return ActivateProfile(
       store_, profile, [this](int chosen) { OnProfileChosen(chosen); },
-      [this](int code) { dlg_.AppendTask(code); });
+      [this](int code) { AppendTask(code); });
 }
 
 void DeviceSide::RegisterTasks() {
   // The mouse settings: reads, writes and the DPI and performance pages.
   settings::SettingsContext& s = settings_ctx_;
-  app::BindDeviceLink(s, dlg_.Link());
-  s.append_task = [this](int code) { dlg_.AppendTask(code); };
+  app::BindDeviceLink(s, link_);
+  s.append_task = [this](int code) { AppendTask(code); };
   s.current_profile = [this] { return CurrentProfile(); };
   s.set_current_profile = [this](int profile) { SetCurrentProfile(profile); };
   s.device_type = [this] { return catalogue_.CurrentType(); };
   s.lighting_in_use = [this] { return catalogue_.HasLighting(); };
-  s.report_problem = [this](const std::string& text) { dlg_.ShowNotice(text); };
+  s.report_problem = [this](const std::string& text) { host_.ShowNotice(text); };
   WireSubsystems();
-  settings::RegisterSettingsTasks(dlg_.Tasks(), s);
-  settings::RegisterSettingsPages(dlg_.Dispatch(), s);
-  pointer_page_.Register(dlg_.Dispatch(), dlg_.Tasks());
-  buttons_.RegisterTasks(dlg_.Tasks());
-  buttons_.RegisterPage(dlg_.Dispatch());
-  update_.RegisterTasks(dlg_.Tasks());
-  update_.RegisterControls(dlg_.Dispatch());
-  dlg_.OnWindowMessage(update::WM_UPDATE_PROMPT,
-                       [this](int64_t which, int64_t) { update_.OnUpdatePrompt(which); });
+  settings::RegisterSettingsTasks(host_.Tasks(), s);
+  settings::RegisterSettingsPages(host_.Dispatch(), s);
+  pointer_page_.Register(host_.Dispatch(), host_.Tasks());
+  buttons_.RegisterTasks(host_.Tasks());
+  buttons_.RegisterPage(host_.Dispatch());
+  update_.RegisterTasks(host_.Tasks());
+  update_.RegisterControls(host_.Dispatch());
+  host_.OnWindowMessage(update::WM_UPDATE_PROMPT,
+                        [this](int64_t which, int64_t) { update_.OnUpdatePrompt(which); });
 
   // The device routines (tasks 1 to 4).
-  task_ctx_.read_settings = [this] { return settings::GetMouseData2(settings_ctx_); };
-  // The key page, then the performance and DPI pages; the pointer half also mirrors the
-  // desktop's values into the profile just read.
-  task_ctx_.refresh_pages = [this] {
-    settings_ctx_.ports.buttons->RefreshButtonPage();
-    settings::RefreshSettingsPage(settings_ctx_);
-    settings_ctx_.ports.macros->RefreshMacroList();
-    pointer_page_.Refresh();
-  };
-  task_ctx_.refresh_profile_list = [this] {
-    SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
-    LoadScreenPage();
-  };
-  task_ctx_.lighting_supported = [this] { return catalogue_.HasLighting(); };
-  task_ctx_.after_connect = [this] { update_.FirmwareCheck(); };
-  RegisterDeviceTasks(dlg_.Tasks(), task_ctx_);
+  task_ctx_.routines = this;
+  RegisterDeviceTasks(host_.Tasks(), task_ctx_);
 }
+
+bool DeviceSide::ReadSettings() { return settings::GetMouseData2(settings_ctx_); }
+
+void DeviceSide::RefreshPages() {
+  settings_ctx_.ports.buttons->RefreshButtonPage();
+  settings::RefreshSettingsPage(settings_ctx_);
+  settings_ctx_.ports.macros->RefreshMacroList();
+  pointer_page_.Refresh();
+}
+
+void DeviceSide::RefreshProfileList() {
+  SetCurrentProfile(::RefreshProfileList(host_.Toolkit(), store_));
+  LoadScreenPage();
+}
+
+bool DeviceSide::LightingSupported() { return catalogue_.HasLighting(); }
+
+void DeviceSide::AfterConnect() { update_.FirmwareCheck(); }
 
 void DeviceSide::WireSubsystems() {
   // The one place the subsystems meet: each built subsystem replaces its null port here.
   settings::SubsystemPorts& ports = settings_ctx_.ports;
   ports.buttons = &buttons_;
   ports.lighting = &lighting_;
-  lighting_.RegisterControls(dlg_.Dispatch());
-  lighting_.RegisterTasks(dlg_.Tasks());
+  lighting_.RegisterControls(host_.Dispatch());
+  lighting_.RegisterTasks(host_.Tasks());
   task_ctx_.lighting = ports.lighting;
-  profile_files_.RegisterControls(dlg_.Dispatch());
-  dlg_.OnWindowMessage(profiles::WM_PROFILE_FILE, [this](int64_t action, int64_t profile) {
+  profile_files_.RegisterControls(host_.Dispatch());
+  host_.OnWindowMessage(profiles::WM_PROFILE_FILE, [this](int64_t action, int64_t profile) {
     profile_files_.OnProfileFileMessage(action, profile);
   });
 
@@ -163,28 +168,28 @@ void DeviceSide::WireSubsystems() {
   macros_->SetHooks(std::move(macro_hooks));
   // Task 8 sends the macro memory before a whole key table; the table then names the slots.
   buttons_.SetMacroUpload([this] { return macros_->UploadMacros(); });
-  macros_->Register(dlg_.Dispatch(),
+  macros_->Register(host_.Dispatch(),
                     [this](int message, macros::MacrosSubsystem::MessageHandler h) {
-                      dlg_.OnWindowMessage(message, std::move(h));
+                      host_.OnWindowMessage(message, std::move(h));
                     });
   ports.macros = macros_.get();
   WireScreen();
 }
 
 void DeviceSide::FollowPointerSettings() {
-  dlg_.OnPageShown([this](int item_id) {
+  host_.OnPageShown([this](int item_id) {
     if (item_id == ui::frame::kItemPerformance) pointer_page_.Refresh();
   });
-  dlg_.OnWindowMessage(WM_ACTIVATE, [this](int64_t active, int64_t) {
-    if (active != 0 && !dlg_.SettingsPanelShown() &&
-        dlg_.SelectedItemId() == ui::frame::kItemPerformance) {
+  host_.OnWindowMessage(WM_ACTIVATE, [this](int64_t active, int64_t) {
+    if (active != 0 && !host_.SettingsPanelShown() &&
+        host_.SelectedItemId() == ui::frame::kItemPerformance) {
       pointer_page_.Refresh();
     }
   });
-  dlg_.OnLanguageApplied([this] {
+  host_.OnLanguageApplied([this] {
     pointer_page_.ApplyTexts();
     // Default profile names carry a language text.
-    SetCurrentProfile(RefreshProfileList(dlg_.Toolkit(), store_));
+    SetCurrentProfile(::RefreshProfileList(host_.Toolkit(), store_));
     // The catalogue has put the default button texts back: the assignments go over them.
     settings_ctx_.ports.buttons->RefreshButtonPage();
     settings_ctx_.ports.macros->RefreshMacroList();
@@ -192,19 +197,19 @@ void DeviceSide::FollowPointerSettings() {
 }
 
 void DeviceSide::WireScreen() {
-  screen::ScreenContext ctx(dlg_.Comm(), store_, dlg_.Toolkit(), dlg_.Comm().GetClock());
+  screen::ScreenContext ctx(host_.Comm(), store_, host_.Toolkit(), host_.Comm().GetClock());
   ctx.user_data_dir = user_data_dir_;
   ctx.model_name = [this] { return catalogue_.CurrentModelName(); };
   ctx.has_screen = [this] { return catalogue_.HasScreen(); };
   ctx.current_profile = [this] { return CurrentProfile(); };
-  ctx.append_task = [this](int code) { dlg_.AppendTask(code); };
-  ctx.tasks_waiting = [this] { return !dlg_.PendingTasks().Empty(); };
+  ctx.append_task = [this](int code) { AppendTask(code); };
+  ctx.tasks_waiting = [this] { return !host_.PendingTasks().Empty(); };
   screen_page_ = std::make_unique<screen::ScreenPage>(std::move(ctx));
-  screen_page_->RegisterControls(dlg_.Dispatch());
-  screen_page_->RegisterTasks(dlg_.Tasks());
+  screen_page_->RegisterControls(host_.Dispatch());
+  screen_page_->RegisterTasks(host_.Tasks());
   for (int message :
        {screen::kMsgEditorCommand, screen::kMsgCancelUpload, screen::kMsgImportDone}) {
-    dlg_.OnWindowMessage(message, [this, message](int64_t wparam, int64_t) {
+    host_.OnWindowMessage(message, [this, message](int64_t wparam, int64_t) {
       screen_page_->OnMessage(message, wparam);
     });
   }
@@ -223,17 +228,17 @@ void DeviceSide::Start() {
   catalogue_.LoadCatalogue();
   // After the catalogue, whose model database holds the profile that mirrors the values.
   pointer_page_.Init();
-  dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
+  host_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
   // Macros belong to the model's database: the list follows every model load.
   macros_->RefreshMacroList();
-  dlg_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());
-  dlg_.Toolkit().SetTitle(ui::frame::kConnectHint, LanguageText(kConnectHintText));
+  host_.Toolkit().SetTitle(ui::frame::kCaptionText2, catalogue_.VersionText());
+  host_.Toolkit().SetTitle(ui::frame::kConnectHint, LanguageText(kConnectHintText));
   // Plug events are followed from before the first task on.
-  if (start_hotplug_ && !dlg_.Link().StartHotplug()) {
+  if (start_hotplug_ && !link_.StartHotplug()) {
     Trace(mouselog::kInfo, "Hot-plug not available");
   }
   // The first device read waits in the list for the worker's first turn.
-  dlg_.AppendTask(ui::kTaskFirstRead);
+  AppendTask(ui::kTaskFirstRead);
   if (start_thread_) worker_->StartWorker();
   // Off the window thread; the driver prompt arrives as a posted message.
   if (start_thread_) update_.StartVersionCheck();
@@ -241,38 +246,36 @@ void DeviceSide::Start() {
 
 bool DeviceSide::Stop() {
   const bool stopped = worker_->StopWorker();
-  dlg_.Link().StopHotplug();
+  link_.StopHotplug();
   update_.StopVersionCheck();
   return stopped;
 }
 
 void DeviceSide::ChangeModel(int device_type, bool with_wait_dialog) {
-  ui::Toolkit& toolkit = dlg_.Toolkit();
-  dlg_.WriteDeviceType(device_type);
+  ui::Toolkit& toolkit = host_.Toolkit();
+  WriteDeviceType(device_type);
   catalogue_.LoadModel(device_type);
   macros_->RefreshMacroList();
   if (with_wait_dialog) {
-    RunTaskWithWaitDialog(toolkit, dlg_.PendingTasks(), ui::kTaskModelReload);
+    RunTaskWithWaitDialog(toolkit, host_.PendingTasks(), ui::kTaskModelReload);
   } else {
-    AppendModelReload(dlg_.PendingTasks());
+    AppendModelReload(host_.PendingTasks());
   }
 }
 
 void DeviceSide::LoadModelDescription(int device_type) {
-  // The device list settles the model after every enumeration; the same model keeps its
-  // open database and pages.
   if (device_type == catalogue_.CurrentType() && !catalogue_.CurrentModelName().empty()) return;
   catalogue_.LoadModel(device_type);
-  dlg_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
+  host_.SetModelLoaded(!catalogue_.CurrentModelName().empty());
   macros_->RefreshMacroList();
 }
 
 void DeviceSide::RunDeviceArrival() { DeviceInstall(task_ctx_); }
 
-int DeviceSide::CurrentDpiLevel() const { return settings_state_.active_level.load(); }
+int DeviceSide::CurrentDpiLevel() { return settings_state_.active_level.load(); }
 
 void DeviceSide::DpiLevelChanged(int level) { settings::ShowMouseDpiLevel(settings_ctx_, level); }
 
-void DeviceSide::ShowMainWindow() { dlg_.Toolkit().SetWindowState(ui::WindowState::kNormal); }
+void DeviceSide::ShowMainWindow() { host_.Toolkit().SetWindowState(ui::WindowState::kNormal); }
 
 }  // namespace app

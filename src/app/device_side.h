@@ -6,29 +6,68 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "app/device_link_window.h"
+#include "app/device_list_control.h"
 #include "app/device_tasks.h"
 #include "app/process_waiter.h"
+#include "app/task_list.h"
 #include "app/worker.h"
 #include "buttons/buttons_subsystem.h"
 #include "catalogue/catalogue.h"
 #include "lighting/lighting.h"
 #include "macros/macros_subsystem.h"
+#include "platform/app_key.h"
 #include "profiles/profile_file_actions.h"
 #include "screen/screen_page.h"
 #include "settings/pointer_page.h"
 #include "settings/pointer_settings.h"
 #include "settings/settings_context.h"
 #include "settings/settings_model.h"
+#include "ui/control_dispatch.h"
+#include "ui/task_table.h"
+#include "ui/toolkit.h"
 #include "update/update_subsystem.h"
 
 class ProfileStore;
 
 namespace app {
 
-class DeviceMainDlg;
+// What the device side needs of the main window: the objects the window owns for it, the
+// registrations of controls, tasks, messages and hooks, the remembered model, notices, and
+// what the window shows. DeviceMainDlg implements it.
+class DeviceSideHost {
+ public:
+  using MessageHandler = std::function<void(int64_t wparam, int64_t lparam)>;
+
+  virtual ~DeviceSideHost() = default;
+  virtual ui::Toolkit& Toolkit() = 0;
+  virtual DriverComm& Comm() = 0;
+  virtual platform::AppKey& Settings() = 0;
+  virtual ui::ControlDispatch& Dispatch() = 0;
+  virtual ui::TaskTable& Tasks() = 0;
+  virtual TaskList& PendingTasks() = 0;
+  virtual DeviceListControl& DeviceList() = 0;
+  // Handles a window message other than the frame's own; a later registration replaces.
+  virtual void OnWindowMessage(int message, MessageHandler handler) = 0;
+  // Called with the tab item id each time a tab's page is shown (window thread).
+  virtual void OnPageShown(std::function<void(int item_id)> hook) = 0;
+  // Called after the frame's own texts were set again (window thread).
+  virtual void OnLanguageApplied(std::function<void()> hook) = 0;
+  // The remembered model ("DeviceType"; 0 when absent).
+  virtual int ReadDeviceType() = 0;
+  virtual void WriteDeviceType(int device_type) = 0;
+  // Queues a message box for the person (any thread, never blocks).
+  virtual void ShowNotice(const std::string& text) = 0;
+  // A model is loaded (its pages can be shown).
+  virtual void SetModelLoaded(bool loaded) = 0;
+  // The tab item id last selected (1 = the first tab).
+  virtual int SelectedItemId() const = 0;
+  virtual bool SettingsPanelShown() const = 0;
+};
 
 // How the device side runs; the defaults are the program's.
 struct DeviceWorkOptions {
@@ -41,10 +80,10 @@ struct DeviceWorkOptions {
   settings::PointerSettings* pointer = nullptr;
 };
 
-class DeviceSide : public WorkerHost {
+class DeviceSide : public WorkerHost, private DeviceWindowHost, private DeviceRoutinePort {
  public:
-  // Registers the controls and task routines with `dlg`; nothing runs before Start.
-  DeviceSide(DeviceMainDlg& dlg, DeviceWorkOptions options);
+  // Registers the controls and task routines with `host`; nothing runs before Start.
+  DeviceSide(DeviceSideHost& host, DeviceWorkOptions options);
   ~DeviceSide() override;
   DeviceSide(const DeviceSide&) = delete;
   DeviceSide& operator=(const DeviceSide&) = delete;
@@ -58,17 +97,13 @@ class DeviceSide : public WorkerHost {
   // window's destructor, before anything the worker uses goes away).
   void EndWorker();
 
-  // --- what DeviceMainDlg's DeviceWindowHost hands on ---
-  void LoadModelDescription(int device_type);
-  void RunDeviceArrival();
-  int CurrentDpiLevel() const;
-  void DpiLevelChanged(int level);
-
   // --- WorkerHost ---
   std::atomic<int32_t>& PendingToolProcess() override { return pending_tool_; }
   void ShowMainWindow() override;
   ProcessWaiter& Waiter() override { return *waiter_; }
 
+  // The connection state, the device list's states and the mouse's status reports.
+  DeviceLinkWindow& Link() { return link_; }
   catalogue::Catalogue& Catalogue() { return catalogue_; }
   DeviceWorker& Worker() { return *worker_; }
   DeviceTaskContext& TaskContext() { return task_ctx_; }
@@ -89,6 +124,26 @@ class DeviceSide : public WorkerHost {
   profiles::ProfileFileActions& ProfileFiles() { return profile_files_; }
 
  private:
+  // --- DeviceWindowHost: what the link window asks of the device side ---
+  int ReadDeviceType() override { return host_.ReadDeviceType(); }
+  void WriteDeviceType(int device_type) override { host_.WriteDeviceType(device_type); }
+  void AppendTask(int code) override { host_.PendingTasks().Append(code); }
+  // The device list settles the model after every enumeration; the same model keeps its
+  // open database and pages.
+  void LoadModelDescription(int device_type) override;
+  void RunDeviceArrival() override;
+  int CurrentDpiLevel() override;
+  void DpiLevelChanged(int level) override;
+
+  // --- DeviceRoutinePort: what tasks 1 to 4 ask of the subsystems ---
+  bool ReadSettings() override;
+  // The key page, then the performance and DPI pages; the pointer half also mirrors the
+  // desktop's values into the profile just read.
+  void RefreshPages() override;
+  void RefreshProfileList() override;
+  bool LightingSupported() override;
+  void AfterConnect() override;
+
   void RegisterControls();
   // The current profile changed to `profile`: the screen page follows it.
   void OnProfileChosen(int profile);
@@ -105,7 +160,7 @@ class DeviceSide : public WorkerHost {
   // becomes active while it shows.
   void FollowPointerSettings();
 
-  DeviceMainDlg& dlg_;
+  DeviceSideHost& host_;
   ProfileStore& store_;
   std::string user_data_dir_;
   bool start_thread_;
@@ -115,6 +170,9 @@ class DeviceSide : public WorkerHost {
 
   std::atomic<int32_t> pending_tool_{0};
   std::atomic<int> current_profile_{0};
+
+  // Its hot-plug thread stops before the rest goes away.
+  DeviceLinkWindow link_;
 
   catalogue::Catalogue catalogue_;
   settings::SettingsState settings_state_;

@@ -8,22 +8,39 @@ namespace {
 
 constexpr int kNoDevice = -1;
 
-bool LightingSupported(DeviceTaskContext& ctx) {
-  return ctx.lighting_supported && ctx.lighting_supported();
-}
+class NullRoutines final : public DeviceRoutinePort {
+ public:
+  bool ReadSettings() override {
+    Note();
+    return true;
+  }
+  void RefreshPages() override { Note(); }
+  void RefreshProfileList() override { Note(); }
+  bool LightingSupported() override {
+    Note();
+    return false;
+  }
+  void AfterConnect() override { Note(); }
 
-void RefreshProfileList(DeviceTaskContext& ctx) {
-  if (ctx.refresh_profile_list) ctx.refresh_profile_list();
-}
+ private:
+  void Note() {
+    if (!noted_.exchange(true)) Trace(mouselog::kInfo, "Device routines not wired: nothing to do");
+  }
+  std::atomic<bool> noted_{false};
+};
+
+bool LightingSupported(DeviceTaskContext& ctx) { return ctx.routines->LightingSupported(); }
+
+void RefreshProfileList(DeviceTaskContext& ctx) { ctx.routines->RefreshProfileList(); }
 
 void RefreshPages(DeviceTaskContext& ctx) {
-  if (ctx.refresh_pages) ctx.refresh_pages();
+  ctx.routines->RefreshPages();
   if (LightingSupported(ctx)) ctx.lighting->RefreshLightingPage();
 }
 
 // The settings read and the page refresh that follows it; the failure is traced with `mode`.
 bool ReadAndRefresh(DeviceTaskContext& ctx, int mode) {
-  const bool read = !ctx.read_settings || ctx.read_settings();
+  const bool read = ctx.routines->ReadSettings();
   if (!read) {
     Trace(mouselog::kInfo, "获取鼠标数据异常, 当前模式: %d", mode);
     return false;
@@ -33,6 +50,11 @@ bool ReadAndRefresh(DeviceTaskContext& ctx, int mode) {
 }
 
 }  // namespace
+
+DeviceRoutinePort& NullDeviceRoutinePort() {
+  static NullRoutines port;
+  return port;
+}
 
 bool FirstDeviceRead(DeviceTaskContext& ctx) {
   if (ctx.first_read_done.load()) return false;
@@ -46,7 +68,7 @@ bool FirstDeviceRead(DeviceTaskContext& ctx) {
   RefreshProfileList(ctx);
   if (!ReadAndRefresh(ctx, mode)) return false;
   ctx.first_read_done.store(true);
-  if (ctx.after_connect) ctx.after_connect();
+  ctx.routines->AfterConnect();
   return true;
 }
 
@@ -60,7 +82,7 @@ bool DeviceInstall(DeviceTaskContext& ctx) {
   }
   RefreshProfileList(ctx);
   if (!ReadAndRefresh(ctx, mode)) return false;
-  if (ctx.after_connect) ctx.after_connect();
+  ctx.routines->AfterConnect();
   return true;
 }
 

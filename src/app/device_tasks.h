@@ -4,7 +4,6 @@
 #pragma once
 
 #include <atomic>
-#include <functional>
 
 #include "app/device_link_window.h"
 #include "device/driver_comm.h"
@@ -14,11 +13,29 @@
 
 namespace app {
 
-// What the routines reach. The hooks belong to other subsystems (settings read, pages, profile
-// list, catalogue); the main window fills them before the worker starts. An empty hook does
-// nothing: an empty read_settings counts as a read that succeeded with nothing to read, an
-// empty refresh hook has nothing to refresh, an empty lighting_supported means no lighting.
-// The lighting page is refreshed through the lighting subsystem's port.
+// What the device routines ask of the subsystems around them (settings read, pages, profile
+// list, catalogue, firmware check). The device side implements it.
+class DeviceRoutinePort {
+ public:
+  virtual ~DeviceRoutinePort() = default;
+  // Reads the connected mouse's settings into the store (GetMouseData2); false on failure.
+  virtual bool ReadSettings() = 0;
+  // The key page with its key function texts, the performance page and the shown device
+  // version, from the store.
+  virtual void RefreshPages() = 0;
+  virtual void RefreshProfileList() = 0;
+  // Whether the selected model has a lighting page (from its description).
+  virtual bool LightingSupported() = 0;
+  // After the first read and an arrival have read the mouse (the firmware check).
+  virtual void AfterConnect() = 0;
+};
+
+// The port of routines run with nothing around them: a read that succeeds with nothing to
+// read, no pages, no lighting; it says so once in the log.
+DeviceRoutinePort& NullDeviceRoutinePort();
+
+// What the routines reach. The lighting page is refreshed through the lighting subsystem's
+// port. Both ports are never null.
 struct DeviceTaskContext {
   DeviceTaskContext(app::DeviceLinkWindow& link_window, DriverComm& driver, platform::Clock& time)
       : link(link_window), comm(driver), clock(time) {}
@@ -27,17 +44,8 @@ struct DeviceTaskContext {
   DriverComm& comm;
   platform::Clock& clock;
 
-  // Reads the connected mouse's settings into the store (GetMouseData2); false on failure.
-  std::function<bool()> read_settings;
-  // The key page with its key function texts, the performance page and the shown device
-  // version, from the store.
-  std::function<void()> refresh_pages;
+  DeviceRoutinePort* routines = &NullDeviceRoutinePort();
   settings::LightingPort* lighting = &settings::NullLightingPort();
-  std::function<void()> refresh_profile_list;
-  // Whether the selected model has a lighting page (from its description).
-  std::function<bool()> lighting_supported;
-  // After the first read and an arrival have read the mouse (the firmware check).
-  std::function<void()> after_connect;
 
   // Set when task 1 has succeeded; it succeeds at most once per run.
   std::atomic<bool> first_read_done{false};

@@ -47,7 +47,14 @@ struct ModelFile {
 
 bool ReadModelFile(const std::string& path, ModelFile& out) {
   XmlDocument doc;
-  if (!doc.LoadFile(path) || !doc.FindElement("mouse")) return false;
+  if (platform::Status loaded = doc.LoadFile(path); !loaded) {
+    Trace(4, "Model file %s", loaded.error().reason.c_str());
+    return false;
+  }
+  if (!doc.FindElement("mouse")) {
+    Trace(4, "Model file %s: the root element is not <mouse>", path.c_str());
+    return false;
+  }
   doc.EnterElement();
   // Each child is looked for after the previous one; a missing one leaves the cursor.
   if (doc.FindElement("image_file")) {

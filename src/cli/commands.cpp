@@ -425,16 +425,16 @@ class Runner {
   }
 
   Answer Export() {
-    profiles::FileResult r;
+    platform::Status r;
     if (!Window([&] { r = dlg_.Device().ProfileFiles().ExportTo(w_[1]); })) return Closing();
-    if (!r.ok) return Fail(kExitUsage, w_[1] + ": " + r.reason);
+    if (!r.ok()) return Fail(kExitUsage, w_[1] + ": " + r.error().reason);
     return Answer{};
   }
 
   Answer Import() {
     return Change([&]() -> platform::Status {
-      const profiles::FileResult r = dlg_.Device().ProfileFiles().ImportFrom(w_[1]);
-      if (!r.ok) return platform::Fail(settings::kOpBadValue, w_[1] + ": " + r.reason);
+      const platform::Status r = dlg_.Device().ProfileFiles().ImportFrom(w_[1]);
+      if (!r.ok()) return platform::Fail(settings::kOpBadValue, w_[1] + ": " + r.error().reason);
       if (!dlg_.Device().ProfileFiles().QueueApply()) {
         return platform::Fail(settings::kOpNotQueued, "the profile was not sent");
       }

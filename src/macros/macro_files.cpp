@@ -64,29 +64,45 @@ std::filesystem::path MacroFileName(const std::filesystem::path& folder, const s
   return folder / (safe + "-" + std::to_string(static_cast<int>(tick & 0x7FFFFFFF)) + ".xml");
 }
 
-std::filesystem::path ExportMacroFile(ProfileStore& store, int macro_id,
-                                      const std::string& shown_name,
-                                      const std::filesystem::path& folder, uint64_t tick) {
+platform::Result<std::filesystem::path> ExportMacroFile(ProfileStore& store, int macro_id,
+                                                        const std::string& shown_name,
+                                                        const std::filesystem::path& folder,
+                                                        uint64_t tick) {
   MacroRecord m;
-  if (!store.GetMacro(macro_id, m)) return {};
+  if (!store.GetMacro(macro_id, m)) {
+    const std::string why = store.LastError();
+    return platform::Fail(0, "macro " + std::to_string(macro_id) + " cannot be read" +
+                                 (why.empty() ? "" : ": " + why));
+  }
   std::vector<MacroEventRecord> events;
   store.ListMacroEvents(macro_id, events);
   XmlDocument doc;
   doc.SetText(MacroFileText(m, shown_name, events));
   const std::filesystem::path path = MacroFileName(folder, shown_name, tick);
-  if (!doc.SaveFile(path)) {
-    Trace(4, "ExportMacro: %s not written", path.string().c_str());
-    return {};
+  if (platform::Status saved = doc.SaveFile(path); !saved) {
+    Trace(4, "ExportMacro: %s not written: %s", path.string().c_str(),
+          saved.error().reason.c_str());
+    return saved.error();
   }
   return path;
 }
 
+ImportStatus StatusOf(const platform::Error& error) {
+  return static_cast<ImportStatus>(error.code);
+}
+
 namespace {
 
-ImportStatus ParseDocument(XmlDocument& doc, MacroFile& out) {
-  out = MacroFile{};
+platform::Error Refused(ImportStatus status, std::string reason) {
+  return platform::Fail(static_cast<int>(status), std::move(reason));
+}
+
+platform::Result<MacroFile> ParseDocument(XmlDocument& doc) {
+  MacroFile out;
   doc.ResetPos();
-  if (!doc.FindElement("macro")) return ImportStatus::kUnreadable;
+  if (!doc.FindElement("macro")) {
+    return Refused(ImportStatus::kUnreadable, "the root element is not <macro>");
+  }
   doc.EnterElement();
   if (doc.FindElement("macroinfo")) {
     out.macro.name = doc.GetAttribute("macro_name");
@@ -98,7 +114,10 @@ ImportStatus ParseDocument(XmlDocument& doc, MacroFile& out) {
   if (doc.FindElement("macroitems")) {
     doc.EnterElement();
     while (doc.FindElement("item")) {
-      if (out.events.size() >= kMaxImportedEvents) return ImportStatus::kTooLarge;
+      if (out.events.size() >= kMaxImportedEvents) {
+        return Refused(ImportStatus::kTooLarge,
+                       "more than " + std::to_string(kMaxImportedEvents) + " events");
+      }
       MacroEventRecord e;
       e.type = DecimalValue(doc.GetAttribute("type"));
       e.record_index = DecimalValue(doc.GetAttribute("index"));
@@ -108,56 +127,77 @@ ImportStatus ParseDocument(XmlDocument& doc, MacroFile& out) {
       out.events.push_back(std::move(e));
     }
   }
-  return ImportStatus::kImported;
+  return out;
 }
 
 }  // namespace
 
-ImportStatus ParseMacroText(const std::string& text, MacroFile& out) {
-  if (text.size() > kMaxMacroFileBytes) return ImportStatus::kTooLarge;
-  XmlDocument doc;
-  if (!doc.SetText(text)) return ImportStatus::kUnreadable;
-  return ParseDocument(doc, out);
-}
-
-ImportStatus ReadMacroFile(const std::filesystem::path& path, MacroFile& out) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return ImportStatus::kUnreadable;
-  const uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec) return ImportStatus::kUnreadable;
-  if (size > kMaxMacroFileBytes) {
-    Trace(4, "ImportMacro: %s has %ju bytes, refused", path.string().c_str(), size);
-    return ImportStatus::kTooLarge;
+platform::Result<MacroFile> ParseMacroText(const std::string& text) {
+  if (text.size() > kMaxMacroFileBytes) {
+    return Refused(ImportStatus::kTooLarge, std::to_string(text.size()) + " bytes");
   }
   XmlDocument doc;
-  if (!doc.LoadFile(path)) return ImportStatus::kUnreadable;
-  return ParseDocument(doc, out);
+  if (!doc.SetText(text)) {
+    return Refused(ImportStatus::kUnreadable,
+                   "line " + std::to_string(doc.FaultLine()) + ": " + doc.FaultReason());
+  }
+  return ParseDocument(doc);
 }
 
-ImportStatus ImportMacroFile(ProfileStore& store, const std::filesystem::path& path, int& macro_id,
-                             std::string& name) {
-  macro_id = 0;
-  MacroFile file;
-  const ImportStatus read = ReadMacroFile(path, file);
-  if (read != ImportStatus::kImported) return read;
+platform::Result<MacroFile> ReadMacroFile(const std::filesystem::path& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    return Refused(ImportStatus::kUnreadable,
+                   path.string() + ": " + (ec ? ec.message() : "not a regular file"));
+  }
+  const uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) return Refused(ImportStatus::kUnreadable, path.string() + ": " + ec.message());
+  if (size > kMaxMacroFileBytes) {
+    return Refused(ImportStatus::kTooLarge,
+                   path.string() + " has " + std::to_string(size) + " bytes, refused");
+  }
+  XmlDocument doc;
+  if (platform::Status loaded = doc.LoadFile(path); !loaded) {
+    return Refused(ImportStatus::kUnreadable, loaded.error().reason);
+  }
+  platform::Result<MacroFile> file = ParseDocument(doc);
+  if (!file) return Refused(StatusOf(file.error()), path.string() + ": " + file.error().reason);
+  return file;
+}
+
+platform::Result<MacroRecord> ImportMacroFile(ProfileStore& store,
+                                              const std::filesystem::path& path) {
+  platform::Result<MacroFile> read = ReadMacroFile(path);
+  if (!read) {
+    Trace(4, "ImportMacro: %s", read.error().reason.c_str());
+    return read.error();
+  }
+  MacroFile& file = read.value();
 
   auto hold = store.Lock();
   SQLiteDB& db = store.Db();
-  if (!db.IsOpen() || db.Execute("BEGIN") != SQLITE_OK) return ImportStatus::kStoreFailed;
+  const auto not_stored = [&](const std::string& why) {
+    Trace(4, "ImportMacro: %s not stored", path.string().c_str());
+    return Refused(ImportStatus::kStoreFailed, path.string() + " not stored: " + why);
+  };
+  if (!db.IsOpen()) return not_stored("the database is not open");
+  SQLiteRollbackTransaction transaction(db);
+  if (platform::Status begun = transaction.Begin(); !begun) {
+    return not_stored(begun.error().reason);
+  }
   const int id = store.AddMacro(file.macro);
   bool ok = id > 0;
   for (size_t i = 0; ok && i < file.events.size(); ++i) {
     file.events[i].macro_id = id;
     ok = store.AddMacroEvent(file.events[i]) > 0;
   }
-  if (!ok || db.Execute("END") != SQLITE_OK) {
-    db.Execute("ROLLBACK");
-    Trace(4, "ImportMacro: %s not stored", path.string().c_str());
-    return ImportStatus::kStoreFailed;
+  if (!ok) return not_stored(store.LastError());
+  if (platform::Status ended = transaction.Commit(); !ended) {
+    return not_stored(ended.error().reason);
   }
-  macro_id = id;
-  name = file.macro.name;
-  return ImportStatus::kImported;
+  MacroRecord stored = file.macro;
+  stored.macro_id = id;
+  return stored;
 }
 
 }  // namespace macros

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
 #include "store/profile_store.h"
 
 namespace macros {
@@ -30,26 +31,30 @@ std::string MacroFileText(const MacroRecord& macro, const std::string& shown_nam
 std::filesystem::path MacroFileName(const std::filesystem::path& folder, const std::string& name,
                                     uint64_t tick);
 
-// Writes the macro's file into `folder`; the path written, empty when it could not be.
-std::filesystem::path ExportMacroFile(ProfileStore& store, int macro_id,
-                                      const std::string& shown_name,
-                                      const std::filesystem::path& folder, uint64_t tick);
+// Writes the macro's file into `folder`; the path written, or why it could not be.
+platform::Result<std::filesystem::path> ExportMacroFile(ProfileStore& store, int macro_id,
+                                                        const std::string& shown_name,
+                                                        const std::filesystem::path& folder,
+                                                        uint64_t tick);
 
+// Why an import did not happen; a failed import's error carries it as its code.
 enum class ImportStatus {
   kImported,
   kUnreadable,  // missing, malformed or without a macro root: nothing imported, nothing said
   kTooLarge,    // refused: too many bytes or too many events
   kStoreFailed,
 };
+ImportStatus StatusOf(const platform::Error& error);
 
 // Parses a macro file's text; every value as written (decimal, 0 when missing or not a
 // number), events in file order.
-ImportStatus ParseMacroText(const std::string& text, MacroFile& out);
-ImportStatus ReadMacroFile(const std::filesystem::path& path, MacroFile& out);
+platform::Result<MacroFile> ParseMacroText(const std::string& text);
+platform::Result<MacroFile> ReadMacroFile(const std::filesystem::path& path);
 
-// Reads the file and stores it as a new macro with its events; `macro_id` gets the new id.
-ImportStatus ImportMacroFile(ProfileStore& store, const std::filesystem::path& path, int& macro_id,
-                             std::string& name);
+// Reads the file and stores it as a new macro with its events: the stored macro (its new
+// id and name).
+platform::Result<MacroRecord> ImportMacroFile(ProfileStore& store,
+                                              const std::filesystem::path& path);
 
 // Decimal text as the file's numbers are read: leading blanks and a sign, then digits up to
 // the first other character; 0 without digits; saturated at the int range.

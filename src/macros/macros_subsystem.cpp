@@ -366,21 +366,21 @@ void MacrosSubsystem::ExportMacro() {
   const std::string folder = tk_.PickFolder("Macro");
   if (folder.empty()) return;
   const std::string shown = tk_.GetItemText(kMacroList, index);
-  ExportMacroFile(c_.store, current_macro_, shown, folder, c_.clock.TickCount());
+  // A failure is traced where it happens; the page says nothing of it.
+  (void)ExportMacroFile(c_.store, current_macro_, shown, folder, c_.clock.TickCount());
 }
 
 void MacrosSubsystem::ImportMacro() {
   const std::string path = tk_.PickOpenFile("Macro", "Macros (*.xml)");
   if (path.empty()) return;
-  int id = 0;
-  std::string name;
-  const ImportStatus status = ImportMacroFile(c_.store, path, id, name);
-  if (status == ImportStatus::kTooLarge) {
-    tk_.ShowMessage(Text(kTextImportRefused), Text(1952), ui::kStyleOk);
+  const platform::Result<MacroRecord> imported = ImportMacroFile(c_.store, path);
+  if (!imported) {
+    if (StatusOf(imported.error()) == ImportStatus::kTooLarge) {
+      tk_.ShowMessage(Text(kTextImportRefused), Text(1952), ui::kStyleOk);
+    }
     return;
   }
-  if (status != ImportStatus::kImported) return;
-  tk_.AddItem(kMacroList, name, id);
+  tk_.AddItem(kMacroList, imported.value().name, imported.value().macro_id);
   if (hooks_.macros_changed) hooks_.macros_changed();
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -40,11 +42,17 @@ std::string DecodeToUtf8(const std::string& bytes) {
 
 }  // namespace
 
-std::optional<IniFile> IniFile::Load(const std::string& path) {
+Result<IniFile> IniFile::Load(const std::string& path) {
+  errno = 0;
   std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+  const auto failure = [&] {
+    const int code = errno != 0 ? errno : EIO;
+    return Fail(code, path + ": " + std::strerror(code));
+  };
+  if (!in) return failure();
   std::ostringstream bytes;
   bytes << in.rdbuf();
+  if (in.bad()) return failure();
   return Parse(bytes.str());
 }
 
@@ -87,16 +95,16 @@ std::optional<std::string> IniFile::Get(const std::string& section, const std::s
 
 std::string ReadIniString(const std::string& path, const std::string& section,
                           const std::string& key) {
-  const auto ini = IniFile::Load(path);
+  const Result<IniFile> ini = IniFile::Load(path);
   if (!ini) return "";
-  return ini->Get(section, key).value_or("");
+  return ini.value().Get(section, key).value_or("");
 }
 
 int ReadIniInt(const std::string& path, const std::string& section, const std::string& key,
                int fallback) {
-  const auto ini = IniFile::Load(path);
+  const Result<IniFile> ini = IniFile::Load(path);
   if (!ini) return fallback;
-  const auto value = ini->Get(section, key);
+  const auto value = ini.value().Get(section, key);
   if (!value) return fallback;
   long long n = 0;
   size_t i = 0;

@@ -7,12 +7,14 @@
 #include <optional>
 #include <string>
 
+#include "platform/result.h"
+
 namespace platform {
 
 class IniFile {
  public:
-  // nullopt when the file cannot be read.
-  static std::optional<IniFile> Load(const std::string& path);
+  // Fails with errno and "<path>: <the system's words>" when the file cannot be read.
+  static Result<IniFile> Load(const std::string& path);
   static IniFile Parse(const std::string& bytes);
 
   // nullopt when the section or key is missing.

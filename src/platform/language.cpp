@@ -49,9 +49,12 @@ std::shared_ptr<const platform::IniFile> LanguageFile(const std::string& path) {
     Trace(4, "Language file %s not read: %s", path.c_str(), problem.c_str());
     return nullptr;
   }
-  if (auto ini = platform::IniFile::Load(path)) {
-    cache.ini = std::make_shared<const platform::IniFile>(std::move(*ini));
+  platform::Result<platform::IniFile> ini = platform::IniFile::Load(path);
+  if (!ini) {
+    Trace(4, "Language file %s not read: %s", path.c_str(), ini.error().reason.c_str());
+    return nullptr;
   }
+  cache.ini = std::make_shared<const platform::IniFile>(std::move(ini).value());
   return cache.ini;
 }
 

@@ -27,6 +27,8 @@ size_t StepAt(std::string_view text, size_t i) {
   return n;
 }
 
+}  // namespace
+
 void AppendUtf8(char32_t cp, std::string* out) {
   if (cp < 0x80) {
     out->push_back(static_cast<char>(cp));
@@ -45,35 +47,49 @@ void AppendUtf8(char32_t cp, std::string* out) {
   }
 }
 
-bool Convert(std::string_view in, const char* to, const char* from, std::string* out) {
+bool ConvertCharset(std::string_view in, const char* to, const char* from, const BadInputRule& bad,
+                    std::string* out) {
+  out->clear();
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  out->clear();
   char* src = const_cast<char*>(in.data());
   size_t src_left = in.size();
-  char buffer[1024];
+  char buffer[16384];
+  bool ok = true;
   while (src_left > 0) {
     char* dst = buffer;
     size_t dst_left = sizeof(buffer);
-    const size_t r = iconv(cd, &src, &src_left, &dst, &dst_left);
+    const size_t rc = iconv(cd, &src, &src_left, &dst, &dst_left);
     out->append(buffer, sizeof(buffer) - dst_left);
-    if (r == static_cast<size_t>(-1)) {
-      if (errno == E2BIG) continue;
-      // Invalid or incomplete input: replace one byte and go on.
-      out->push_back('?');
-      ++src;
-      --src_left;
+    if (rc != static_cast<size_t>(-1)) {
+      // glibc counts characters it could only approximate as irreversible conversions.
+      if (bad.fail && rc > 0) ok = false;
+      break;
     }
+    const int why = errno;
+    if (why == E2BIG) continue;
+    if (bad.fail) {
+      ok = false;
+      break;
+    }
+    // An undecodable or truncated sequence: one replacement, then go on.
+    out->append(bad.replacement);
+    const size_t skip = bad.unit < src_left ? bad.unit : src_left;
+    src += skip;
+    src_left -= skip;
+    if (why != EILSEQ && why != EINVAL) break;
+    if (bad.reset_state) iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
-  char* dst = buffer;
-  size_t dst_left = sizeof(buffer);
-  iconv(cd, nullptr, nullptr, &dst, &dst_left);
-  out->append(buffer, sizeof(buffer) - dst_left);
+  if (ok) {
+    // Flush a pending shift state (stateful encodings such as ISO-2022).
+    char* dst = buffer;
+    size_t dst_left = sizeof(buffer);
+    iconv(cd, nullptr, nullptr, &dst, &dst_left);
+    out->append(buffer, sizeof(buffer) - dst_left);
+  }
   iconv_close(cd);
-  return true;
+  return ok;
 }
-
-}  // namespace
 
 size_t Utf8Length(std::string_view text) {
   size_t count = 0;
@@ -131,11 +147,11 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 }
 
 bool ConvertFromUtf8(std::string_view text, const char* charset, std::string* out) {
-  return Convert(text, charset, "UTF-8", out);
+  return ConvertCharset(text, charset, "UTF-8", BadInputRule{}, out);
 }
 
 bool ConvertToUtf8(std::string_view bytes, const char* charset, std::string* out) {
-  return Convert(bytes, "UTF-8", charset, out);
+  return ConvertCharset(bytes, "UTF-8", charset, BadInputRule{}, out);
 }
 
 }  // namespace platform

@@ -38,16 +38,16 @@ std::string ProfileFileActions::ProfileName(int profile) {
   return {};
 }
 
-FileResult ProfileFileActions::ExportTo(const std::string& path) {
+platform::Status ProfileFileActions::ExportTo(const std::string& path) {
   return ExportTo(ctx_.current_profile ? ctx_.current_profile() : 0, path);
 }
 
-FileResult ProfileFileActions::ExportTo(int profile, const std::string& path) {
+platform::Status ProfileFileActions::ExportTo(int profile, const std::string& path) {
   const bool lighting = ctx_.lighting_in_use && ctx_.lighting_in_use();
   return ExportProfile(ctx_.store, profile, ProfileName(profile), lighting, path);
 }
 
-FileResult ProfileFileActions::ImportFrom(const std::string& path) {
+platform::Status ProfileFileActions::ImportFrom(const std::string& path) {
   const int profile = ctx_.current_profile ? ctx_.current_profile() : 0;
   const bool lighting = ctx_.lighting_in_use && ctx_.lighting_in_use();
   return ImportProfile(ctx_.store, profile, lighting, path);
@@ -69,9 +69,9 @@ void ProfileFileActions::Export(int profile) {
   const std::string path =
       tk.PickSaveFile(LanguageText(kExportTitleText), name + ".xml", kExportFilter);
   if (path.empty()) return;
-  const FileResult r = ExportTo(profile, path);
-  if (!r.ok) {
-    tk.ShowMessage(Format(LanguageText(kExportFailedText), path, r.reason),
+  const platform::Status r = ExportTo(profile, path);
+  if (!r.ok()) {
+    tk.ShowMessage(Format(LanguageText(kExportFailedText), path, r.error().reason),
                    LanguageText(kExportTitleText), ui::kStyleOk);
   }
 }
@@ -80,9 +80,9 @@ void ProfileFileActions::Import() {
   ui::Toolkit& tk = ctx_.toolkit;
   const std::string path = tk.PickOpenFile(LanguageText(kImportTitleText), kImportFilter);
   if (path.empty()) return;
-  const FileResult r = ImportFrom(path);
-  if (!r.ok) {
-    tk.ShowMessage(Format(LanguageText(kImportFailedText), path, r.reason),
+  const platform::Status r = ImportFrom(path);
+  if (!r.ok()) {
+    tk.ShowMessage(Format(LanguageText(kImportFailedText), path, r.error().reason),
                    LanguageText(kImportTitleText), ui::kStyleOk);
     return;
   }

@@ -42,9 +42,9 @@ class ProfileFileActions {
   // them too). ExportTo writes the current profile, or `profile`; ImportFrom stores the file
   // into the current profile, and QueueApply then queues the task that writes the profile to
   // the mouse.
-  FileResult ExportTo(const std::string& path);
-  FileResult ExportTo(int profile, const std::string& path);
-  FileResult ImportFrom(const std::string& path);
+  platform::Status ExportTo(const std::string& path);
+  platform::Status ExportTo(int profile, const std::string& path);
+  platform::Status ImportFrom(const std::string& path);
   bool QueueApply();
 
   // The name the current profile, or `profile`, has in the profile list ("" when absent).

@@ -73,8 +73,8 @@ constexpr std::array<SettingRange, 17> kSettingRanges = {{
 }};
 constexpr std::array<int, 9> kSleepTimes = {0, 1, 2, 4, 6, 10, 20, 60, 120};
 
-FileResult Ok() { return {true, {}}; }
-FileResult Fail(std::string reason) { return {false, std::move(reason)}; }
+platform::Status Ok() { return {}; }
+platform::Status Fail(std::string reason) { return platform::Fail(0, std::move(reason)); }
 
 // `pattern` with each "%s" replaced by the next argument.
 std::string Format(std::string pattern, std::initializer_list<std::string> args) {
@@ -88,6 +88,20 @@ std::string Format(std::string pattern, std::initializer_list<std::string> args)
   return pattern;
 }
 
+// `reason` with `detail` added by the language's pattern `text` ("%s" the reason, "%s" the
+// detail); the reason alone when the language has no such pattern.
+std::string WithDetail(const std::string& reason, int text, const std::string& detail) {
+  const std::string pattern = LanguageText(text);
+  if (pattern.find("%s") == std::string::npos || detail.empty()) return reason;
+  return Format(pattern, {reason, detail});
+}
+
+// The system's words after the file's name in a file error's reason.
+std::string SystemWords(const platform::Error& error, const std::filesystem::path& path) {
+  const std::string prefix = path.string() + ": ";
+  return error.reason.rfind(prefix, 0) == 0 ? error.reason.substr(prefix.size()) : error.reason;
+}
+
 // A value as the person is shown it: long values cut, never inside a character.
 std::string Shown(std::string_view value) {
   constexpr size_t kMax = 32;
@@ -97,7 +111,7 @@ std::string Shown(std::string_view value) {
   return std::string(value.substr(0, cut)) + "...";
 }
 
-FileResult OutOfRange(const std::string& name, std::string_view value) {
+platform::Status OutOfRange(const std::string& name, std::string_view value) {
   return Fail(Format(LanguageText(kOutOfRangeText), {name, Shown(value)}));
 }
 
@@ -136,7 +150,7 @@ const SettingRange* RangeOf(std::string_view key) {
 
 // A setting text the mouse may be sent. An empty text (a missing attribute) stands for no
 // value and is stored as it is.
-FileResult CheckSetting(const std::string& key, const std::string& text) {
+platform::Status CheckSetting(const std::string& key, const std::string& text) {
   const SettingRange* range = RangeOf(key);
   if (range == nullptr || text.empty()) return Ok();
   const std::optional<int> v = StrictInt(text);
@@ -154,7 +168,7 @@ FileResult CheckSetting(const std::string& key, const std::string& text) {
 bool In(int v, int lo, int hi) { return v >= lo && v <= hi; }
 
 // A button row against the function table; rows that would not be stored pass.
-FileResult CheckKey(const KeyAssignmentRecord& k) {
+platform::Status CheckKey(const KeyAssignmentRecord& k) {
   if (k.macro_value == 0 && k.macro_value2 == 0) return Ok();
   const auto bad = [&](const char* attribute, int value) {
     return OutOfRange(std::string("item ") + attribute, std::to_string(value));
@@ -204,7 +218,7 @@ FileResult CheckKey(const KeyAssignmentRecord& k) {
   return Ok();
 }
 
-FileResult CheckLight(const LightItem& l) {
+platform::Status CheckLight(const LightItem& l) {
   const std::pair<const char*, std::pair<int, int>> fields[] = {
       {"brightness", {l.brightness, 255}}, {"speed", {l.speed, 255}},
       {"direction", {l.direction, 255}},   {"colorful", {l.colorful, 255}},
@@ -297,19 +311,21 @@ std::string BuildProfileDocument(ProfileStore& store, int profile, const std::st
   return doc.GetText();
 }
 
-FileResult ExportProfile(ProfileStore& store, int profile, const std::string& name,
-                         bool with_lighting, const std::filesystem::path& path) {
+platform::Status ExportProfile(ProfileStore& store, int profile, const std::string& name,
+                               bool with_lighting, const std::filesystem::path& path) {
   XmlDocument doc;
   doc.SetText(BuildProfileDocument(store, profile, name, with_lighting));
-  if (!doc.SaveFile(path)) {
-    Trace(4, "Profile %d not exported to %s", profile, path.string().c_str());
-    return Fail(LanguageText(kCannotWriteText));
+  if (platform::Status saved = doc.SaveFile(path); !saved) {
+    Trace(4, "Profile %d not exported to %s: %s", profile, path.string().c_str(),
+          saved.error().reason.c_str());
+    return Fail(WithDetail(LanguageText(kCannotWriteText), kReasonDetailText,
+                           SystemWords(saved.error(), path)));
   }
   Trace(2, "Profile %d exported to %s", profile, path.string().c_str());
   return Ok();
 }
 
-FileResult ReadProfileDocument(XmlDocument& doc, bool with_lighting, ProfilePlan& plan) {
+platform::Status ReadProfileDocument(XmlDocument& doc, bool with_lighting, ProfilePlan& plan) {
   plan = ProfilePlan{};
   doc.ResetPos();
   if (!doc.FindElement("profile")) return Fail(LanguageText(kNotProfileText));
@@ -331,7 +347,7 @@ FileResult ReadProfileDocument(XmlDocument& doc, bool with_lighting, ProfilePlan
       k.macro_value2 = ToInt(doc.GetAttribute("macro_value2"));
       k.macro_value3 = ToInt(doc.GetAttribute("macro_value3"));
       k.macro_desc = doc.GetAttribute("macro_desc");
-      if (FileResult r = CheckKey(k); !r.ok) return r;
+      if (platform::Status r = CheckKey(k); !r.ok()) return r;
       plan.keys.push_back(std::move(k));
     }
     doc.LeaveElement();
@@ -353,26 +369,26 @@ FileResult ReadProfileDocument(XmlDocument& doc, bool with_lighting, ProfilePlan
       l.colorful = ToInt(doc.GetAttribute("colorful"));
       l.colorindex = ToInt(doc.GetAttribute("colorindex"));
       l.color_value = ToInt(doc.GetAttribute("color_value"));
-      if (FileResult r = CheckLight(l); !r.ok) return r;
+      if (platform::Status r = CheckLight(l); !r.ok()) return r;
       plan.lights.push_back(l);
     }
     doc.LeaveElement();
   }
 
   const auto take = [&](const std::string& key, std::string value) {
-    FileResult r = CheckSetting(key, value);
-    if (r.ok) plan.settings.emplace_back(key, std::move(value));
+    platform::Status r = CheckSetting(key, value);
+    if (r.ok()) plan.settings.emplace_back(key, std::move(value));
     return r;
   };
   if (doc.FindElement("Mouse_DPI")) {
     for (const char* key : kDpiAttributes) {
-      if (FileResult r = take(key, doc.GetAttribute(key)); !r.ok) return r;
+      if (platform::Status r = take(key, doc.GetAttribute(key)); !r.ok()) return r;
     }
     doc.EnterElement();
     for (const DpiElement& e : kDpiElements) {
       if (!doc.FindElement(e.element)) continue;
-      if (FileResult r = take(e.value_key, doc.GetAttribute("value")); !r.ok) return r;
-      if (FileResult r = take(e.colour_key, doc.GetAttribute("color")); !r.ok) return r;
+      if (platform::Status r = take(e.value_key, doc.GetAttribute("value")); !r.ok()) return r;
+      if (platform::Status r = take(e.colour_key, doc.GetAttribute("color")); !r.ok()) return r;
     }
     doc.LeaveElement();
   }
@@ -383,33 +399,40 @@ FileResult ReadProfileDocument(XmlDocument& doc, bool with_lighting, ProfilePlan
     doc.EnterElement();
     for (const char* key : keys) {
       if (!doc.FindElement(key)) continue;
-      if (FileResult r = take(key, doc.GetAttribute("value")); !r.ok) return r;
+      if (platform::Status r = take(key, doc.GetAttribute("value")); !r.ok()) return r;
     }
     doc.LeaveElement();
   }
   return Ok();
 }
 
-FileResult ReadProfileFile(const std::filesystem::path& path, bool with_lighting,
-                           ProfilePlan& plan) {
+platform::Status ReadProfileFile(const std::filesystem::path& path, bool with_lighting,
+                                 ProfilePlan& plan) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return Fail(LanguageText(kNoFileText));
   const std::uintmax_t size = std::filesystem::file_size(path, ec);
   if (ec) return Fail(LanguageText(kCannotReadText));
   if (size > kMaxProfileFileBytes) return Fail(LanguageText(kTooLargeText));
   XmlDocument doc;
-  if (!doc.LoadFile(path)) {
+  if (platform::Status loaded = doc.LoadFile(path); !loaded) {
+    Trace(4, "Profile file %s", loaded.error().reason.c_str());
     // A file that loads into a flawed tree was read; one that holds nothing was not.
-    return Fail(
-        LanguageText(doc.GetText().empty() && size > 0 ? kCannotReadText : kNotWellFormedText));
+    if (doc.GetText().empty() && size > 0) {
+      return Fail(WithDetail(LanguageText(kCannotReadText), kReasonDetailText,
+                             SystemWords(loaded.error(), path)));
+    }
+    const std::size_t line = doc.FaultLine();
+    return Fail(WithDetail(LanguageText(kNotWellFormedText), kFaultLineText,
+                           line > 0 ? std::to_string(line) : std::string()));
   }
   return ReadProfileDocument(doc, with_lighting, plan);
 }
 
-FileResult StoreProfilePlan(ProfileStore& store, int profile, const ProfilePlan& plan) {
+platform::Status StoreProfilePlan(ProfileStore& store, int profile, const ProfilePlan& plan) {
   auto lock = store.Lock();
   SQLiteDB& db = store.Db();
-  if (!store.IsOpen() || db.Execute("BEGIN") != 0) return Fail(LanguageText(kDatabaseFailedText));
+  SQLiteRollbackTransaction transaction(db);
+  if (!store.IsOpen() || !transaction.Begin()) return Fail(LanguageText(kDatabaseFailedText));
   bool ok = store.DeleteKeyAssignments(profile);
   for (size_t i = 0; ok && i < plan.keys.size(); ++i) {
     KeyAssignmentRecord k = plan.keys[i];
@@ -435,22 +458,21 @@ FileResult StoreProfilePlan(ProfileStore& store, int profile, const ProfilePlan&
   for (size_t i = 0; ok && i < plan.settings.size(); ++i) {
     ok = store.WriteSetting(profile, plan.settings[i].first, plan.settings[i].second);
   }
-  if (ok && db.Execute("COMMIT") == 0) return Ok();
-  db.Execute("ROLLBACK");
+  if (ok && transaction.Commit()) return Ok();
   Trace(4, "Profile %d import rolled back", profile);
   return Fail(LanguageText(kDatabaseFailedText));
 }
 
-FileResult ImportProfile(ProfileStore& store, int profile, bool with_lighting,
-                         const std::filesystem::path& path) {
+platform::Status ImportProfile(ProfileStore& store, int profile, bool with_lighting,
+                               const std::filesystem::path& path) {
   ProfilePlan plan;
-  FileResult r = ReadProfileFile(path, with_lighting, plan);
-  if (!r.ok) {
+  platform::Status r = ReadProfileFile(path, with_lighting, plan);
+  if (!r.ok()) {
     Trace(4, "Profile file %s refused", path.string().c_str());
     return r;
   }
   r = StoreProfilePlan(store, profile, plan);
-  if (r.ok) Trace(2, "Profile %d imported from %s", profile, path.string().c_str());
+  if (r.ok()) Trace(2, "Profile %d imported from %s", profile, path.string().c_str());
   return r;
 }
 

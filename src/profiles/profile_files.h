@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/result.h"
 #include "store/profile_store.h"
 
 class XmlDocument;
@@ -39,6 +40,8 @@ inline constexpr int kOutOfRangeText = 2009;  // "%s" the name, "%s" the value
 inline constexpr int kDatabaseFailedText = 2010;
 inline constexpr int kTooLargeText = 2011;
 inline constexpr int kNoFileText = 2012;
+inline constexpr int kFaultLineText = 2701;     // "%s" the reason, "%s" the line
+inline constexpr int kReasonDetailText = 2702;  // "%s" the reason, "%s" the system's words
 
 // One item of Lightitems: the mode it is for and the six values it overwrites.
 struct LightItem {
@@ -63,31 +66,25 @@ struct ProfilePlan {
   std::vector<std::pair<std::string, std::string>> settings;
 };
 
-// The outcome of an export or import; `reason` is the person's text when it failed.
-struct FileResult {
-  bool ok = false;
-  std::string reason;
-};
-
 // The export text of `profile`: the tree under "profileinfo" named `name`, with Lightitems
 // only when `with_lighting`.
 std::string BuildProfileDocument(ProfileStore& store, int profile, const std::string& name,
                                  bool with_lighting);
-// Writes the export text to `path`.
-FileResult ExportProfile(ProfileStore& store, int profile, const std::string& name,
-                         bool with_lighting, const std::filesystem::path& path);
+// Writes the export text to `path`. A failure's reason is the person's text.
+platform::Status ExportProfile(ProfileStore& store, int profile, const std::string& name,
+                               bool with_lighting, const std::filesystem::path& path);
 
 // Reads a loaded document into `plan` and checks it. Lightitems is read only when
 // `with_lighting`.
-FileResult ReadProfileDocument(XmlDocument& doc, bool with_lighting, ProfilePlan& plan);
+platform::Status ReadProfileDocument(XmlDocument& doc, bool with_lighting, ProfilePlan& plan);
 // Loads and checks the file at `path` (size, well-formedness, root, ranges).
-FileResult ReadProfileFile(const std::filesystem::path& path, bool with_lighting,
-                           ProfilePlan& plan);
+platform::Status ReadProfileFile(const std::filesystem::path& path, bool with_lighting,
+                                 ProfilePlan& plan);
 // Stores a checked plan into `profile` in one transaction: the profile's button rows are
 // replaced, the lighting rows that exist are overwritten, the settings that exist updated.
-FileResult StoreProfilePlan(ProfileStore& store, int profile, const ProfilePlan& plan);
+platform::Status StoreProfilePlan(ProfileStore& store, int profile, const ProfilePlan& plan);
 // ReadProfileFile, then StoreProfilePlan.
-FileResult ImportProfile(ProfileStore& store, int profile, bool with_lighting,
-                         const std::filesystem::path& path);
+platform::Status ImportProfile(ProfileStore& store, int profile, bool with_lighting,
+                               const std::filesystem::path& path);
 
 }  // namespace profiles

@@ -38,7 +38,7 @@ void CreateDefaultProfiles(ProfileStore& store) {
     const int profile = store.AddProfile(record);
     if (first == 0) first = profile;
   }
-  transaction.Commit();
+  (void)transaction.Commit();
   store.SetActiveProfile(first != 0 ? first : 1);
 }
 

@@ -12,22 +12,26 @@
 
 namespace {
 
-// A step that ran: done, a row, or ok.
-bool StepOk(int rc) { return rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE; }
-
-void Bind(SQLiteStatement& st, int index, int value) { st.BindInt(index, value); }
-
-void Bind(SQLiteStatement& st, int index, const std::string& text) {
-  st.BindText(index, text.data(), static_cast<int>(text.size()));
+platform::Status Bind(SQLiteStatement& st, int index, int value) {
+  return st.BindInt(index, value);
 }
 
-// Prepares `sql` on `st` and binds `args` in order from index 1. A failed prepare is not
-// checked here: binding and stepping then return 21 and the operation reports failure.
+platform::Status Bind(SQLiteStatement& st, int index, const std::string& text) {
+  return st.BindText(index, text.data(), static_cast<int>(text.size()));
+}
+
+// Prepares `sql` on `st` and binds `args` in order from index 1; the first failure.
 template <typename... Args>
-void PrepareBound(SQLiteDB& db, SQLiteStatement& st, const char* sql, const Args&... args) {
-  db.Prepare(st, sql, -1);
+platform::Status PrepareBound(SQLiteDB& db, SQLiteStatement& st, const char* sql,
+                              const Args&... args) {
+  platform::Status status = db.Prepare(st, sql, -1);
   int index = 0;
-  (Bind(st, ++index, args), ...);
+  [[maybe_unused]] const auto bind = [&](const auto& arg) {
+    platform::Status bound = Bind(st, ++index, arg);
+    if (status.ok() && !bound.ok()) status = std::move(bound);
+  };
+  if (status.ok()) (bind(args), ...);
+  return status;
 }
 
 std::string Text(SQLiteStatement& st, int column) {
@@ -203,10 +207,7 @@ class Query {
 
   template <typename... Args>
   bool Write(const char* sql, const Args&... args) {
-    PrepareBound(db_, st_, sql, args...);
-    if (StepOk(st_.Step())) return true;
-    store_.NoteFailure(sql);
-    return false;
+    return Ok(sql, First(sql, args...));
   }
 
   // The new row id, 0 when the insert failed.
@@ -219,12 +220,8 @@ class Query {
   // Fills `record` from the first row; false (record untouched) when none comes back.
   template <typename Record, typename... Args>
   bool ReadOne(Record& record, const char* sql, const Args&... args) {
-    PrepareBound(db_, st_, sql, args...);
-    const int rc = st_.Step();
-    if (rc != SQLITE_ROW) {
-      if (rc != SQLITE_DONE) store_.NoteFailure(sql);
-      return false;
-    }
+    const platform::Result<bool> row = First(sql, args...);
+    if (!Ok(sql, row) || !row.value()) return false;
     ReadRow(st_, record);
     return true;
   }
@@ -232,30 +229,50 @@ class Query {
   // Column 0 of the first row as an integer, 0 when no row comes back.
   template <typename... Args>
   int ReadInt(const char* sql, const Args&... args) {
-    PrepareBound(db_, st_, sql, args...);
-    const int rc = st_.Step();
-    if (rc != SQLITE_ROW) {
-      if (rc != SQLITE_DONE) store_.NoteFailure(sql);
-      return 0;
-    }
+    const platform::Result<bool> row = First(sql, args...);
+    if (!Ok(sql, row) || !row.value()) return 0;
     return st_.ColumnInt(0);
+  }
+
+  // Column 0 of the first row as text; false (text untouched) when no row comes back.
+  template <typename... Args>
+  bool ReadText(std::string& text, const char* sql, const Args&... args) {
+    const platform::Result<bool> row = First(sql, args...);
+    if (!Ok(sql, row) || !row.value()) return false;
+    text = Text(st_, 0);
+    return true;
   }
 
   template <typename Record, typename... Args>
   int ReadList(std::vector<Record>& list, const char* sql, const Args&... args) {
     list.clear();
-    PrepareBound(db_, st_, sql, args...);
-    int rc;
-    while ((rc = st_.Step()) == SQLITE_ROW) {
+    platform::Result<bool> row = First(sql, args...);
+    for (; row.ok() && row.value(); row = st_.Step()) {
       Record record;
       ReadRow(st_, record);
       list.push_back(std::move(record));
     }
-    if (rc != SQLITE_DONE) store_.NoteFailure(sql);
+    Ok(sql, row);
     return static_cast<int>(list.size());
   }
 
  private:
+  // Prepares, binds and takes the first step: a row, done, or the first failure.
+  template <typename... Args>
+  platform::Result<bool> First(const char* sql, const Args&... args) {
+    platform::Status prepared = PrepareBound(db_, st_, sql, args...);
+    if (!prepared.ok()) return prepared.error();
+    return st_.Step();
+  }
+
+  // Notes a failure with its reason; whether there was none.
+  template <typename R>
+  bool Ok(const char* sql, const R& result) {
+    if (result.ok()) return true;
+    store_.NoteFailure(sql, result.error());
+    return false;
+  }
+
   ProfileStore& store_;
   SQLiteDB& db_;
   SQLiteStatement st_;
@@ -336,7 +353,7 @@ bool ProfileStore::OpenForModel(const std::string& user_data_dir, const std::str
         Trace(4, "Profile database %s cannot be read: %s", path_.c_str(), report_.reason.c_str());
         return false;
       case Check::kBroken: {
-        db_.Close();
+        (void)db_.Close();
         std::string why;
         report_.kept_as = MoveAside(path_, why);
         if (report_.kept_as.empty()) {
@@ -356,7 +373,7 @@ bool ProfileStore::OpenForModel(const std::string& user_data_dir, const std::str
   if (report_.outcome == Outcome::kUnusable) {
     if (report_.reason.empty()) report_.reason = last_error_;
     Trace(4, "Profile database %s cannot be used: %s", path_.c_str(), report_.reason.c_str());
-    db_.Close();
+    (void)db_.Close();
     return false;
   }
   open_ = true;
@@ -382,21 +399,28 @@ ProfileStore::Check ProfileStore::CheckExisting(std::string& reason) {
     reason = "it is not a regular file";
     return Check::kBroken;
   }
-  if (!db_.Open(path_.c_str(), kOpenExisting)) {
-    reason = "it cannot be opened";
+  if (platform::Status opened = db_.Open(path_.c_str(), kOpenExisting); !opened) {
+    reason = "it cannot be opened: " + opened.error().reason;
     return Check::kUnreadable;
   }
   // Only damage moves a file aside; a lock or a permission may pass.
-  const auto classify = [&](int rc) {
-    reason = db_.ErrorMessage();
+  const auto classify = [&](const platform::Error& error) {
+    reason = error.reason;
+    const int rc = error.code;
     return rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT || rc == SQLITE_FORMAT ? Check::kBroken
                                                                               : Check::kUnreadable;
   };
+  // The first step of `sql` on `st`: a row, done, or the failure.
+  const auto first_step = [&](SQLiteStatement& st, const char* sql) -> platform::Result<bool> {
+    platform::Status prepared = db_.Prepare(st, sql, -1);
+    if (!prepared) return prepared.error();
+    return st.Step();
+  };
   {
     SQLiteStatement st;
-    int rc = db_.Prepare(st, "PRAGMA quick_check", -1);
-    if (rc == SQLITE_OK) rc = st.Step();
-    if (rc != SQLITE_ROW) return classify(rc);
+    const platform::Result<bool> row = first_step(st, "PRAGMA quick_check");
+    if (!row) return classify(row.error());
+    if (!row.value()) return classify(platform::Fail(SQLITE_DONE, "quick check gave no answer"));
     const std::string verdict = Text(st, 0);
     if (verdict != "ok") {
       reason = "quick check: " + verdict;
@@ -406,12 +430,10 @@ ProfileStore::Check ProfileStore::CheckExisting(std::string& reason) {
   for (const store_schema::ExpectedTable& table : store_schema::ExpectedTables()) {
     SQLiteStatement st;
     const std::string sql = "PRAGMA table_info(" + std::string(table.name) + ")";
-    int rc = db_.Prepare(st, sql.c_str(), -1);
     std::vector<std::string> columns;
-    if (rc == SQLITE_OK) {
-      while ((rc = st.Step()) == SQLITE_ROW) columns.push_back(Text(st, 1));
-    }
-    if (rc != SQLITE_DONE) return classify(rc);
+    platform::Result<bool> row = first_step(st, sql.c_str());
+    for (; row && row.value(); row = st.Step()) columns.push_back(Text(st, 1));
+    if (!row) return classify(row.error());
     if (columns.empty()) {
       reason = "table " + std::string(table.name) + " is missing";
       return Check::kBroken;
@@ -430,21 +452,26 @@ ProfileStore::Check ProfileStore::CheckExisting(std::string& reason) {
 std::string ProfileStore::PrepareWrites() {
   // WAL lets a second copy read while this one writes; where the file system refuses it
   // the file stays in its rollback journal mode.
-  db_.Execute("PRAGMA journal_mode = WAL");
+  (void)db_.Execute("PRAGMA journal_mode = WAL");
   int version = 0;
   {
     SQLiteStatement st;
-    if (db_.Prepare(st, "PRAGMA user_version", -1) == SQLITE_OK && st.Step() == SQLITE_ROW) {
-      version = st.ColumnInt(0);
+    if (db_.Prepare(st, "PRAGMA user_version", -1)) {
+      const platform::Result<bool> row = st.Step();
+      if (row && row.value()) version = st.ColumnInt(0);
     }
   }
   // Rewriting the header with its own value takes the write lock and the journal, as any
   // change would, and changes nothing.
-  if (db_.Execute("BEGIN IMMEDIATE") != SQLITE_OK) return db_.ErrorMessage();
+  if (platform::Status begun = db_.Execute("BEGIN IMMEDIATE"); !begun) {
+    return begun.error().reason;
+  }
   const std::string probe = "PRAGMA user_version = " + std::to_string(version);
   std::string refused;
-  if (db_.Execute(probe.c_str()) != SQLITE_OK) refused = db_.ErrorMessage();
-  db_.Execute("ROLLBACK");
+  if (platform::Status written = db_.Execute(probe.c_str()); !written) {
+    refused = written.error().reason;
+  }
+  (void)db_.Execute("ROLLBACK");
   return refused;
 }
 
@@ -461,21 +488,27 @@ bool ProfileStore::CreateDatabase() {
   }
   const auto fail = [&](const std::string& why) {
     last_error_ = why;
-    db_.Close();
+    (void)db_.Close();
     for (const char* suffix : {"", "-journal"}) std::filesystem::remove(scratch + suffix, ec);
     Trace(4, "Profile database %s not created: %s", path_.c_str(), why.c_str());
     return false;
   };
-  if (!db_.Open(scratch.c_str(), kOpenCreate)) return fail("the file cannot be created");
+  if (platform::Status made = db_.Open(scratch.c_str(), kOpenCreate); !made) {
+    return fail("the file cannot be created: " + made.error().reason);
+  }
   const std::vector<const char*>& statements = store_schema::CreationStatements();
   for (size_t i = 0; i < statements.size(); ++i) {
     if (static_cast<int>(i) == fail_creation_at_) return fail("creation cut short");
-    if (db_.Execute(statements[i]) != SQLITE_OK) return fail(db_.ErrorMessage());
+    if (platform::Status ran = db_.Execute(statements[i]); !ran) return fail(ran.error().reason);
   }
-  if (!db_.Close()) return fail("the new file cannot be closed");
+  if (platform::Status closed = db_.Close(); !closed) {
+    return fail("the new file cannot be closed: " + closed.error().reason);
+  }
   std::filesystem::rename(scratch, path_, ec);
   if (ec) return fail(ec.message());
-  if (!db_.Open(path_.c_str(), kOpenExisting)) return fail("the new file cannot be opened");
+  if (platform::Status reopened = db_.Open(path_.c_str(), kOpenExisting); !reopened) {
+    return fail("the new file cannot be opened: " + reopened.error().reason);
+  }
   return true;
 }
 
@@ -499,9 +532,9 @@ void ProfileStore::SetBusyTimeoutMs(int ms) {
   db_.SetBusyTimeoutMs(ms);
 }
 
-void ProfileStore::NoteFailure(const char* what) {
+void ProfileStore::NoteFailure(const char* what, const platform::Error& error) {
   std::lock_guard hold(mu_);
-  last_error_ = db_.ErrorMessage();
+  last_error_ = error.reason;
   Trace(4, "Profile database: \"%.60s\" failed: %s", what, last_error_.c_str());
 }
 
@@ -528,15 +561,7 @@ bool ProfileStore::ReadSetting(int profile, const std::string& key, std::string&
   std::lock_guard hold(mu_);
   last_error_.clear();
   value.clear();
-  SQLiteStatement st;
-  PrepareBound(db_, st, kReadSetting, profile, key);
-  const int rc = st.Step();
-  if (rc != SQLITE_ROW) {
-    if (rc != SQLITE_DONE) NoteFailure(kReadSetting);
-    return false;
-  }
-  value = Text(st, 0);
-  return true;
+  return Query(*this).ReadText(value, kReadSetting, profile, key);
 }
 
 bool ProfileStore::WriteSetting(int profile, const std::string& key, const std::string& value) {
@@ -708,7 +733,7 @@ int ProfileStore::AddMacroEvent(const MacroEventRecord& r) {
 int ProfileStore::AddMacroEvents(const std::vector<MacroEventRecord>& list) {
   std::lock_guard hold(mu_);
   SQLiteAutoTransaction transaction(&db_);
-  transaction.Begin();
+  (void)transaction.Begin();
   Query query(*this);
   int inserted = 0;
   for (const MacroEventRecord& r : list) {
@@ -717,7 +742,7 @@ int ProfileStore::AddMacroEvents(const std::vector<MacroEventRecord>& list) {
       ++inserted;
     }
   }
-  transaction.Commit();
+  (void)transaction.Commit();
   return inserted;
 }
 
@@ -733,7 +758,8 @@ bool ProfileStore::DeleteMacroEvents(int macro_id) {
 
 bool ProfileStore::ReplaceMacroEvents(int macro_id, const std::vector<MacroEventRecord>& list) {
   std::lock_guard hold(mu_);
-  if (!db_.IsOpen() || db_.Execute("BEGIN") != SQLITE_OK) {
+  SQLiteRollbackTransaction transaction(db_);
+  if (!db_.IsOpen() || !transaction.Begin()) {
     Trace(4, "ReplaceMacroEvents %d: no transaction", macro_id);
     return false;
   }
@@ -743,8 +769,7 @@ bool ProfileStore::ReplaceMacroEvents(int macro_id, const std::vector<MacroEvent
     const MacroEventRecord& r = list[i];
     ok = query.Write(kInsertEvent, macro_id, r.type, r.record_index, r.desc, r.value, r.delay_time);
   }
-  if (ok && db_.Execute("END") == SQLITE_OK) return true;
-  db_.Execute("ROLLBACK");
+  if (ok && transaction.Commit()) return true;
   Trace(4, "ReplaceMacroEvents %d failed: the stored list is unchanged", macro_id);
   return false;
 }
@@ -791,7 +816,7 @@ int ProfileStore::ListScreenLayers(int profile, std::vector<ScreenLayerRecord>& 
 int ProfileStore::AddScreenFrames(std::vector<ScreenFrameRecord> list) {
   std::lock_guard hold(mu_);
   SQLiteAutoTransaction transaction(&db_);
-  transaction.Begin();
+  (void)transaction.Begin();
   Query query(*this);
   int inserted = 0;
   for (const ScreenFrameRecord& r : list) {
@@ -799,7 +824,7 @@ int ProfileStore::AddScreenFrames(std::vector<ScreenFrameRecord> list) {
       ++inserted;
     }
   }
-  transaction.Commit();
+  (void)transaction.Commit();
   return inserted;
 }
 

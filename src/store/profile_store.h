@@ -130,9 +130,9 @@ class ProfileStore {
   std::string LastError() const;
   // How long an operation waits for another process's lock (default 3000 ms).
   void SetBusyTimeoutMs(int ms);
-  // Records the connection's error as the reason of a failed `what` and traces it (the
-  // store's own statements call it; the lock is held).
-  void NoteFailure(const char* what);
+  // Records `error` as the reason of a failed `what` and traces it (the store's own
+  // statements call it; the lock is held).
+  void NoteFailure(const char* what, const platform::Error& error);
   // Tests: the creation statement with this index fails as if the process died there
   // (-1: none).
   void FailCreationAtForTest(int statement_index) { fail_creation_at_ = statement_index; }

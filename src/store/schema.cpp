@@ -55,8 +55,7 @@ const std::vector<ExpectedTable>& ExpectedTables() {
        {"key_id", "profile", "fn_layer", "key_code", "layout_value", "layout_desc", "macro_type",
         "macro_value", "macro_value2", "macro_value3", "macro_desc"}},
       {"t_key_otherdata", {"macro_value", "macro_desc", "param", "type"}},
-      {"t_macro_data",
-       {"macro_id", "name", "play_type", "play_times", "delay_type", "delay_time"}},
+      {"t_macro_data", {"macro_id", "name", "play_type", "play_times", "delay_type", "delay_time"}},
       {"t_macrorecord",
        {"record_id", "macro_id", "type", "record_index", "desc", "value", "delay_time"}},
       {"t_light_data",
@@ -64,10 +63,8 @@ const std::vector<ExpectedTable>& ExpectedTables() {
         "colorindex", "color_value", "config_func", "reserved", "status"}},
       {"t_key_light_data", {"keylight_id", "profile", "light_id", "key_code", "key_rgb"}},
       {"t_ledlayer_data",
-       {"led_id", "profile", "type", "name", "frame_size", "file_dir", "first_file",
-        "delay_time"}},
-      {"t_ledframe_data",
-       {"frame_id", "led_id", "name", "delay_time", "frame_index", "file_name"}},
+       {"led_id", "profile", "type", "name", "frame_size", "file_dir", "first_file", "delay_time"}},
+      {"t_ledframe_data", {"frame_id", "led_id", "name", "delay_time", "frame_index", "file_name"}},
   };
   return tables;
 }

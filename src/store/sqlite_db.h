@@ -1,9 +1,12 @@
-// Thin owners of an SQLite connection, a prepared statement and a transaction. Results are
-// SQLite result codes or plain values; nothing here throws, logs or shows anything.
+// Thin owners of an SQLite connection, a prepared statement and a transaction. A failure
+// comes back with SQLite's result code and its message; nothing here throws, logs or shows
+// anything.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "platform/result.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -16,11 +19,12 @@ class SQLiteStatement {
   SQLiteStatement& operator=(const SQLiteStatement&) = delete;
 
   // Indexes count from 1. Text is bound without a copy: the caller keeps the bytes alive
-  // until the statement has been stepped. 21 (misuse) when nothing is prepared.
-  int BindInt(int index, int value);
-  int BindText(int index, const char* utf8, int byte_length);
-  // 100 for a row, 101 when done, otherwise an error; 21 when nothing is prepared.
-  int Step();
+  // until the statement has been stepped. Code 21 (misuse) when nothing is prepared.
+  platform::Status BindInt(int index, int value);
+  platform::Status BindText(int index, const char* utf8, int byte_length);
+  // True when a row is ready, false when the statement is done; code 21 when nothing is
+  // prepared.
+  platform::Result<bool> Step();
   // Columns count from 0. ColumnInt is 0 and ColumnText null when nothing is prepared.
   int ColumnInt(int column);
   const char* ColumnText(int column);
@@ -30,6 +34,9 @@ class SQLiteStatement {
 
  private:
   friend class SQLiteDB;
+  // The failure `rc` of this statement's connection, in SQLite's words.
+  platform::Error Failure(int rc) const;
+
   sqlite3_stmt* handle_ = nullptr;
 };
 
@@ -41,16 +48,16 @@ class SQLiteDB {
   SQLiteDB& operator=(const SQLiteDB&) = delete;
 
   // Opens `path` (UTF-8) with sqlite3_open_v2 flags, closing any held connection first.
-  // False for a null path, a refused close of the old connection, or a failed open.
-  bool Open(const char* path, int flags);
-  // False (handle kept) when SQLite refuses because statements are still open.
-  bool Close();
+  // Fails for a null path, a refused close of the old connection, or a failed open.
+  platform::Status Open(const char* path, int flags);
+  // Fails (handle kept) when SQLite refuses because statements are still open.
+  platform::Status Close();
   bool IsOpen() const { return handle_ != nullptr; }
-  // 21 (misuse) with no connection or a null text.
-  int Execute(const char* sql);
+  // Code 21 (misuse) with no connection or a null text.
+  platform::Status Execute(const char* sql);
   // Finalizes whatever `statement` held, then prepares `sql`. A negative length means the
   // whole text, passed with its terminating zero.
-  int Prepare(SQLiteStatement& statement, const char* sql, int length);
+  platform::Status Prepare(SQLiteStatement& statement, const char* sql, int length);
   // -1 with no connection.
   int64_t LastInsertRowId();
   // The connection's last error as SQLite words it ("no connection" without one).
@@ -61,9 +68,29 @@ class SQLiteDB {
 
  private:
   void InterruptAndClose();
+  platform::Error Failure(int rc) const;
 
   sqlite3* handle_ = nullptr;
   int busy_timeout_ms_ = 3000;
+};
+
+// A scoped all-or-nothing transaction: whatever ran after Begin is rolled back unless Commit
+// succeeded (a failed "END" rolls back as well). The caller holds the connection's lock.
+class SQLiteRollbackTransaction {
+ public:
+  explicit SQLiteRollbackTransaction(SQLiteDB& db) : db_(db) {}
+  ~SQLiteRollbackTransaction();
+  SQLiteRollbackTransaction(const SQLiteRollbackTransaction&) = delete;
+  SQLiteRollbackTransaction& operator=(const SQLiteRollbackTransaction&) = delete;
+
+  // "BEGIN"; fails without a connection or when already begun.
+  platform::Status Begin();
+  // "END"; fails (everything rolled back) when nothing was begun or SQLite refuses.
+  platform::Status Commit();
+
+ private:
+  SQLiteDB& db_;
+  bool begun_ = false;
 };
 
 // A scoped transaction on one connection. There is no rollback: it always ends with "END", so
@@ -76,10 +103,10 @@ class SQLiteAutoTransaction {
   SQLiteAutoTransaction(const SQLiteAutoTransaction&) = delete;
   SQLiteAutoTransaction& operator=(const SQLiteAutoTransaction&) = delete;
 
-  // False without a database or when already active; otherwise whether "BEGIN" succeeded.
-  bool Begin();
-  // Runs "END" and ends the transaction; whether "END" succeeded.
-  bool Commit();
+  // Fails without a database or when already active; otherwise "BEGIN"'s outcome.
+  platform::Status Begin();
+  // Runs "END" and ends the transaction; "END"'s outcome.
+  platform::Status Commit();
   bool IsActive() const { return active_; }
 
  private:

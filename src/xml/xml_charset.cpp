@@ -1,10 +1,8 @@
 #include "xml/xml_charset.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstring>
-#include <memory>
+
+#include "platform/utf8.h"
 
 namespace xmlcharset {
 namespace {
@@ -583,17 +581,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-struct IconvCloser {
-  void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
-};
-using IconvHandle = std::unique_ptr<void, IconvCloser>;
-
-IconvHandle OpenIconv(const char* to, const char* from) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return IconvHandle();
-  return IconvHandle(cd);
-}
-
 // The width of one undecodable unit to skip in the source code page.
 std::size_t UnitWidth(int code_page) {
   switch (code_page) {
@@ -679,34 +666,12 @@ bool ToUtf8(std::string_view bytes, int from_code_page, std::string* out) {
     out->assign(bytes);
     return true;
   }
-  IconvHandle cd = OpenIconv("UTF-8", from);
-  if (!cd) return false;
-  const std::size_t unit = UnitWidth(from_code_page);
-  out->reserve(bytes.size() + bytes.size() / 2 + 16);
-  char* in = const_cast<char*>(bytes.data());
-  std::size_t in_left = bytes.size();
-  char buffer[16384];
-  while (in_left > 0) {
-    char* dst = buffer;
-    std::size_t dst_left = sizeof(buffer);
-    std::size_t rc = iconv(static_cast<iconv_t>(cd.get()), &in, &in_left, &dst, &dst_left);
-    out->append(buffer, static_cast<std::size_t>(dst - buffer));
-    if (rc != static_cast<std::size_t>(-1)) break;
-    if (errno == E2BIG) continue;
-    // An undecodable or truncated sequence: one replacement character, then go on.
-    out->append("\xEF\xBF\xBD");
-    std::size_t skip = unit < in_left ? unit : in_left;
-    in += skip;
-    in_left -= skip;
-    if (errno != EILSEQ && errno != EINVAL) break;
-    iconv(static_cast<iconv_t>(cd.get()), nullptr, nullptr, nullptr, nullptr);
-  }
-  // Flush a pending shift state (stateful encodings such as ISO-2022).
-  char* dst = buffer;
-  std::size_t dst_left = sizeof(buffer);
-  iconv(static_cast<iconv_t>(cd.get()), nullptr, nullptr, &dst, &dst_left);
-  out->append(buffer, static_cast<std::size_t>(dst - buffer));
-  return true;
+  // A document is read whatever it holds: each undecodable unit is marked and skipped.
+  platform::BadInputRule mark;
+  mark.replacement = "\xEF\xBF\xBD";
+  mark.unit = UnitWidth(from_code_page);
+  mark.reset_state = true;
+  return platform::ConvertCharset(bytes, "UTF-8", from, mark, out);
 }
 
 bool FromUtf8(std::string_view utf8, int to_code_page, std::string* out) {
@@ -717,29 +682,10 @@ bool FromUtf8(std::string_view utf8, int to_code_page, std::string* out) {
     out->assign(utf8);
     return true;
   }
-  IconvHandle cd = OpenIconv(to, "UTF-8");
-  if (!cd) return false;
-  out->reserve(utf8.size() + 16);
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t in_left = utf8.size();
-  char buffer[16384];
-  while (in_left > 0) {
-    char* dst = buffer;
-    std::size_t dst_left = sizeof(buffer);
-    std::size_t rc = iconv(static_cast<iconv_t>(cd.get()), &in, &in_left, &dst, &dst_left);
-    out->append(buffer, static_cast<std::size_t>(dst - buffer));
-    if (rc == static_cast<std::size_t>(-1)) {
-      if (errno == E2BIG) continue;
-      return false;  // a character the target lacks, or invalid UTF-8
-    }
-    // glibc counts characters it could only approximate as irreversible conversions.
-    if (rc > 0) return false;
-  }
-  char* dst = buffer;
-  std::size_t dst_left = sizeof(buffer);
-  iconv(static_cast<iconv_t>(cd.get()), nullptr, nullptr, &dst, &dst_left);
-  out->append(buffer, static_cast<std::size_t>(dst - buffer));
-  return true;
+  // A save must not lose a character: anything the target lacks fails it.
+  platform::BadInputRule refuse;
+  refuse.fail = true;
+  return platform::ConvertCharset(utf8, to, "UTF-8", refuse, out);
 }
 
 }  // namespace xmlcharset

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 #include <unordered_map>
 
+#include "platform/utf8.h"
 #include "xml/html_entities.h"
 #include "xml/xml_charset.h"
 
@@ -57,24 +60,6 @@ std::size_t FindNoCase(std::string_view text, std::string_view what, std::size_t
     if (EqualsNoCase(text.substr(i, what.size()), what)) return i;
   }
   return std::string_view::npos;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 struct Attribute {
@@ -260,7 +245,7 @@ bool ResolveReference(std::string_view value, std::size_t amp, std::string& out,
       if (cp == 0) return false;
     }
   }
-  AppendUtf8(out, cp);
+  platform::AppendUtf8(cp, &out);
   *next = p + 1;
   return true;
 }
@@ -276,19 +261,42 @@ bool XmlDocument::SetText(std::string_view text) {
   return well_formed_;
 }
 
-bool XmlDocument::LoadFile(const std::filesystem::path& path) {
+namespace {
+
+platform::Error FileFailure(const std::filesystem::path& path, int code, const std::string& why) {
+  return platform::Fail(code, path.string() + ": " + why);
+}
+
+platform::Error Errno(const std::filesystem::path& path) {
+  const int code = errno != 0 ? errno : EIO;
+  return FileFailure(path, code, std::strerror(code));
+}
+
+}  // namespace
+
+std::size_t XmlDocument::FaultLine() const {
+  if (fault_what_ == nullptr) return 0;
+  const auto end = text_.begin() + static_cast<std::ptrdiff_t>(std::min(fault_at_, text_.size()));
+  return 1 + static_cast<std::size_t>(std::count(text_.begin(), end, '\n'));
+}
+
+platform::Status XmlDocument::LoadFile(const std::filesystem::path& path) {
   SetText({});
   std::error_code ec;
   const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec || size > kMaxFileSize) return false;
+  if (ec) return FileFailure(path, ec.value(), ec.message());
+  if (size > kMaxFileSize) {
+    return FileFailure(path, EFBIG, "larger than " + std::to_string(kMaxFileSize) + " bytes");
+  }
+  errno = 0;
   std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
+  if (!in) return Errno(path);
   std::string raw(static_cast<std::size_t>(size), '\0');
   in.read(raw.data(), static_cast<std::streamsize>(raw.size()));
-  if (static_cast<std::size_t>(in.gcount()) != raw.size()) return false;
+  if (static_cast<std::size_t>(in.gcount()) != raw.size()) return Errno(path);
   // A file that grew while being read: take the rest as well.
   raw.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) return false;
+  if (in.bad()) return Errno(path);
 
   std::string_view bytes = raw;
   FileEncoding mark = FileEncoding::kNoMark;
@@ -350,15 +358,22 @@ bool XmlDocument::LoadFile(const std::filesystem::path& path) {
   }
 
   std::string text;
-  if (!xmlcharset::ToUtf8(bytes, code_page, &text)) return false;
+  if (!xmlcharset::ToUtf8(bytes, code_page, &text)) {
+    const char* name = xmlcharset::IconvNameForCodePage(code_page);
+    return FileFailure(path, EILSEQ,
+                       std::string("cannot be read as ") + (name != nullptr ? name : "text"));
+  }
   text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
   text_ = std::move(text);
   Parse();
   file_encoding_ = mark;
-  return well_formed_;
+  if (!well_formed_) {
+    return FileFailure(path, 0, "line " + std::to_string(FaultLine()) + ": " + FaultReason());
+  }
+  return {};
 }
 
-bool XmlDocument::SaveFile(const std::filesystem::path& path) const {
+platform::Status XmlDocument::SaveFile(const std::filesystem::path& path) const {
   std::string bytes;
   switch (file_encoding_) {
     case FileEncoding::kUtf8Mark:
@@ -370,7 +385,7 @@ bool XmlDocument::SaveFile(const std::filesystem::path& path) const {
       std::string converted;
       if (!xmlcharset::FromUtf8(text_, le ? xmlcharset::kUtf16Le : xmlcharset::kUtf16Be,
                                 &converted)) {
-        return false;
+        return FileFailure(path, EILSEQ, "the text cannot be written as UTF-16");
       }
       bytes = (le ? "\xFF\xFE" : "\xFE\xFF") + converted;
       break;
@@ -383,16 +398,18 @@ bool XmlDocument::SaveFile(const std::filesystem::path& path) const {
         bytes = text_;
       } else if (code_page == 0 || !xmlcharset::FromUtf8(text_, code_page, &bytes)) {
         // Converted before the file is opened, so a failure leaves the old file intact.
-        return false;
+        return FileFailure(path, EILSEQ, "the text cannot be written as " + std::string(declared));
       }
       break;
     }
   }
+  errno = 0;
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
+  if (!out) return Errno(path);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
-  return !out.fail();
+  if (out.fail()) return Errno(path);
+  return {};
 }
 
 bool XmlDocument::FindElement(std::string_view name) {
@@ -632,6 +649,16 @@ void XmlDocument::Parse() {
   const std::string_view text = text_;
   const std::size_t n = text.size();
   bool fault = false;
+  fault_at_ = 0;
+  fault_what_ = nullptr;
+  // The first fault found is the one reported.
+  const auto note = [&](std::size_t at, const char* what) {
+    if (!fault) {
+      fault_at_ = at;
+      fault_what_ = what;
+    }
+    fault = true;
+  };
   std::size_t top_level = 0;
   std::vector<std::size_t> open;  // the open elements, innermost last
   // How many open elements carry each name, so an end tag without a match is recognised
@@ -643,14 +670,14 @@ void XmlDocument::Parse() {
     const std::size_t lt = text.find('<', pos);
     if (lt == std::string_view::npos) break;
     if (lt + 1 >= n) {
-      fault = true;
+      note(lt, "a '<' ends the text");
       break;
     }
     const char c = text[lt + 1];
     if (c == '?') {
       const std::size_t close = text.find("?>", lt + 2);
       if (close == std::string_view::npos) {
-        fault = true;
+        note(lt, "a processing instruction has no end");
         break;
       }
       pos = close + 2;
@@ -684,19 +711,19 @@ void XmlDocument::Parse() {
         }
       } else {
         // Unknown markup: note the fault and read on as text.
-        fault = true;
+        note(lt, "unknown markup after '<!'");
         pos = lt + 2;
         continue;
       }
       if (end == std::string_view::npos) {
-        fault = true;
+        note(lt, "a comment, CDATA section or DOCTYPE has no end");
         break;
       }
       pos = end;
     } else if (c == '/') {
       const std::size_t name_end = NameEnd(text, lt + 2);
       if (name_end == lt + 2 || !IsNameStart(text[lt + 2])) {
-        fault = true;
+        note(lt, "an end tag has no name");
         pos = lt + 2;
         continue;
       }
@@ -706,13 +733,13 @@ void XmlDocument::Parse() {
       if (p < n && text[p] == '>') {
         end = p + 1;
       } else {
-        fault = true;
+        note(lt, "an end tag is not closed by '>'");
       }
       pos = end;
       const std::string_view name = text.substr(lt + 2, name_end - lt - 2);
       auto it = open_names.find(name);
       if (it == open_names.end() || it->second == 0) {
-        fault = true;  // an end tag without a matching open element
+        note(lt, "an end tag has no matching start tag");
         continue;
       }
       // Close the innermost open element of that name; those opened inside it and never
@@ -730,14 +757,14 @@ void XmlDocument::Parse() {
         }
         el.unended = true;
         el.length = lt - el.start;
-        fault = true;
+        note(el.start, "an element is not ended");
       }
     } else if (IsNameStart(c)) {
       const std::size_t name_end = NameEnd(text, lt + 1);
       const TagScan scan = ScanTag(text, name_end, [](const Attribute&) {});
-      if (!scan.complete) fault = true;
+      if (!scan.complete) note(lt, "a start tag has no end");
       const std::size_t parent = open.empty() ? 0 : open.back();
-      if (parent == 0) ++top_level;
+      if (parent == 0 && ++top_level == 2) note(lt, "a second element at the top level");
       Element el;
       el.start = lt;
       el.start_tag_len = scan.end - lt;
@@ -754,16 +781,17 @@ void XmlDocument::Parse() {
       }
       pos = scan.end;
     } else {
-      fault = true;  // a '<' that begins no markup
+      note(lt, "a '<' begins no markup");
       pos = lt + 1;
     }
   }
-  // Start tags still open end with the text.
+  // Start tags still open end with the text; the innermost is the one to point at.
+  if (!open.empty()) note(elements_[open.back()].start, "an element is not ended");
   for (std::size_t e : open) {
     elements_[e].unended = true;
     elements_[e].length = n - elements_[e].start;
-    fault = true;
   }
+  if (top_level == 0) note(n, "there is no element");
   well_formed_ = !fault && top_level == 1;
 }
 

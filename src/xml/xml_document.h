@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/result.h"
+
 class XmlDocument {
  public:
   // The text writers start from: the declaration on a line of its own.
@@ -37,13 +39,14 @@ class XmlDocument {
 
   // Reads the file, converts it to UTF-8 (byte order mark, declared encoding, HTML meta
   // charset, or detection), removes NUL characters, parses it and resets the cursor.
-  // True only if the file was read and the document is well formed.
-  bool LoadFile(const std::filesystem::path& path);
+  // Succeeds only if the file was read and the document is well formed. The reason starts
+  // with the file: the system's words (code errno), or "line N: <fault>" (code 0).
+  platform::Status LoadFile(const std::filesystem::path& path);
 
   // Writes the text to the file (created or truncated), with the loaded file's byte order
   // mark and encoding, else in the declared encoding (UTF-8 if none) without a mark. The
-  // file is left untouched when the text cannot be converted. True on success.
-  bool SaveFile(const std::filesystem::path& path) const;
+  // file is left untouched when the text cannot be converted (code EILSEQ).
+  platform::Status SaveFile(const std::filesystem::path& path) const;
 
   // From the cursor, finds the next element named `name` (case-sensitive) at the current
   // level and makes it current. Leaves the cursor unchanged when there is none.
@@ -85,6 +88,10 @@ class XmlDocument {
 
   const std::string& GetText() const { return text_; }
   bool IsWellFormed() const { return well_formed_; }
+  // Where the text first stops being well formed: the line (from 1; 0 when nothing is
+  // wrong) and what is wrong there ("" when nothing is).
+  std::size_t FaultLine() const;
+  std::string FaultReason() const { return fault_what_ != nullptr ? fault_what_ : ""; }
   FileEncoding GetFileEncoding() const { return file_encoding_; }
 
   // Escapes the five XML special characters of an attribute value.
@@ -124,6 +131,8 @@ class XmlDocument {
   std::vector<Element> elements_;
   std::size_t last_start_ = 0;  // the largest element start: edits behind it move no element
   bool well_formed_ = false;
+  std::size_t fault_at_ = 0;  // offset of the first fault
+  const char* fault_what_ = nullptr;
   FileEncoding file_encoding_ = FileEncoding::kNoMark;
   // Cursor.
   std::size_t parent_ = 0;

@@ -72,8 +72,8 @@ class ButtonPageTest : public e2e::EndToEndTest {
   ButtonsSubsystem& Buttons() { return dlg_->Device().Buttons(); }
   // The settings read of a connection, with the page refresh after it.
   void ReadMouseAgain() {
-    ASSERT_TRUE(dlg_->Device().TaskContext().read_settings());
-    dlg_->Device().TaskContext().refresh_pages();
+    ASSERT_TRUE(dlg_->Device().TaskContext().routines->ReadSettings());
+    dlg_->Device().TaskContext().routines->RefreshPages();
   }
 };
 

@@ -21,9 +21,9 @@ void Fail(const char* what, int line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  macros::MacroFile file;
-  const macros::ImportStatus status = macros::ParseMacroText(text, file);
-  if (status != macros::ImportStatus::kImported) return 0;
+  const platform::Result<macros::MacroFile> parsed = macros::ParseMacroText(text);
+  if (!parsed) return 0;
+  const macros::MacroFile& file = parsed.value();
   Check(file.events.size() <= macros::kMaxImportedEvents);
 
   // The same macro on up to three buttons.
@@ -34,8 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // What is exported comes back unchanged.
   const std::string written = macros::MacroFileText(file.macro, file.macro.name, file.events);
-  macros::MacroFile again;
-  Check(macros::ParseMacroText(written, again) == macros::ImportStatus::kImported);
+  const platform::Result<macros::MacroFile> reparsed = macros::ParseMacroText(written);
+  Check(reparsed.ok());
+  const macros::MacroFile& again = reparsed.value();
   Check(again.events.size() == file.events.size());
   Check(again.macro.play_type == file.macro.play_type);
   Check(again.macro.delay_time == file.macro.delay_time);

@@ -56,8 +56,8 @@ inline std::string Dump(bool with_key_ids = true) {
   std::string out;
   const auto table = [&](const char* sql, int columns, int skip) {
     SQLiteStatement st;
-    EXPECT_EQ(store.Db().Prepare(st, sql, -1), 0) << sql;
-    while (st.Step() == 100) {
+    EXPECT_TRUE(store.Db().Prepare(st, sql, -1).ok()) << sql;
+    for (platform::Result<bool> row = st.Step(); row.ok() && row.value(); row = st.Step()) {
       for (int c = skip; c < columns; ++c) {
         const char* t = st.ColumnText(c);
         out += t ? t : "<null>";

@@ -84,9 +84,9 @@ TEST_F(MacroFiles, EmptyMacroHasAnEmptyItemsElement) {
   const std::string text = m::MacroFileText(rec, "E", {});
   EXPECT_NE(text.find("<macroitems"), std::string::npos);
   EXPECT_EQ(text.find("<item "), std::string::npos);
-  m::MacroFile parsed;
-  EXPECT_EQ(m::ParseMacroText(text, parsed), m::ImportStatus::kImported);
-  EXPECT_TRUE(parsed.events.empty());
+  const platform::Result<m::MacroFile> parsed = m::ParseMacroText(text);
+  ASSERT_TRUE(parsed.ok()) << parsed.error().reason;
+  EXPECT_TRUE(parsed.value().events.empty());
 }
 
 TEST_F(MacroFiles, ImportOfAnExportGivesAnEqualMacro) {
@@ -100,8 +100,9 @@ TEST_F(MacroFiles, ImportOfAnExportGivesAnEqualMacro) {
                                                 Event(7, 255, "Scroll Down", 6),
                                                 Event(99, -3, "odd", 7)};
   ASSERT_TRUE(m::SaveMacroEvents(r.store(), id, events));
-  const fs::path file = m::ExportMacroFile(r.store(), id, "Loop", folder, 42);
-  ASSERT_FALSE(file.empty());
+  const platform::Result<fs::path> exported = m::ExportMacroFile(r.store(), id, "Loop", folder, 42);
+  ASSERT_TRUE(exported.ok()) << exported.error().reason;
+  const fs::path file = exported.value();
 
   Import(file);
   EXPECT_EQ(r.tk().GetItemText(m::kMacroList, r.tk().GetItemCount(m::kMacroList) - 1), "Loop");
@@ -130,9 +131,9 @@ TEST_F(MacroFiles, ValuesAreStoredAsWrittenAndAMissingTimestampIsZero) {
            "play_times=\"x\" delay_type=\"-2\" delay_time=\"99999999999\"/><macroitems>"
            "<item desc=\"b\" index=\"5\" type=\"3\" value=\"66\"/>"
            "<item desc=\"a\" index=\"2\" type=\"2\" value=\"65\"/></macroitems></macro>");
-  int id = 0;
-  std::string name;
-  ASSERT_EQ(m::ImportMacroFile(r.store(), file, id, name), m::ImportStatus::kImported);
+  const platform::Result<MacroRecord> imported = m::ImportMacroFile(r.store(), file);
+  ASSERT_TRUE(imported.ok()) << imported.error().reason;
+  const int id = imported.value().macro_id;
   MacroRecord rec;
   ASSERT_TRUE(r.store().GetMacro(id, rec));
   EXPECT_EQ(rec.play_type, 7);
@@ -172,6 +173,37 @@ TEST_F(MacroFiles, UntrustedFilesChangeNothing) {
   EXPECT_EQ(r.tk().GetItemCount(m::kMacroList), 0);
   // Only the two refused for their size are reported.
   EXPECT_EQ(r.tk().Messages().size(), 2u);
+}
+
+TEST_F(MacroFiles, ARefusedFileSaysWhy) {
+  std::string many = "<macro><macroitems>";
+  for (int i = 0; i < 5001; ++i) many += "<item/>";
+  many += "</macroitems></macro>";
+  const std::string d = folder.string() + "/";
+  struct Case {
+    const char* file;
+    std::string text;  // empty: not written
+    m::ImportStatus status;
+    std::string reason;
+  } cases[] = {
+      {"missing.xml", "", m::ImportStatus::kUnreadable,
+       d + "missing.xml: No such file or directory"},
+      {"open.xml", "<macro>\r\n<macroinfo macro_name=\"x\">\r\n</macro>",
+       m::ImportStatus::kUnreadable, d + "open.xml: line 2: an element is not ended"},
+      {"other.xml", "<other/>", m::ImportStatus::kUnreadable,
+       d + "other.xml: the root element is not <macro>"},
+      {"many.xml", many, m::ImportStatus::kTooLarge, d + "many.xml: more than 5000 events"},
+  };
+  for (const Case& c : cases) {
+    if (!c.text.empty()) WriteAll(folder / c.file, c.text);
+    const platform::Result<m::MacroFile> read = m::ReadMacroFile(folder / c.file);
+    ASSERT_FALSE(read.ok()) << c.file;
+    EXPECT_EQ(m::StatusOf(read.error()), c.status) << c.file;
+    EXPECT_EQ(read.error().reason, c.reason);
+  }
+  const platform::Result<m::MacroFile> text = m::ParseMacroText("<macro>\n<a></b>");
+  ASSERT_FALSE(text.ok());
+  EXPECT_EQ(text.error().reason, "line 2: an end tag has no matching start tag");
 }
 
 TEST(DecimalValue, ReadsLikeTheFilesNumbers) {

@@ -286,10 +286,11 @@ TEST_F(MacroPage, AFailedSaveKeepsTheStoredList) {
   const int id = r.AddMacro({Event(1, 1, "a", 1), Event(1, 2, "b", 2)});
   {
     auto hold = r.store().Lock();
-    ASSERT_EQ(r.store().Db().Execute(
-                  "CREATE TRIGGER refuse BEFORE INSERT ON t_macrorecord WHEN NEW.value = 10 "
-                  "BEGIN SELECT RAISE(ABORT, 'refused'); END"),
-              0);
+    ASSERT_TRUE(r.store()
+                    .Db()
+                    .Execute("CREATE TRIGGER refuse BEFORE INSERT ON t_macrorecord WHEN NEW.value "
+                             "= 10 BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                    .ok());
   }
   r.macros->ShowMacroList();
   r.tk().SetCurSel(m::kMacroList, 0);

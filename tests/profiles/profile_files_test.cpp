@@ -124,7 +124,7 @@ TEST_F(ProfileFiles, ExportWithoutLightingOrButtonsAndWithAMissingSetting) {
   ProfileStore& store = plain.p().store();
   {
     auto lock = store.Lock();
-    ASSERT_EQ(store.Db().Execute("DELETE FROM t_configdata WHERE key = 'dpi_index'"), 0);
+    ASSERT_TRUE(store.Db().Execute("DELETE FROM t_configdata WHERE key = 'dpi_index'").ok());
   }
   const std::string text = profiles::BuildProfileDocument(store, 1, "P", false);
   EXPECT_NE(text.find("\r\n<profileinfo name=\"P\">\r\n<keyitems/>\r\n<Mouse_DPI dpi_flag=\"6\" "
@@ -173,7 +173,7 @@ TEST(ProfileFilesRoundTrip, EveryModelKeepsButtonsLightingAndSettings) {
     }
     const std::string before = Dump(false);
     const std::string file = rig.ws.Dir() + "p.xml";
-    ASSERT_TRUE(profiles::ExportProfile(store, p, "x", rig.lit, file).ok);
+    ASSERT_TRUE(profiles::ExportProfile(store, p, "x", rig.lit, file).ok());
 
     store.DeleteKeyAssignments(p);
     store.SetActiveLightMode(p, 0);
@@ -188,8 +188,8 @@ TEST(ProfileFilesRoundTrip, EveryModelKeepsButtonsLightingAndSettings) {
                             "doubleclick_time", "mouse_speed"}) {
       rig.p().Set(key, "1");
     }
-    const profiles::FileResult r = profiles::ImportProfile(store, p, rig.lit, file);
-    ASSERT_TRUE(r.ok) << r.reason;
+    const platform::Status r = profiles::ImportProfile(store, p, rig.lit, file);
+    ASSERT_TRUE(r.ok()) << r.error().reason;
     if (rig.lit) {
       EXPECT_EQ(Dump(false), before);
     } else {
@@ -251,7 +251,7 @@ TEST_F(ProfileFiles, LightItemsOnlyOnModelsWithLightingAndOnlyForExistingModes) 
   rig.light.LoadLightingPage();
   {
     auto lock = rig.p().store().Lock();
-    ASSERT_EQ(rig.p().store().Db().Execute("DELETE FROM t_light_data WHERE mode = 6"), 0);
+    ASSERT_TRUE(rig.p().store().Db().Execute("DELETE FROM t_light_data WHERE mode = 6").ok());
   }
   const std::string file =
       Crlf({"<profile>", "<profileinfo>", "<Lightitems lightmode=\"4\">",
@@ -379,10 +379,10 @@ TEST_F(ProfileFiles, RefusedFilesChangeNothingAndSaySo) {
     // The test language's texts have no placeholders: the message names only the text.
     EXPECT_EQ(messages.back().message, "T2004");
     EXPECT_EQ(messages.back().title, "T2001");
-    const profiles::FileResult r =
+    const platform::Status r =
         profiles::ImportProfile(rig.p().store(), rig.p().profile, true, Path("in.xml"));
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.reason.substr(0, 5), "T" + std::to_string(c.reason_text));
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error().reason.substr(0, 5), "T" + std::to_string(c.reason_text));
   }
 }
 
@@ -427,10 +427,10 @@ TEST_F(ProfileFiles, AnImportThatFailsHalfWayLeavesTheDatabaseAsItWas) {
   ProfileStore& store = rig.p().store();
   {
     auto lock = store.Lock();
-    ASSERT_EQ(store.Db().Execute("CREATE TRIGGER refuse BEFORE UPDATE ON t_configdata WHEN "
-                                 "NEW.key = 'doubleclick_time' BEGIN SELECT RAISE(ABORT, "
-                                 "'refused'); END"),
-              0);
+    ASSERT_TRUE(store.Db()
+                    .Execute("CREATE TRIGGER refuse BEFORE UPDATE ON t_configdata WHEN NEW.key = "
+                             "'doubleclick_time' BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                    .ok());
   }
   const std::string before = Dump();
   ImportText(
@@ -468,6 +468,23 @@ TEST_F(ProfileFiles, HostileFilesAreRefusedOrReadWithoutHarm) {
     EXPECT_EQ(Dump(), before);
   }
   EXPECT_EQ(rig.p().tk.Messages().size(), 4u);
+}
+
+TEST_F(ProfileFiles, TheMessageSaysWhereTheFileIsBrokenAndWhatTheSystemSaid) {
+  rig.ws.WriteFile("language/2052.lan",
+                   "[LAN]\n2003=Not saved to %s: %s\n2004=Not read from %s: %s\n"
+                   "2005=cannot write\n2007=not XML\n2701=%s at line %s\n2702=%s [%s]\n");
+  rig.ws.WriteFile("language/1033.lan", ReadAll(rig.ws.Dir() + "language/2052.lan"));
+  ImportText("<profile>\r\n<keyitems>\r\n</profile>\r\n");
+  ImportText("<profile/>\n<profile/>");
+  rig.p().tk.QueueFileAnswer(Path("no/such/folder/out.xml"));
+  rig.p().Notify(ui::frame::kExport, 2);
+  const auto m = rig.p().tk.Messages();
+  ASSERT_EQ(m.size(), 3u);
+  EXPECT_EQ(m[0].message, "Not read from " + Path("in.xml") + ": not XML at line 2");
+  EXPECT_EQ(m[1].message, "Not read from " + Path("in.xml") + ": not XML at line 2");
+  EXPECT_EQ(m[2].message, "Not saved to " + Path("no/such/folder/out.xml") +
+                              ": cannot write [No such file or directory]");
 }
 
 }  // namespace

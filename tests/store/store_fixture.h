@@ -41,6 +41,14 @@ inline bool ExecuteOn(const std::string& file, const std::string& sql) {
   return ok;
 }
 
+// SQLite's result code of a wrapper call: 0 when it worked, else the failure's code.
+inline int Rc(const platform::Status& status) { return status.ok() ? 0 : status.error().code; }
+// SQLITE_ROW, SQLITE_DONE or the failure's code.
+inline int Rc(const platform::Result<bool>& step) {
+  if (!step.ok()) return step.error().code;
+  return step.value() ? SQLITE_ROW : SQLITE_DONE;
+}
+
 class StoreTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -106,11 +106,7 @@ class WorkerTest : public ::testing::Test {
           device::DeviceChange{e.arrived ? device::kDeviceArrival : device::kDeviceRemoveComplete,
                                e.info.path, e.info.path});
     });
-    ctx_.read_settings = [this] {
-      ++reads_;
-      return read_ok_;
-    };
-    ctx_.refresh_pages = [this] { ++page_refreshes_; };
+    ctx_.routines = &routines_;
     app::RegisterDeviceTasks(table_, ctx_);
   }
 
@@ -161,9 +157,22 @@ class WorkerTest : public ::testing::Test {
 
   std::mutex ran_mu_;
   std::vector<int> ran_;
-  int reads_ = 0;
-  int page_refreshes_ = 0;
-  bool read_ok_ = true;
+  // The subsystems around the routines, counted.
+  struct Routines final : app::DeviceRoutinePort {
+    bool ReadSettings() override {
+      ++reads;
+      return read_ok;
+    }
+    void RefreshPages() override { ++page_refreshes; }
+    void RefreshProfileList() override { ++profile_lists; }
+    bool LightingSupported() override { return lighting; }
+    void AfterConnect() override {}
+    int reads = 0;
+    int page_refreshes = 0;
+    int profile_lists = 0;
+    bool read_ok = true;
+    bool lighting = false;
+  } routines_;
 };
 
 TEST_F(WorkerTest, KeyMapThreeTimesRunsThreeTimesWithPausesAndDialogEnds) {
@@ -208,7 +217,7 @@ TEST_F(WorkerTest, CodesWithoutRoutinesAreDroppedSilently) {
     EXPECT_TRUE(tk_.ModalOpen(ModalKind::kWait));
   }
   EXPECT_TRUE(bus_.Log().empty());
-  EXPECT_EQ(reads_, 0);
+  EXPECT_EQ(routines_.reads, 0);
 }
 
 TEST_F(WorkerTest, IdleTurnWithoutDeviceDoesNothing) {
@@ -348,7 +357,7 @@ TEST_F(WorkerTest, PluggingTheReceiverQueuesOneArrivalAndShowsTheConnection) {
   EXPECT_TRUE(link_.DeviceConnected());
   EXPECT_EQ(link_.Mode(), 1);
   // The arrival read, then the first read it ends with (not done before).
-  EXPECT_EQ(reads_, 2);
+  EXPECT_EQ(routines_.reads, 2);
   EXPECT_TRUE(ctx_.first_read_done.load());
 }
 
@@ -367,8 +376,8 @@ TEST_F(WorkerTest, UnpluggingTheCableQueuesRemovalAndFallsBackToTheReceiver) {
     Drain(tasks_);
     clock_.ClearSleeps();
     ws_.ClearTrace();
-    reads_ = page_refreshes_ = 0;
-    read_ok_ = c.read_ok;
+    routines_.reads = routines_.page_refreshes = 0;
+    routines_.read_ok = c.read_ok;
 
     bus_.Unplug(mouse, sim::Connection::kCable);
     ASSERT_EQ(tasks_.Size(), 1u);
@@ -379,8 +388,8 @@ TEST_F(WorkerTest, UnpluggingTheCableQueuesRemovalAndFallsBackToTheReceiver) {
     EXPECT_EQ(sleeps[0], 500);
     EXPECT_EQ(sleeps[1], 500);
     EXPECT_EQ(tk_.GetTitle(ui::frame::kConnection), "T52");
-    EXPECT_EQ(reads_, 1);
-    EXPECT_EQ(page_refreshes_, c.refreshes);
+    EXPECT_EQ(routines_.reads, 1);
+    EXPECT_EQ(routines_.page_refreshes, c.refreshes);
     EXPECT_EQ(Traced("获取鼠标数据异常, 当前模式: 1"), c.failure_traced);
     bus_.Unplug(mouse, sim::Connection::kReceiver);
     Drain(tasks_);
@@ -396,7 +405,7 @@ TEST_F(WorkerTest, RemovalOfTheLastDeviceReadsNothing) {
   worker_.Run();
   EXPECT_EQ(tk_.GetTitle(ui::frame::kConnection), "T50");
   EXPECT_FALSE(link_.DevicePresent());
-  EXPECT_EQ(reads_, 0);
+  EXPECT_EQ(routines_.reads, 0);
 }
 
 TEST_F(WorkerTest, FirstReadSucceedsAtMostOnce) {
@@ -404,67 +413,77 @@ TEST_F(WorkerTest, FirstReadSucceedsAtMostOnce) {
   worker_.Run();
   EXPECT_TRUE(Traced("没有检测到设备"));
   EXPECT_FALSE(ctx_.first_read_done.load());
-  EXPECT_EQ(reads_, 0);
+  EXPECT_EQ(routines_.reads, 0);
 
   AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
-  read_ok_ = false;
+  routines_.read_ok = false;
   tasks_.Append(ui::kTaskFirstRead);
   worker_.Run();
   EXPECT_TRUE(Traced("获取鼠标数据异常, 当前模式: 0"));
   EXPECT_FALSE(ctx_.first_read_done.load());
-  EXPECT_EQ(page_refreshes_, 0);
+  EXPECT_EQ(routines_.page_refreshes, 0);
 
-  read_ok_ = true;
+  routines_.read_ok = true;
   tasks_.Append(ui::kTaskFirstRead);
   worker_.Run();
   EXPECT_TRUE(ctx_.first_read_done.load());
-  EXPECT_EQ(reads_, 2);
-  EXPECT_EQ(page_refreshes_, 1);
+  EXPECT_EQ(routines_.reads, 2);
+  EXPECT_EQ(routines_.page_refreshes, 1);
   EXPECT_EQ(tk_.GetTitle(ui::frame::kConnection), "T51");
 
   bus_.ClearLog();
   tasks_.Append(ui::kTaskFirstRead);
   worker_.Run();
-  EXPECT_EQ(reads_, 2);
-  EXPECT_EQ(page_refreshes_, 1);
+  EXPECT_EQ(routines_.reads, 2);
+  EXPECT_EQ(routines_.page_refreshes, 1);
   EXPECT_TRUE(bus_.Log().empty());  // not even the device list is rebuilt
 }
 
 TEST_F(WorkerTest, LightingPageFollowsTheModel) {
   AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
   devtest::RecordingPorts ports;
-  bool supported = false;
   ctx_.lighting = &ports;
   const auto lighting_refreshes = [&] {
     return std::count(ports.calls.begin(), ports.calls.end(), "lighting");
   };
-  ctx_.lighting_supported = [&] { return supported; };
   EXPECT_TRUE(app::FirstDeviceRead(ctx_));
   EXPECT_EQ(lighting_refreshes(), 0);
-  supported = true;
+  routines_.lighting = true;
   EXPECT_TRUE(app::ModelReload(ctx_));
   EXPECT_EQ(lighting_refreshes(), 1);
 }
 
-TEST_F(WorkerTest, ModelReloadWithAndWithoutDialog) {
-  int profile_lists = 0;
-  ctx_.refresh_profile_list = [&] { ++profile_lists; };
+TEST_F(WorkerTest, RoutinesWithNothingAroundThemSayItOnceAndStillRead) {
+  AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
+  devtest::RecordingPorts ports;
+  app::DeviceTaskContext bare{link_, comm_, clock_};
+  bare.lighting = &ports;
+  EXPECT_TRUE(app::FirstDeviceRead(bare));  // nothing to read counts as read
+  EXPECT_TRUE(bare.first_read_done.load());
+  EXPECT_TRUE(app::ModelReload(bare));
+  EXPECT_TRUE(ports.calls.empty());  // no lighting without a catalogue that says so
+  const auto lines = ws_.TraceLines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                       devtest::Info("Device routines not wired: nothing to do")),
+            1);
+}
 
+TEST_F(WorkerTest, ModelReloadWithAndWithoutDialog) {
   app::RunTaskWithWaitDialog(tk_, tasks_, ui::kTaskModelReload);
   ASSERT_TRUE(tk_.ModalOpen(ModalKind::kWait));
   worker_.Run();
   EXPECT_FALSE(tk_.ModalOpen(ModalKind::kWait));
   EXPECT_TRUE(Traced("设备状态没有连接!"));
   EXPECT_EQ(clock_.Sleeps().back(), 100);
-  EXPECT_EQ(profile_lists, 1);
-  EXPECT_EQ(reads_, 0);
+  EXPECT_EQ(routines_.profile_lists, 1);
+  EXPECT_EQ(routines_.reads, 0);
 
   AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
   app::AppendModelReload(tasks_);
   EXPECT_EQ(tk_.ModalBegins(ModalKind::kWait), 1);
   worker_.Run();
-  EXPECT_EQ(reads_, 1);
-  EXPECT_EQ(page_refreshes_, 1);
+  EXPECT_EQ(routines_.reads, 1);
+  EXPECT_EQ(routines_.page_refreshes, 1);
   EXPECT_EQ(tk_.GetTitle(ui::frame::kConnection), "T51");
 }
 

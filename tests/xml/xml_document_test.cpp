@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -537,6 +538,50 @@ TEST(XmlDocumentTest, LoadFileFailures) {
   EXPECT_EQ(doc.GetText(), "<a/><b/>");
   WriteBytes(dir / "empty.xml", "");
   EXPECT_FALSE(doc.LoadFile(dir / "empty.xml"));
+}
+
+TEST(XmlDocumentTest, AFailedLoadOrSaveSaysWhyAndWhere) {
+  TempDir dir;
+  const std::string d = (dir / "").string();
+  struct Case {
+    const char* file;
+    const char* bytes;  // null: not written
+    int code;
+    std::string reason;
+    size_t line;
+  } cases[] = {
+      // Nothing read: the empty text has no element.
+      {"missing.xml", nullptr, ENOENT, d + "missing.xml: No such file or directory", 1},
+      {"unended.xml", "<?xml version=\"1.0\"?>\r\n<macro>\r\n<item a=\"1\">\r\n</macro>\r\n", 0,
+       d + "unended.xml: line 3: an element is not ended", 3},
+      {"stray.xml", "<r>\r\n</x>\r\n</r>", 0,
+       d + "stray.xml: line 2: an end tag has no matching start tag", 2},
+      {"two.xml", "<a/>\n\n<b/>", 0, d + "two.xml: line 3: a second element at the top level", 3},
+      {"empty.xml", "", 0, d + "empty.xml: line 1: there is no element", 1},
+  };
+  for (const Case& c : cases) {
+    if (c.bytes != nullptr) WriteBytes(dir / c.file, c.bytes);
+    XmlDocument doc;
+    const platform::Status loaded = doc.LoadFile(dir / c.file);
+    ASSERT_FALSE(loaded.ok()) << c.file;
+    EXPECT_EQ(loaded.error().code, c.code) << c.file;
+    EXPECT_EQ(loaded.error().reason, c.reason);
+    EXPECT_EQ(doc.FaultLine(), c.line) << c.file;
+  }
+
+  XmlDocument doc;
+  ASSERT_TRUE(doc.SetText("<r/>"));
+  EXPECT_EQ(doc.FaultLine(), 0u);
+  EXPECT_EQ(doc.FaultReason(), "");
+  const platform::Status nowhere = doc.SaveFile(dir / "no" / "dir.xml");
+  ASSERT_FALSE(nowhere.ok());
+  EXPECT_EQ(nowhere.error().code, ENOENT);
+  EXPECT_EQ(nowhere.error().reason, d + "no/dir.xml: No such file or directory");
+  ASSERT_TRUE(doc.SetText("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r n=\"鼠\"/>"));
+  const platform::Status latin = doc.SaveFile(dir / "latin.xml");
+  ASSERT_FALSE(latin.ok());
+  EXPECT_EQ(latin.error().code, EILSEQ);
+  EXPECT_EQ(latin.error().reason, d + "latin.xml: the text cannot be written as ISO-8859-1");
 }
 
 TEST(XmlDocumentTest, SaveFileFailuresLeaveTheFileAlone) {
