@@ -180,6 +180,18 @@ void DeviceMainDlg::OnWindowMessage(int message, MessageHandler handler) {
   message_handlers_[message] = std::move(handler);
 }
 
+bool DeviceMainDlg::HandlesMessage(int message) const {
+  switch (message) {
+    case WM_CLOSE:
+    case WM_TRAY_NOTIFY:
+    case WM_COMMAND:
+    case WM_EXTERNAL_EXIT:
+      return true;
+    default:
+      return message_handlers_.count(message) != 0;
+  }
+}
+
 void DeviceMainDlg::ShowNotice(const std::string& text) {
   {
     std::lock_guard lock(notices_mu_);

@@ -83,6 +83,8 @@ class DeviceMainDlg : public ui::Listener, public DeviceSideHost {
   DeviceSide& Device() { return *device_side_; }
   // Handles a window message other than the frame's own; a later registration replaces.
   void OnWindowMessage(int message, MessageHandler handler) override;
+  // Whether OnMessage acts on `message` (the frame's own or a registered one).
+  bool HandlesMessage(int message) const;
   // Queues a message box for the person (any thread, never blocks): it is shown on the
   // window thread once the posted WM_SHOW_NOTICE arrives, so no lock held here can stall it.
   void ShowNotice(const std::string& text) override;

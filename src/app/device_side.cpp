@@ -148,6 +148,9 @@ void DeviceSide::WireSubsystems() {
   lighting_.RegisterTasks(host_.Tasks());
   task_ctx_.lighting = ports.lighting;
   profile_files_.RegisterControls(host_.Dispatch());
+  host_.OnWindowMessage(profiles::WM_PROFILE_FILE, [this](int64_t action, int64_t profile) {
+    profile_files_.OnProfileFileMessage(action, profile);
+  });
 
   macros_ = std::make_unique<macros::MacrosSubsystem>(settings_ctx_);
   macros::MacrosSubsystem::Hooks macro_hooks;

@@ -112,6 +112,9 @@ void MacrosSubsystem::Register(ui::ControlDispatch& d,
       ApplyEventField();
     }
   });
+  // The kind list holds only the selected event's own kind: choosing it brings back the
+  // editor of that kind (the value shown again as stored).
+  d.OnClick(kEventKind, [this](int, int64_t) { ShowEditor(); });
   d.OnClick(kEventButton, [this](int, int64_t) { ApplyButtonChoice(); });
   d.OnClick(kEventUp, [this](int, int64_t) { MoveSelected(kCmdMoveUp); });
   d.OnClick(kEventDown, [this](int, int64_t) { MoveSelected(kCmdMoveDown); });

@@ -1,5 +1,6 @@
 #include "profiles/profile_file_actions.h"
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/language.h"
@@ -25,7 +26,10 @@ std::string Format(std::string pattern, const std::string& file, const std::stri
 }  // namespace
 
 std::string ProfileFileActions::CurrentProfileName() {
-  const int profile = ctx_.current_profile ? ctx_.current_profile() : 0;
+  return ProfileName(ctx_.current_profile ? ctx_.current_profile() : 0);
+}
+
+std::string ProfileFileActions::ProfileName(int profile) {
   std::vector<ProfileRecord> list;
   ctx_.store.ListProfiles(list);
   for (const ProfileRecord& p : list) {
@@ -35,9 +39,12 @@ std::string ProfileFileActions::CurrentProfileName() {
 }
 
 platform::Status ProfileFileActions::ExportTo(const std::string& path) {
-  const int profile = ctx_.current_profile ? ctx_.current_profile() : 0;
+  return ExportTo(ctx_.current_profile ? ctx_.current_profile() : 0, path);
+}
+
+platform::Status ProfileFileActions::ExportTo(int profile, const std::string& path) {
   const bool lighting = ctx_.lighting_in_use && ctx_.lighting_in_use();
-  return ExportProfile(ctx_.store, profile, CurrentProfileName(), lighting, path);
+  return ExportProfile(ctx_.store, profile, ProfileName(profile), lighting, path);
 }
 
 platform::Status ProfileFileActions::ImportFrom(const std::string& path) {
@@ -52,13 +59,17 @@ bool ProfileFileActions::QueueApply() {
   return true;
 }
 
-void ProfileFileActions::Export() {
+void ProfileFileActions::Export() { Export(ctx_.current_profile ? ctx_.current_profile() : 0); }
+
+void ProfileFileActions::Export(int profile) {
   ui::Toolkit& tk = ctx_.toolkit;
-  const std::string name = CurrentProfileName();
+  const std::string name = ProfileName(profile);
+  // A profile that is not in the list has nothing to write.
+  if (name.empty()) return;
   const std::string path =
       tk.PickSaveFile(LanguageText(kExportTitleText), name + ".xml", kExportFilter);
   if (path.empty()) return;
-  const platform::Status r = ExportTo(path);
+  const platform::Status r = ExportTo(profile, path);
   if (!r.ok()) {
     tk.ShowMessage(Format(LanguageText(kExportFailedText), path, r.error().reason),
                    LanguageText(kExportTitleText), ui::kStyleOk);
@@ -81,6 +92,16 @@ void ProfileFileActions::Import() {
 void ProfileFileActions::EnableButtons() {
   ctx_.toolkit.SetEnabled(ui::frame::kImport, true);
   ctx_.toolkit.SetEnabled(ui::frame::kExport, true);
+}
+
+void ProfileFileActions::OnProfileFileMessage(int64_t action, int64_t profile) {
+  if (action == kMessageImport) {
+    Import();
+  } else if (action == kMessageExport) {
+    Export(profile > 0 && profile <= INT32_MAX
+               ? static_cast<int>(profile)
+               : (ctx_.current_profile ? ctx_.current_profile() : 0));
+  }
 }
 
 void ProfileFileActions::RegisterControls(ui::ControlDispatch& dispatch) {

@@ -41,6 +41,8 @@ inline constexpr int kEsportsFirst = 211;  // 211, 212, 213: e-sports modes 0, 1
 inline constexpr int kEsportsSecond = 212;
 inline constexpr int kEsportsThird = 213;
 inline constexpr int kDebounceField = 216;
+inline constexpr int kDebounceArea = 214;     // the area around the debounce field
+inline constexpr int kDebounceCaption = 215;  // its caption
 inline constexpr int kSleepSelector = 220;
 inline constexpr int kFactoryResetButton = 223;
 // Every control above: what the DPI and performance pages must build.
@@ -50,8 +52,8 @@ inline constexpr std::array kPageControls{
     kReportRateHelpTip, kReportRateResetButton, kReportRateList,    kLiftoffFirst,
     kLiftoffSecond,     kLiftoffThird,          kSensorHelpTip,     kSensorOption1,
     kSensorOption2,     kSensorOption3,         kSensorOption4,     kEsportsFirst,
-    kEsportsSecond,     kEsportsThird,          kDebounceField,     kSleepSelector,
-    kFactoryResetButton};
+    kEsportsSecond,     kEsportsThird,          kDebounceArea,      kDebounceCaption,
+    kDebounceField,     kSleepSelector,         kFactoryResetButton};
 
 // Notification codes of the DPI level control (100), value = the level.
 inline constexpr int kDpiLevelSelected = 2;

@@ -28,6 +28,11 @@ class ControlDispatch {
     return true;
   }
   bool Has(int number) const { return handlers_.count(number) != 0; }
+  // Registered with OnAny.
+  bool TakesAnyCode(int number) const {
+    auto it = handlers_.find(number);
+    return it != handlers_.end() && it->second.any_code;
+  }
 
  private:
   struct Entry {

@@ -9,9 +9,13 @@
 namespace ui::frame {
 
 inline constexpr int kBackground = 30;
+// The caption: its background (35) holds the left strip (31: logo and texts), the caption
+// area (32: the free space that drags the window) and the right strip (33: window buttons).
 inline constexpr int kCaptionStrip = 31;
 inline constexpr int kCaptionArea = 32;
+inline constexpr int kCaptionStripRight = 33;
 inline constexpr int kLogo = 34;
+inline constexpr int kCaptionBackground = 35;
 inline constexpr int kCaptionText = 36;  // the product caption
 inline constexpr int kCaptionText2 = 37;
 inline constexpr int kCaptionText3 = 38;
@@ -80,14 +84,39 @@ inline constexpr std::array<int, 8> kPageLayouts = {kPageHome,   kPageButtons,  
                                                     kPageMacro,  kPageLighting, kPagePerformance,
                                                     kPageScreen, kSettingsPanel};
 
-// Every frame control above, the page layouts included: what the window must build. (The
-// caption area 32 is only a region of the caption strip: nothing addresses it.)
-inline constexpr std::array kFrameControls{
-    kBackground,    kCaptionStrip, kLogo,         kCaptionText,     kCaptionText2,  kCaptionText3,
-    kClose,         kMinimize,     kMaximize,     kSettings,        kBattery,       kConnection,
-    kImport,        kExport,       kTabs,         kProfiles,        kSettingsPanel, kSettingsReturn,
-    kHomeModelArea, kHomePicture,  kHomeArea,     kConnectHint,     kPageHome,      kPageButtons,
-    kPageDpi,       kPageMacro,    kPageLighting, kPagePerformance, kPageScreen};
+// Every frame control above, the page layouts included: what the window must build.
+inline constexpr std::array kFrameControls{kBackground,
+                                           kCaptionStrip,
+                                           kCaptionArea,
+                                           kCaptionStripRight,
+                                           kCaptionBackground,
+                                           kLogo,
+                                           kCaptionText,
+                                           kCaptionText2,
+                                           kCaptionText3,
+                                           kClose,
+                                           kMinimize,
+                                           kMaximize,
+                                           kSettings,
+                                           kBattery,
+                                           kConnection,
+                                           kImport,
+                                           kExport,
+                                           kTabs,
+                                           kProfiles,
+                                           kSettingsPanel,
+                                           kSettingsReturn,
+                                           kHomeModelArea,
+                                           kHomePicture,
+                                           kHomeArea,
+                                           kConnectHint,
+                                           kPageHome,
+                                           kPageButtons,
+                                           kPageDpi,
+                                           kPageMacro,
+                                           kPageLighting,
+                                           kPagePerformance,
+                                           kPageScreen};
 
 // Texts of the connection label (45). The label is translated by recognising its current
 // text, so these four read exactly the same in every language file of a release: "未连接" /

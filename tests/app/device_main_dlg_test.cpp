@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/language.h"
 #include "platform/paths.h"
+#include "support/main_window_controls.h"
 #include "ui/frame_controls.h"
 #include "ui/manager.h"
 
@@ -266,6 +267,48 @@ TEST_F(DeviceMainDlgTest, SubsystemsRegisterControlsAndMessages) {
   dlg_.WriteDeviceType(201);
   EXPECT_EQ(key_.ReadInt("DeviceType"), 201);
   EXPECT_EQ(dlg_.ReadDeviceType(), 201);
+}
+
+// Every control the window's dispatch names has its handler, with the notifications it takes.
+TEST_F(DeviceMainDlgTest, DispatchCoversEveryActiveControl) {
+  for (int number : test_support::AnyCodeControls()) {
+    EXPECT_TRUE(dlg_.Dispatch().TakesAnyCode(number)) << number;
+  }
+  for (int number : test_support::ClickControls()) {
+    EXPECT_TRUE(dlg_.Dispatch().Has(number)) << number;
+    EXPECT_FALSE(dlg_.Dispatch().TakesAnyCode(number)) << number;
+  }
+  // 129 has no action; pictures, texts and layouts have none either.
+  for (int number : {30, 57, 63, 129, 245, 49, 44, 45}) {
+    EXPECT_FALSE(dlg_.Dispatch().Has(number)) << number;
+  }
+}
+
+// A click on a control outside the dispatch changes nothing: no page, no task, no message.
+TEST_F(DeviceMainDlgTest, ClickOutsideTheDispatchDoesNothing) {
+  dlg_.OnInitDialog();
+  dlg_.SetModelLoaded(true);
+  tk_.PumpMessages();
+  tk_.Notify(frame::kTabs, ui::kNotifyClicked, 2);
+  const size_t tasks = dlg_.PendingTasks().Size();
+  for (int number : {30, 36, 44, 45, 57, 59, 63, 129, 245, 999}) {
+    dlg_.OnControlNotify(number, ui::kNotifyClicked, 1);
+    EXPECT_EQ(ShownLayout(), 51) << number;
+    EXPECT_EQ(dlg_.SelectedItemId(), 3) << number;
+    EXPECT_FALSE(dlg_.SettingsPanelShown()) << number;
+  }
+  EXPECT_EQ(dlg_.PendingTasks().Size(), tasks);
+  EXPECT_TRUE(tk_.PendingMessages().empty());
+  EXPECT_TRUE(tk_.Messages().empty());
+}
+
+// Every window message of the main window has its handler; others go to the default handling.
+TEST_F(DeviceMainDlgTest, EveryWindowMessageHasItsHandler) {
+  for (int message : {1674, 1690, 1691, 1692, 1705, 1709, 1710, 1711, 1830, 1831, 2022}) {
+    EXPECT_TRUE(dlg_.HandlesMessage(message)) << message;
+  }
+  for (int message : {1600, 1704, 1706, 2021})
+    EXPECT_FALSE(dlg_.HandlesMessage(message)) << message;
 }
 
 }  // namespace

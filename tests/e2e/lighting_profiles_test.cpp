@@ -80,4 +80,48 @@ TEST_F(LightingProfilesTest, ModelWithoutLightingHasNoLightingRowsOrSection) {
   EXPECT_NE(text.str().find("</keyitems>\r\n<Mouse_DPI "), std::string::npos) << text.str();
 }
 
+// The profile file message: 2 writes the profile the second parameter names (not the current
+// one), 1 imports into the current profile; other actions and unknown profiles do nothing.
+TEST_F(LightingProfilesTest, ProfileFileMessageExportsTheNamedProfileAndImports) {
+  bus_.AddMouse(sim::Model::kK7Mouse, sim::Attachment::kCable);
+  StartProgram();
+  RunQueuedTasks();
+  ProfileStore& store = ProfileStore::Instance();
+  const int current = dlg_->Device().CurrentProfile();
+  ProfileRecord other_record;
+  other_record.name = "Other";
+  const int other = store.AddProfile(other_record);
+  ASSERT_GT(other, 0);
+  ASSERT_NE(other, current);
+  ASSERT_TRUE(store.WriteSetting(other, "dpi_group0_value", "3200"));
+  ASSERT_TRUE(store.WriteSetting(current, "dpi_group0_value", "800"));
+
+  const std::string file = dir_.path() + "other.xml";
+  tk_.QueueFileAnswer(file);
+  tk_.PostMessage(profiles::WM_PROFILE_FILE, profiles::kMessageExport, other);
+  tk_.PumpMessages();
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("<DPI1 value=\"3200\""), std::string::npos) << text.str();
+
+  tk_.QueueFileAnswer(file);
+  tk_.PostMessage(profiles::WM_PROFILE_FILE, profiles::kMessageImport, 0);
+  tk_.PumpMessages();
+  EXPECT_EQ(Queued(), std::vector<int>{ui::kTaskApplyProfile});
+  RunQueuedTasks();
+  EXPECT_EQ(Setting("dpi_group0_value"), "3200");
+  EXPECT_TRUE(tk_.Messages().empty());
+
+  // Neither an unknown action nor a profile outside the list writes a file.
+  const std::string never = dir_.path() + "never.xml";
+  tk_.QueueFileAnswer(never);
+  tk_.QueueFileAnswer(never);
+  tk_.PostMessage(profiles::WM_PROFILE_FILE, 3, 0);
+  tk_.PostMessage(profiles::WM_PROFILE_FILE, profiles::kMessageExport, other + 100);
+  tk_.PumpMessages();
+  EXPECT_FALSE(std::ifstream(never).good());
+  EXPECT_TRUE(Queued().empty());
+}
+
 }  // namespace

@@ -205,21 +205,34 @@ TEST_F(QtWindowTest, MessageBoxButtonsAndResults) {
     const char* press;  // object name of the button pressed, nullptr: Escape
     int result;
     std::vector<std::string> labels;
+    std::vector<int> controls;  // the box's numbered controls
   };
   const Case cases[] = {
-      {ui::kStyleOk, "PrimaryButton", 1, {"OK"}},
-      {ui::kStyleOkCancel, "PrimaryButton", 1, {"OK", "Cancel"}},
-      {ui::kStyleOkCancel, "SecondaryButton", 2, {"OK", "Cancel"}},
-      {ui::kStyleOkCancel, nullptr, 2, {"OK", "Cancel"}},
+      {ui::kStyleOk, "PrimaryButton", 1, {"OK"}, {31, 32, 33}},
+      {ui::kStyleOkCancel, "PrimaryButton", 1, {"OK", "Cancel"}, {31, 32, 33, 34}},
+      {ui::kStyleOkCancel, "SecondaryButton", 2, {"OK", "Cancel"}, {31, 32, 33, 34}},
+      {ui::kStyleOkCancel, nullptr, 2, {"OK", "Cancel"}, {31, 32, 33, 34}},
+      // Any other style shows no button; only Escape ends it.
+      {1, nullptr, 2, {}, {31, 32}},
   };
   for (const Case& c : cases) {
     std::vector<std::string> labels;
+    std::vector<int> controls;
+    QString title, text, name;
     QSize size;
     QTimer::singleShot(0, [&] {
       QDialog* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
       ASSERT_NE(box, nullptr);
       size = box->size();
+      name = box->windowTitle();
       for (auto* b : box->findChildren<QPushButton*>()) labels.push_back(b->text().toStdString());
+      for (auto* w : box->findChildren<QWidget*>()) {
+        const QVariant id = w->property("controlId");
+        if (!id.isValid()) continue;
+        controls.push_back(id.toInt());
+        if (id.toInt() == 31) title = qobject_cast<QLabel*>(w)->text();
+        if (id.toInt() == 32) text = qobject_cast<QLabel*>(w)->text();
+      }
       if (!c.press) {
         box->reject();
         return;
@@ -228,6 +241,11 @@ TEST_F(QtWindowTest, MessageBoxButtonsAndResults) {
     });
     EXPECT_EQ(toolkit_->ShowMessage("Text", "Title", c.style), c.result) << c.style;
     EXPECT_EQ(labels, c.labels);
+    std::sort(controls.begin(), controls.end());
+    EXPECT_EQ(controls, c.controls) << c.style;
+    EXPECT_EQ(title, "Title");
+    EXPECT_EQ(text, "Text");
+    EXPECT_EQ(name, "MessageBox");
     EXPECT_EQ(size, QSize(430, 230));
   }
 }

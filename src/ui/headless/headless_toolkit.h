@@ -15,39 +15,15 @@
 #include <tuple>
 #include <vector>
 
+#include "ui/control_state.h"
 #include "ui/toolkit.h"
 
 namespace ui {
 
 class HeadlessToolkit : public Toolkit {
  public:
-  struct Item {
-    std::string text;
-    int64_t data = 0;
-  };
-  struct Control {
-    std::string title;
-    bool visible = true;
-    bool enabled = true;
-    std::string tooltip;
-    bool checked = false;
-    uint32_t colour = 0;
-    std::string image;
-    std::vector<Item> items;
-    int cur_sel = -1;
-    std::string edit_text;
-    int range_min = 0, range_max = 100, pos = 0, progress = 0;
-    int dpi_count = 0, dpi_selected = 0;
-    std::map<int, int> dpi_values;
-    std::map<int, uint32_t> dpi_colours;
-    int battery = -1;
-    bool charging = false;
-    std::vector<DeviceListItem> devices;
-    std::vector<MouseItem> mouse_items;
-    int mouse_selected = -1;
-    std::vector<TabItem> tabs;
-    int tab_selected = -1;
-  };
+  using Control = ControlState;
+  using Item = ControlState::Item;
   struct MessageRecord {
     std::string message, title;
     int style = 0;

@@ -1,5 +1,6 @@
 #include "ui/qt/frame_widgets.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -9,6 +10,7 @@
 #include "platform/language.h"
 #include "ui/frame_controls.h"
 #include "ui/manager.h"
+#include "ui/qt/hover_tracker.h"
 
 namespace ui::qt {
 namespace {
@@ -172,21 +174,6 @@ void ConnectionLabel::paintEvent(QPaintEvent* event) {
   p.drawEllipse(centre, 3.5, 3.5);
 }
 
-GlyphBadge::GlyphBadge(Glyph glyph, int size, QWidget* parent) : QWidget(parent), glyph_(glyph) {
-  setFixedSize(size, size);
-}
-
-void GlyphBadge::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  p.setRenderHint(QPainter::Antialiasing);
-  const QColor accent = Accent();
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(accent.red(), accent.green(), accent.blue(), 34));
-  p.drawEllipse(QRectF(rect()));
-  const qreal inset = width() * 0.24;
-  DrawGlyph(p, QRectF(rect()).adjusted(inset, inset, -inset, -inset), glyph_, accent);
-}
-
 QIcon GlyphIcon(Glyph glyph, int size) {
   QIcon icon;
   for (const auto& [mode, colour] :
@@ -229,20 +216,9 @@ WindowButton::WindowButton(const std::string& image, bool danger, QWidget* paren
     : QAbstractButton(parent), danger_(danger) {
   State().image = image;
   setCursor(Qt::ArrowCursor);
-  setFocusPolicy(Qt::NoFocus);
+  setFocusPolicy(Qt::TabFocus);
   setFixedSize(sizeHint());
-}
-
-void WindowButton::enterEvent(QEnterEvent* event) {
-  hover_ = true;
-  update();
-  QAbstractButton::enterEvent(event);
-}
-
-void WindowButton::leaveEvent(QEvent* event) {
-  hover_ = false;
-  update();
-  QAbstractButton::leaveEvent(event);
+  hover_ = new HoverTracker(this, [](const QPointF&) { return 0; });
 }
 
 void WindowButton::SetActive(bool active) {
@@ -253,7 +229,7 @@ void WindowButton::SetActive(bool active) {
 void WindowButton::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
-  if (active_ && !(hover_ && danger_)) {
+  if (active_ && !(hover_->Is(0) && danger_)) {
     const QColor accent = Accent();
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(accent.red(), accent.green(), accent.blue(), 46));
@@ -261,20 +237,28 @@ void WindowButton::paintEvent(QPaintEvent*) {
     DrawGlyph(p, QRectF(rect()).adjusted(10, 6, -10, -6), GlyphForImage(State().image), accent);
     return;
   }
-  if (hover_ || isDown()) {
+  if (hover_->Is(0) || isDown()) {
     QColor back = danger_ ? QColor(232, 17, 35) : QColor(255, 255, 255, isDown() ? 36 : 22);
     p.setPen(Qt::NoPen);
     p.setBrush(back);
     p.drawRoundedRect(QRectF(rect()).adjusted(3, 3, -3, -3), 6, 6);
   }
-  const QColor colour = (hover_ && danger_) ? Qt::white : (isEnabled() ? kText : kMuted);
+  const QColor colour = (hover_->Is(0) && danger_) ? Qt::white : (isEnabled() ? kText : kMuted);
   DrawGlyph(p, QRectF(rect()).adjusted(10, 6, -10, -6), GlyphForImage(State().image), colour);
+  if (hasFocus()) DrawFocusRing(p, QRectF(rect()).adjusted(2, 2, -2, -2), 6);
 }
 
 // ---------------------------------------------------------------- TabRow
 
 TabRow::TabRow(QWidget* parent) : QWidget(parent) {
-  setMouseTracking(true);
+  // The arrow keys choose the neighbouring tab, as in any tab bar.
+  setFocusPolicy(Qt::StrongFocus);
+  hover_ = new HoverTracker(this, [this](const QPointF& at) {
+    for (const auto& [box, position] : TabRects()) {
+      if (box.contains(at)) return position;
+    }
+    return -1;
+  });
   setMinimumHeight(54);
   setCursor(Qt::PointingHandCursor);
 }
@@ -291,7 +275,7 @@ QFont TabRow::TabFont(bool selected) const {
   return f;
 }
 
-std::vector<std::pair<QRectF, int>> TabRow::Layout() const {
+std::vector<std::pair<QRectF, int>> TabRow::TabRects() const {
   std::vector<std::pair<QRectF, int>> out;
   const auto& tabs = State().tabs;
   // Each tab as wide as its icon and bold title (so selecting one moves nothing), at least
@@ -326,10 +310,10 @@ void TabRow::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   const QColor accent = Accent();
-  for (const auto& [box, position] : Layout()) {
+  for (const auto& [box, position] : TabRects()) {
     const TabItem& tab = State().tabs[position];
     const bool selected = position == State().tab_selected;
-    if (selected || position == hover_) {
+    if (selected || position == hover_->Index()) {
       p.setPen(Qt::NoPen);
       p.setBrush(selected ? QColor(accent.red(), accent.green(), accent.blue(), 38)
                           : QColor(255, 255, 255, 14));
@@ -339,7 +323,7 @@ void TabRow::paintEvent(QPaintEvent*) {
       p.setBrush(accent);
       p.drawRoundedRect(QRectF(box.left() + 14, box.bottom() - 3, box.width() - 28, 3), 1.5, 1.5);
     }
-    const QColor colour = selected ? accent : (position == hover_ ? kText : kMuted);
+    const QColor colour = selected ? accent : (position == hover_->Index() ? kText : kMuted);
     const QRectF icon(box.left() + 12, box.center().y() - 11, 22, 22);
     DrawGlyph(p, icon, GlyphForImage(tab.image), colour);
     p.setPen(selected ? kText : colour);
@@ -347,34 +331,32 @@ void TabRow::paintEvent(QPaintEvent*) {
     p.setFont(font);
     p.drawText(box.adjusted(40, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft,
                QFontMetrics(font).elidedText(Q(tab.title), Qt::ElideRight, int(box.width() - 46)));
+    if (selected && hasFocus()) DrawFocusRing(p, box, 10);
   }
+}
+
+void TabRow::keyPressEvent(QKeyEvent* event) {
+  const auto& tabs = State().tabs;
+  const int next = ArrowStep(event->key(), State().tab_selected, static_cast<int>(tabs.size()),
+                             [&tabs](int i) { return tabs[static_cast<size_t>(i)].visible; });
+  if (next < 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  State().tab_selected = next;
+  update();
+  Notify(kNotifyClicked, next);
 }
 
 void TabRow::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  for (const auto& [box, position] : Layout()) {
+  for (const auto& [box, position] : TabRects()) {
     if (!box.contains(event->position())) continue;
     State().tab_selected = position;
     update();
     Notify(kNotifyClicked, position);
     return;
   }
-}
-
-void TabRow::mouseMoveEvent(QMouseEvent* event) {
-  int hover = -1;
-  for (const auto& [box, position] : Layout()) {
-    if (box.contains(event->position())) hover = position;
-  }
-  if (hover != hover_) {
-    hover_ = hover;
-    update();
-  }
-}
-
-void TabRow::leaveEvent(QEvent*) {
-  hover_ = -1;
-  update();
 }
 
 // ---------------------------------------------------------------- SwitchButton
@@ -397,6 +379,8 @@ void SwitchButton::paintEvent(QPaintEvent*) {
   const qreal x = isChecked() ? track.right() - d - 2 : track.left() + 2;
   p.setBrush(Qt::white);
   p.drawEllipse(QRectF(x, track.top() + 2, d, d));
+  p.setOpacity(1);
+  if (hasFocus()) DrawFocusRing(p, QRectF(rect()), rect().height() / 2.0);
 }
 
 // ---------------------------------------------------------------- ColorSwatch
@@ -420,6 +404,7 @@ void ColorSwatch::paintEvent(QPaintEvent*) {
   p.setPen(QPen(QColor(255, 255, 255, 40), 1));
   p.setBrush(QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
   p.drawEllipse(box);
+  if (hasFocus()) DrawFocusRing(p, QRectF(rect()), rect().width() / 2.0);
 }
 
 // ---------------------------------------------------------------- BatteryGauge

@@ -11,6 +11,8 @@
 
 namespace ui::qt {
 
+class HoverTracker;
+
 // Simple line icons drawn with QPainter, so the frame needs no image files.
 enum class Glyph {
   kNone,
@@ -48,12 +50,10 @@ class WindowButton : public QAbstractButton, public CustomControl {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void enterEvent(QEnterEvent* event) override;
-  void leaveEvent(QEvent* event) override;
 
  private:
   bool danger_;
-  bool hover_ = false;
+  HoverTracker* hover_;
   bool active_ = false;
 };
 
@@ -66,18 +66,17 @@ class TabRow : public QWidget, public CustomControl {
   explicit TabRow(QWidget* parent = nullptr);
   void StateChanged() override;
   QSize sizeHint() const override { return {900, 54}; }
+  // Rectangles of the visible tabs, left to right, with their positions in the item list.
+  std::vector<std::pair<QRectF, int>> TabRects() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void leaveEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  // Rectangles of the visible tabs with their positions in the item list.
-  std::vector<std::pair<QRectF, int>> Layout() const;
   QFont TabFont(bool selected) const;
-  int hover_ = -1;
+  HoverTracker* hover_;
 };
 
 // Battery level and charging (control 44); nothing drawn while the level is unknown (-1).
@@ -126,18 +125,6 @@ class ConnectionLabel : public QLabel {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-};
-
-// A glyph on a soft accent disc: the emblem of an empty state.
-class GlyphBadge : public QWidget {
- public:
-  GlyphBadge(Glyph glyph, int size, QWidget* parent = nullptr);
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  Glyph glyph_;
 };
 
 // The import and export buttons' icon (normal and hover colours).

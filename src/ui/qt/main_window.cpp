@@ -69,36 +69,53 @@ QWidget* MainWindow::BuildCaption(const QString& title) {
   caption_->setAttribute(Qt::WA_StyledBackground);
   caption_->setFixedHeight(56);
   caption_->installEventFilter(this);
-  toolkit_.Register(frame::kCaptionStrip, caption_);
+  toolkit_.Register(frame::kCaptionBackground, caption_);
   auto* row = new QHBoxLayout(caption_);
   row->setContentsMargins(18, 0, 10, 0);
-  row->setSpacing(10);
+  row->setSpacing(0);
 
+  auto* left = toolkit_.Register(frame::kCaptionStrip, new QWidget);
+  auto* left_row = new QHBoxLayout(left);
+  left_row->setContentsMargins(0, 0, 0, 0);
+  left_row->setSpacing(10);
   auto* logo = toolkit_.Register(frame::kLogo, new QLabel);
   logo->setPixmap(LogoPixmap(30, title));
   logo->setFixedSize(30, 30);
-  row->addWidget(logo);
+  left_row->addWidget(logo);
   auto* caption = toolkit_.Register(frame::kCaptionText, new QLabel(title));
   caption->setObjectName("CaptionText");
-  row->addWidget(caption);
+  left_row->addWidget(caption);
   auto* sub = toolkit_.Register(frame::kCaptionText2, new QLabel);
   sub->setObjectName("CaptionSubText");
-  row->addWidget(sub);
-  row->addStretch(1);
+  left_row->addWidget(sub);
+  row->addWidget(left);
+
+  // The free space between the strips: pressing here moves the window (the events reach
+  // the caption's filter).
+  auto* area = toolkit_.Register(frame::kCaptionArea, new QWidget);
+  area->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  row->addWidget(area, 1);
+
+  auto* right = toolkit_.Register(frame::kCaptionStripRight, new QWidget);
+  auto* right_row = new QHBoxLayout(right);
+  right_row->setContentsMargins(0, 0, 0, 0);
+  right_row->setSpacing(10);
   auto* third = toolkit_.Register(frame::kCaptionText3, new QLabel);
   third->setObjectName("CaptionSubText");
-  row->addWidget(third);
-
-  row->addWidget(
+  right_row->addWidget(third);
+  right_row->addWidget(
       toolkit_.Register(frame::kSettings, new WindowButton("sysbtn_setting.png", false)));
   auto* divider = new QWidget;
   divider->setFixedSize(1, 20);
   divider->setStyleSheet("background: #2B2F37;");
-  row->addWidget(divider);
-  row->addWidget(toolkit_.Register(frame::kMinimize, new WindowButton("sysbtn_min.png", false)));
-  row->addWidget(
+  right_row->addWidget(divider);
+  right_row->addWidget(
+      toolkit_.Register(frame::kMinimize, new WindowButton("sysbtn_min.png", false)));
+  right_row->addWidget(
       toolkit_.Register(frame::kMaximize, new WindowButton("sysbtn_maximize.png", false)));
-  row->addWidget(toolkit_.Register(frame::kClose, new WindowButton("sysbtn_close.png", true)));
+  right_row->addWidget(
+      toolkit_.Register(frame::kClose, new WindowButton("sysbtn_close.png", true)));
+  row->addWidget(right);
   return caption_;
 }
 

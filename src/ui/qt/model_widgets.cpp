@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -10,6 +11,7 @@
 #include "platform/language.h"
 #include "ui/frame_controls.h"
 #include "ui/manager.h"
+#include "ui/qt/hover_tracker.h"
 #include "ui/qt/qt_toolkit.h"
 
 namespace ui::qt {
@@ -91,7 +93,10 @@ void SkinPicture::paintEvent(QPaintEvent*) {
 // ---------------------------------------------------------------- MouseHotSpots
 
 MouseHotSpots::MouseHotSpots(SkinPicture* picture) : QWidget(picture), picture_(picture) {
-  setMouseTracking(true);
+  // The arrow keys walk through the buttons.
+  setFocusPolicy(Qt::StrongFocus);
+  hover_ = new HoverTracker(
+      this, [this](const QPointF& at) { return HitTest(at); }, true);
   setAttribute(Qt::WA_TranslucentBackground);
   setGeometry(picture->rect());
   picture->installEventFilter(this);
@@ -152,12 +157,12 @@ void MouseHotSpots::paintEvent(QPaintEvent*) {
   name_font.setPixelSize(11);
   QFont desc_font = p.font();
   desc_font.setPixelSize(13);
-  desc_font.setWeight(QFont::DemiBold);
+  desc_font.setWeight(QFont::Bold);
   const auto& items = State().mouse_items;
   for (int i = 0; i < static_cast<int>(items.size()); ++i) {
     const MouseItem& item = items[i];
     const bool selected = item.key_value == State().mouse_selected;
-    const bool lit = selected || i == hover_;
+    const bool lit = selected || i == hover_->Index();
     const QColor line = lit ? accent : QColor(170, 176, 188);
     const QPointF dot = DotPosition(i);
     const QPointF corner = Map(item.line_x, item.line_y);
@@ -186,7 +191,24 @@ void MouseHotSpots::paintEvent(QPaintEvent*) {
     QFontMetrics metrics(desc_font);
     p.drawText(QRectF(inner.left(), inner.center().y(), inner.width(), inner.height() / 2), side,
                metrics.elidedText(Q(item.description), Qt::ElideRight, int(inner.width())));
+    if (selected && hasFocus()) DrawFocusRing(p, box.adjusted(-2, -2, 2, 2), 7);
   }
+}
+
+void MouseHotSpots::keyPressEvent(QKeyEvent* event) {
+  const auto& items = State().mouse_items;
+  int current = -1;
+  for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+    if (items[i].key_value == State().mouse_selected) current = i;
+  }
+  const int next = ArrowStep(event->key(), current, static_cast<int>(items.size()));
+  if (next < 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  State().mouse_selected = items[next].key_value;
+  update();
+  Notify(kNotifyClicked, items[next].key_value);
 }
 
 void MouseHotSpots::mousePressEvent(QMouseEvent* event) {
@@ -196,20 +218,6 @@ void MouseHotSpots::mousePressEvent(QMouseEvent* event) {
   State().mouse_selected = key_value;
   update();
   Notify(kNotifyClicked, key_value);
-}
-
-void MouseHotSpots::mouseMoveEvent(QMouseEvent* event) {
-  const int hit = HitTest(event->position());
-  if (hit != hover_) {
-    hover_ = hit;
-    setCursor(hit >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    update();
-  }
-}
-
-void MouseHotSpots::leaveEvent(QEvent*) {
-  hover_ = -1;
-  update();
 }
 
 // ---------------------------------------------------------------- DeviceCards
@@ -246,7 +254,10 @@ void DrawLinkGlyph(QPainter& p, const QRectF& box, int mode, const QColor& colou
 }  // namespace
 
 DeviceCards::DeviceCards(QWidget* parent) : QWidget(parent) {
-  setMouseTracking(true);
+  // The arrow keys move between the cards, Enter or Space chooses one.
+  setFocusPolicy(Qt::StrongFocus);
+  hover_ = new HoverTracker(
+      this, [this](const QPointF& at) { return HitTest(at); }, true);
   setMinimumHeight(int(kCardHeight) + 8);
 }
 
@@ -291,9 +302,9 @@ void DeviceCards::paintEvent(QPaintEvent*) {
     const DeviceListItem& d = devices[i];
     const QRectF card = CardRect(i);
     const bool connected = d.mode >= 0;
-    p.setPen(QPen(connected ? accent : (i == hover_ ? QColor(70, 76, 88) : kBorder),
+    p.setPen(QPen(connected ? accent : (i == hover_->Index() ? QColor(70, 76, 88) : kBorder),
                   connected ? 1.6 : 1));
-    p.setBrush(i == hover_ ? QColor(34, 37, 44) : kCard);
+    p.setBrush(i == hover_->Index() ? QColor(34, 37, 44) : kCard);
     p.drawRoundedRect(card.adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
 
     p.save();
@@ -303,7 +314,7 @@ void DeviceCards::paintEvent(QPaintEvent*) {
 
     QFont font = p.font();
     font.setPixelSize(16);
-    font.setWeight(QFont::DemiBold);
+    font.setWeight(QFont::Bold);
     p.setFont(font);
     p.setPen(kText);
     p.drawText(QRectF(card.left() + 12, card.top() + 184, card.width() - 24, 26), Qt::AlignCenter,
@@ -346,27 +357,35 @@ void DeviceCards::paintEvent(QPaintEvent*) {
       p.drawText(QRectF(bar.right() + 6, bar.top() - 6, 50, 20), Qt::AlignVCenter | Qt::AlignLeft,
                  QString("%1%%2").arg(level).arg(d.charging ? "+" : ""));
     }
+    if (i == focus_index_ && hasFocus()) DrawFocusRing(p, card.adjusted(-3, -3, 3, 3), 14);
   }
+}
+
+void DeviceCards::keyPressEvent(QKeyEvent* event) {
+  const int count = static_cast<int>(State().devices.size());
+  if (count == 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  focus_index_ = std::clamp(focus_index_, 0, count - 1);
+  const int key = event->key();
+  if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+    Notify(kNotifyClicked, State().devices[focus_index_].data);
+    return;
+  }
+  const int next = ArrowStep(key, focus_index_, count);
+  if (next < 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  focus_index_ = next;
+  update();
 }
 
 void DeviceCards::mousePressEvent(QMouseEvent* event) {
   const int hit = HitTest(event->position());
   if (event->button() != Qt::LeftButton || hit < 0) return;
   Notify(kNotifyClicked, State().devices[hit].data);
-}
-
-void DeviceCards::mouseMoveEvent(QMouseEvent* event) {
-  const int hit = HitTest(event->position());
-  if (hit != hover_) {
-    hover_ = hit;
-    setCursor(hit >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    update();
-  }
-}
-
-void DeviceCards::leaveEvent(QEvent*) {
-  hover_ = -1;
-  update();
 }
 
 }  // namespace ui::qt

@@ -14,6 +14,8 @@
 
 namespace ui::qt {
 
+class HoverTracker;
+
 // MPicture: the picture named by State().image (a skin file, SVG or bitmap), scaled to fit
 // and centred. Draws nothing while the file is missing.
 class SkinPicture : public QWidget, public CustomControl {
@@ -60,8 +62,7 @@ class MouseHotSpots : public QWidget, public CustomControl {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void leaveEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -71,7 +72,7 @@ class MouseHotSpots : public QWidget, public CustomControl {
   int HitTest(const QPointF& point) const;  // item index or -1
 
   SkinPicture* picture_;
-  int hover_ = -1;
+  HoverTracker* hover_;
 };
 
 // CDeviceList: one card per State().devices entry with the model's picture, its name, how it
@@ -90,14 +91,14 @@ class DeviceCards : public QWidget, public CustomControl {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void leaveEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   int HitTest(const QPointF& point) const;
   void DrawPicture(QPainter& painter, const std::string& image, const QRectF& box);
 
-  int hover_ = -1;
+  HoverTracker* hover_;
+  int focus_index_ = 0;  // the card the keyboard is on
   std::map<std::string, std::shared_ptr<QSvgRenderer>> svg_cache_;
 };
 

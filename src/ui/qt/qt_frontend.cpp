@@ -1,9 +1,9 @@
 #include "ui/qt/qt_frontend.h"
 
-#include <QFont>
 #include <QScreen>
 
 #include "ui/qt/main_window.h"
+#include "ui/qt/style.h"
 
 namespace ui::qt {
 
@@ -11,9 +11,7 @@ QtFrontend::QtFrontend(int& argc, char** argv) {
   app_ = std::make_unique<QApplication>(argc, argv);
   QApplication::setApplicationName("DeviceDriver");
   QApplication::setStyle("Fusion");
-  QFont font = QApplication::font();
-  font.setFamilies({"Segoe UI", "Noto Sans", "WenQuanYi Micro Hei", "DejaVu Sans"});
-  QApplication::setFont(font);
+  SetApplicationFont();
   toolkit_ = std::make_unique<QtToolkit>();
 }
 

@@ -32,6 +32,7 @@
 #include "ui/manager.h"
 #include "ui/qt/dialogs.h"
 #include "ui/qt/fixed_texts.h"
+#include "ui/qt/hover_tracker.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/pages/mouse_palette_dlg.h"
 #include "ui/qt/pages/screen_widgets.h"
@@ -62,7 +63,7 @@ QColor UnpackColour(uint32_t packed) {
 
 }  // namespace
 
-QtToolkit::QtToolkit() : QObject(nullptr) {}
+QtToolkit::QtToolkit() : QObject(nullptr) { TrackKeyboardFocus(); }
 
 QtToolkit::~QtToolkit() {
   closing_ = true;
@@ -128,6 +129,10 @@ void QtToolkit::RegisterWidget(int id, QWidget* widget) {
     e.custom->notify_ = [this, id](int code, int64_t value) { Emit(id, code, value); };
   }
   widget->setProperty("controlId", id);
+  // Buttons take the focus from the keyboard only: a click leaves no focus frame behind.
+  if (qobject_cast<QAbstractButton*>(widget) && widget->focusPolicy() == Qt::StrongFocus) {
+    widget->setFocusPolicy(Qt::TabFocus);
+  }
   ConnectSignals(id, widget);
 }
 

@@ -1,13 +1,17 @@
 #include "ui/qt/style.h"
 
+#include <QApplication>
+#include <QFont>
+
 namespace ui::qt {
 
 QString StyleSheet(const QColor& accent, const QString& skin_dir) {
+  // Headings are bold (700): Chinese fonts without a bold face are emboldened from 700 up only.
   QString sheet = R"(
 QWidget { color: #E2E5EC; font-size: 14px; }
 QWidget#MainBackground { background: #16181D; border: 1px solid #2B2F37; }
 QWidget#CaptionStrip { background: #111317; border-bottom: 1px solid #23262D; }
-QLabel#CaptionText { font-size: 16px; font-weight: 600; color: #F3F4F7; }
+QLabel#CaptionText { font-size: 16px; font-weight: 700; color: #F3F4F7; }
 QLabel#CaptionSubText { color: #848A98; font-size: 12px; }
 QWidget#StatusStrip { background: #16181D; }
 QWidget#TabStrip { background: #16181D; border-bottom: 1px solid #23262D; }
@@ -16,18 +20,26 @@ QWidget#Page { background: transparent; }
 QScrollArea#PageScroll { background: transparent; border: none; }
 QLabel#ConnectionLabel { background: #1F2228; border: 1px solid #2B2F37; border-radius: 13px;
   padding: 3px 14px 3px 28px; color: #C9CDD6; }
-QLabel#PageTitle { font-size: 20px; font-weight: 600; color: #F3F4F7; }
+QLabel#PageTitle { font-size: 20px; font-weight: 700; color: #F3F4F7; }
 QLabel#Muted { color: #848A98; }
 QFrame#Card { background: #1C1F25; border: 1px solid #262A32; border-radius: 12px; }
-QLabel#CardTitle { font-size: 15px; font-weight: 600; color: #F3F4F7; min-height: 24px; }
+QLabel#CardTitle { font-size: 15px; font-weight: 700; color: #F3F4F7; min-height: 24px; }
 QPushButton { background: #23262E; border: 1px solid #2F333C; border-radius: 8px;
   padding: 7px 18px; color: #E2E5EC; }
 QPushButton:hover { background: #2A2E37; border-color: ACCENT; }
 QPushButton:pressed { background: #1D2026; }
+QPushButton:focus { border: 1px solid ACCENT_LIGHT; background: #2A2E37; }
+QPushButton#PrimaryButton:focus { border: 1px solid #FFFFFF; }
+QComboBox:focus { border-color: ACCENT_LIGHT; }
+QCheckBox:focus, QRadioButton:focus { color: #FFFFFF; }
+QCheckBox::indicator:focus, QRadioButton::indicator:focus { border: 2px solid ACCENT_LIGHT; }
+QSlider::handle:horizontal:focus { border: 2px solid ACCENT_LIGHT; width: 10px; height: 10px;
+  margin: -5px 0; border-radius: 7px; }
+QListWidget#ItemList:focus { border-color: ACCENT_LIGHT; }
 QPushButton:disabled { color: #5C616C; border-color: #262A31; }
 QPushButton:checked { background: ACCENT_SOFT; border-color: ACCENT; color: #FFFFFF; }
 QPushButton#PrimaryButton { background: ACCENT; border: 1px solid ACCENT; color: #FFFFFF;
-  font-weight: 600; }
+  font-weight: 700; }
 QPushButton#PrimaryButton:hover { background: ACCENT_LIGHT; }
 QPushButton#PrimaryButton:pressed { background: ACCENT; border-color: ACCENT_LIGHT; }
 QPushButton#IconButton { padding: 0; }
@@ -87,12 +99,16 @@ QMenu { background: #1F2228; border: 1px solid #2F333C; padding: 4px; }
 QMenu::item { padding: 6px 22px; border-radius: 5px; }
 QMenu::item:selected { background: ACCENT; }
 QDialog#MessageBox { background: #1C1F25; border: 1px solid #2F333C; border-radius: 10px; }
-QLabel#MessageTitle { font-size: 16px; font-weight: 600; }
+QLabel#MessageTitle { font-size: 16px; font-weight: 700; }
 QLabel#MessageText { font-size: 15px; color: #C9CDD6; }
 QDialog#ProgressDlg { background: #1C1F25; border: 1px solid #2F333C; }
 QScrollBar:vertical { background: transparent; width: 8px; }
 QScrollBar::handle:vertical { background: #363A44; border-radius: 4px; min-height: 24px; }
-QScrollBar::add-line, QScrollBar::sub-line { height: 0; }
+QScrollBar:horizontal { background: transparent; height: 8px; border: none; }
+QScrollBar::handle:horizontal { background: #363A44; border-radius: 4px; min-width: 24px; }
+QScrollBar::handle:hover { background: #4A4F5A; }
+QScrollBar::add-line, QScrollBar::sub-line { height: 0; width: 0; }
+QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }
 )";
   sheet.replace(
       "ACCENT_SOFT",
@@ -101,6 +117,15 @@ QScrollBar::add-line, QScrollBar::sub-line { height: 0; }
   sheet.replace("ACCENT", accent.name());
   sheet.replace("SKIN", skin_dir);
   return sheet;
+}
+
+void SetApplicationFont() {
+  QFont font = QApplication::font();
+  font.setFamilies({"Segoe UI", "Noto Sans", "Cantarell", "DejaVu Sans", "Microsoft YaHei",
+                    "Noto Sans CJK SC", "Source Han Sans SC", "WenQuanYi Micro Hei",
+                    "WenQuanYi Zen Hei", "Droid Sans Fallback"});
+  font.setPixelSize(14);
+  QApplication::setFont(font);
 }
 
 }  // namespace ui::qt

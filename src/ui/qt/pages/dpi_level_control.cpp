@@ -1,5 +1,6 @@
 #include "ui/qt/pages/dpi_level_control.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -7,6 +8,7 @@
 
 #include "settings/settings_model.h"
 #include "ui/manager.h"
+#include "ui/qt/hover_tracker.h"
 
 namespace ui::qt {
 
@@ -29,7 +31,9 @@ QColor Unpack(uint32_t packed) {
 }  // namespace
 
 DpiLevelControl::DpiLevelControl(QWidget* parent) : QWidget(parent) {
-  setMouseTracking(true);
+  // The arrow keys choose the neighbouring level; Enter or Space asks for its colour.
+  setFocusPolicy(Qt::StrongFocus);
+  hover_ = new HoverTracker(this, [this](const QPointF& at) { return HitCard(at.toPoint()); });
   setCursor(Qt::PointingHandCursor);
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
@@ -77,7 +81,7 @@ void DpiLevelControl::paintEvent(QPaintEvent*) {
 
     QPainterPath shape;
     shape.addRoundedRect(card, 10, 10);
-    p.fillPath(shape, i == hover_ && !selected ? kCardHover : kCard);
+    p.fillPath(shape, i == hover_->Index() && !selected ? kCardHover : kCard);
     if (selected) {
       p.setPen(QPen(accent, 2));
       p.setBrush(Qt::NoBrush);
@@ -86,7 +90,7 @@ void DpiLevelControl::paintEvent(QPaintEvent*) {
       p.fillRect(QRectF(card.left() + 16, card.bottom() - 6, card.width() - 32, 3), chip_colour);
     }
     const QRectF chip = ChipRect(i);
-    p.setPen(QPen(QColor(255, 255, 255, i == hover_ ? 210 : 80), 1.5));
+    p.setPen(QPen(QColor(255, 255, 255, i == hover_->Index() ? 210 : 80), 1.5));
     p.setBrush(chip_colour);
     p.drawEllipse(chip);
 
@@ -98,7 +102,26 @@ void DpiLevelControl::paintEvent(QPaintEvent*) {
     p.setFont(small);
     p.drawText(QRectF(card.left(), chip.bottom() + 36, card.width(), 16), Qt::AlignCenter,
                QStringLiteral("DPI %1").arg(i + 1));
+    if (selected && hasFocus()) DrawFocusRing(p, card.adjusted(-1, -1, 1, 1), 11);
   }
+}
+
+void DpiLevelControl::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  const int selected = State().dpi_selected;
+  if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && selected >= 0 &&
+      selected < LevelCount()) {
+    Notify(settings::kDpiColourClicked, selected);  // as a click on its colour chip
+    return;
+  }
+  const int next = ArrowStep(key, selected, LevelCount());
+  if (next < 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  State().dpi_selected = next;
+  update();
+  Notify(settings::kDpiLevelSelected, next);
 }
 
 void DpiLevelControl::mousePressEvent(QMouseEvent* event) {
@@ -114,19 +137,6 @@ void DpiLevelControl::mousePressEvent(QMouseEvent* event) {
   State().dpi_selected = level;  // getters see the choice before the notification
   update();
   Notify(settings::kDpiLevelSelected, level);
-}
-
-void DpiLevelControl::mouseMoveEvent(QMouseEvent* event) {
-  const int hover = HitCard(event->position().toPoint());
-  if (hover != hover_) {
-    hover_ = hover;
-    update();
-  }
-}
-
-void DpiLevelControl::leaveEvent(QEvent*) {
-  hover_ = -1;
-  update();
 }
 
 }  // namespace ui::qt

@@ -9,6 +9,8 @@
 
 namespace ui::qt {
 
+class HoverTracker;
+
 class DpiLevelControl : public QWidget, public CustomControl {
   Q_OBJECT
 
@@ -27,13 +29,12 @@ class DpiLevelControl : public QWidget, public CustomControl {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void leaveEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   int LevelCount() const;
   int HitCard(QPoint at) const;
-  int hover_ = -1;
+  HoverTracker* hover_;
 };
 
 }  // namespace ui::qt

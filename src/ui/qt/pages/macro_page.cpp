@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QRegularExpressionValidator>
 #include <QTimer>
+#include <utility>
 
 #include "macros/macros_subsystem.h"
 #include "platform/language.h"
@@ -139,8 +140,12 @@ void BuildMacroPage(PageBuilder& page) {
   page.Add(m::kEventList, event_list, event_row);
   auto* arrows = new QVBoxLayout;
   event_row->addLayout(arrows);
-  page.Button(m::kEventUp, QStringLiteral("\u2191"), arrows)->setFixedWidth(36);
-  page.Button(m::kEventDown, QStringLiteral("\u2193"), arrows)->setFixedWidth(36);
+  // Square arrow buttons: without the text buttons' side padding, so the arrow shows.
+  for (auto [id, arrow] : {std::pair{m::kEventUp, u'\u2191'}, {m::kEventDown, u'\u2193'}}) {
+    QPushButton* button = page.Button(id, QString(QChar(arrow)), arrows);
+    button->setObjectName(QStringLiteral("IconButton"));
+    button->setFixedSize(36, 36);
+  }
   arrows->addStretch(1);
 
   QHBoxLayout* event_buttons = page.Row(event_card->layout());

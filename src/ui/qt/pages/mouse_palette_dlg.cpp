@@ -116,12 +116,12 @@ MousePaletteDlg::MousePaletteDlg(uint32_t initial, QWidget* parent) : QDialog(pa
   setStyleSheet(
       QStringLiteral(
           "#MousePaletteDlg{background:#1C1F25;} QLabel{color:#C9CDD6;}"
-          "QLabel#PaletteTitle{color:#F3F4F7;font-weight:600;font-size:14px;}"
+          "QLabel#PaletteTitle{color:#F3F4F7;font-weight:700;font-size:14px;}"
           "QSpinBox{background:#111317;color:#F3F4F7;border:1px solid #2F333C;border-radius:6px;"
           "padding:2px 4px;min-width:44px;min-height:22px;}"
           "QSpinBox:focus{border-color:%1;}"
           "QPushButton{background:%1;color:white;border:1px solid %1;border-radius:8px;"
-          "padding:5px 22px;font-weight:600;} QPushButton:hover{background:%2;}"
+          "padding:5px 22px;font-weight:700;} QPushButton:hover{background:%2;}"
           "QPushButton:pressed{background:%1;border-color:%2;}")
           .arg(accent.name(), accent.lighter(115).name()));
 

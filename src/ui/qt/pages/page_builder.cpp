@@ -29,51 +29,6 @@ QFrame* PageBuilder::Card(const QString& heading, QLayout* into) {
   return card;
 }
 
-QFrame* PageBuilder::EmptyState(Glyph glyph, const QString& title, const QString& text,
-                                QLayout* into, bool compact) {
-  auto* card = new QFrame;
-  card->setObjectName("Card");
-  if (compact) {
-    auto* row = new QHBoxLayout(card);
-    row->setContentsMargins(20, 16, 20, 16);
-    row->setSpacing(16);
-    row->addWidget(new GlyphBadge(glyph, 44));
-    auto* lines = new QVBoxLayout;
-    lines->setSpacing(2);
-    auto* heading = new QLabel(title);
-    heading->setObjectName("CardTitle");
-    lines->addWidget(heading);
-    auto* line = new QLabel(text);
-    line->setObjectName("Muted");
-    line->setWordWrap(true);
-    lines->addWidget(line);
-    row->addLayout(lines, 1);
-    card->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    (into ? into : layout_)->addWidget(card);
-    return card;
-  }
-  auto* layout = new QVBoxLayout(card);
-  layout->setContentsMargins(32, 32, 32, 32);
-  layout->setSpacing(10);
-  layout->addStretch(1);
-  layout->addWidget(new GlyphBadge(glyph, 64), 0, Qt::AlignHCenter);
-  layout->addSpacing(6);
-  if (!title.isEmpty()) {
-    auto* heading = new QLabel(title);
-    heading->setObjectName("CardTitle");
-    heading->setAlignment(Qt::AlignCenter);
-    layout->addWidget(heading);
-  }
-  auto* line = new QLabel(text);
-  line->setObjectName("Muted");
-  line->setAlignment(Qt::AlignCenter);
-  line->setWordWrap(true);
-  layout->addWidget(line);
-  layout->addStretch(1);
-  (into ? into : layout_)->addWidget(card);
-  return card;
-}
-
 QHBoxLayout* PageBuilder::Row(QLayout* into) {
   auto* row = new QHBoxLayout;
   row->setSpacing(12);

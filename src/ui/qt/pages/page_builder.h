@@ -66,11 +66,6 @@ class PageBuilder {
   QFrame* Card(const QString& heading = {}, QLayout* into = nullptr);
   // The same with a heading that follows the language.
   QFrame* Card(platform::TextId heading, QLayout* into = nullptr);
-  // A card standing for a part that this version does not have yet: the glyph, a title and a
-  // line that says so. It has no controls. Centred in its space, or, when `compact`, one low
-  // row (for a page that has other cards above it).
-  QFrame* EmptyState(Glyph glyph, const QString& title, const QString& text,
-                     QLayout* into = nullptr, bool compact = false);
   // A row inside `into` (the page's layout when nullptr).
   QHBoxLayout* Row(QLayout* into = nullptr);
 

@@ -56,7 +56,15 @@ void BuildMouseSettings(PageBuilder& page) {
   }
   esports_row->addStretch(1);
 
-  QFrame* debounce = page.Card(s::kDebounceHeadingText, middle);
+  // The button response time sits in its own area (214) under its caption (215).
+  QFrame* debounce = page.Add(s::kDebounceArea, new QFrame, middle);
+  debounce->setObjectName(QStringLiteral("Card"));
+  auto* debounce_layout = new QVBoxLayout(debounce);
+  debounce_layout->setContentsMargins(20, 16, 20, 18);
+  debounce_layout->setSpacing(12);
+  debounce_layout->setAlignment(Qt::AlignTop);
+  page.Add(s::kDebounceCaption, Marked(new QLabel, s::kDebounceHeadingText), debounce_layout)
+      ->setObjectName(QStringLiteral("CardTitle"));
   QHBoxLayout* debounce_row = page.Row(debounce->layout());
   QLineEdit* field = page.Edit(s::kDebounceField, QStringLiteral("8"), debounce_row);
   field->setFixedWidth(64);

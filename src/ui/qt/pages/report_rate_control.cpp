@@ -1,10 +1,12 @@
 #include "ui/qt/pages/report_rate_control.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
 #include "ui/manager.h"
+#include "ui/qt/hover_tracker.h"
 
 namespace ui::qt {
 
@@ -22,7 +24,14 @@ const QColor kMuted(0x84, 0x8A, 0x98);
 }  // namespace
 
 ReportRateControl::ReportRateControl(QWidget* parent) : QWidget(parent) {
-  setMouseTracking(true);
+  hover_ = new HoverTracker(this, [this](const QPointF& at) {
+    for (int i = 0; i < Count(); ++i) {
+      if (SegmentRect(i).contains(at.toPoint())) return i;
+    }
+    return -1;
+  });
+  // The arrow keys choose the neighbouring rate.
+  setFocusPolicy(Qt::StrongFocus);
   setCursor(Qt::PointingHandCursor);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
@@ -56,7 +65,7 @@ void ReportRateControl::paintEvent(QPaintEvent*) {
   for (int i = 0; i < Count(); ++i) {
     const QRectF seg = QRectF(SegmentRect(i)).adjusted(1, 0, -1, 0);
     const bool selected = i == s.cur_sel;
-    if (selected || (i == hover_ && isEnabled())) {
+    if (selected || (i == hover_->Index() && isEnabled())) {
       QPainterPath pill;
       pill.addRoundedRect(seg, 7, 7);
       p.fillPath(pill, selected ? (isEnabled() ? accent : accent.darker(180)) : kHover);
@@ -65,7 +74,19 @@ void ReportRateControl::paintEvent(QPaintEvent*) {
     p.setFont(f);
     p.setPen(selected ? Qt::white : (isEnabled() ? kText : kMuted));
     p.drawText(seg, Qt::AlignCenter, Q(s.items[static_cast<size_t>(i)].text));
+    if (selected && hasFocus()) DrawFocusRing(p, seg.adjusted(-1, -1, 1, 1), 8);
   }
+}
+
+void ReportRateControl::keyPressEvent(QKeyEvent* event) {
+  const int next = ArrowStep(event->key(), State().cur_sel, Count());
+  if (next < 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  State().cur_sel = next;
+  update();
+  Notify(ui::kNotifyClicked, next);
 }
 
 void ReportRateControl::mousePressEvent(QMouseEvent* event) {
@@ -77,22 +98,6 @@ void ReportRateControl::mousePressEvent(QMouseEvent* event) {
     Notify(ui::kNotifyClicked, i);
     return;
   }
-}
-
-void ReportRateControl::mouseMoveEvent(QMouseEvent* event) {
-  int hover = -1;
-  for (int i = 0; i < Count(); ++i) {
-    if (SegmentRect(i).contains(event->position().toPoint())) hover = i;
-  }
-  if (hover != hover_) {
-    hover_ = hover;
-    update();
-  }
-}
-
-void ReportRateControl::leaveEvent(QEvent*) {
-  hover_ = -1;
-  update();
 }
 
 }  // namespace ui::qt

@@ -8,6 +8,8 @@
 
 namespace ui::qt {
 
+class HoverTracker;
+
 class ReportRateControl : public QWidget, public CustomControl {
   Q_OBJECT
 
@@ -22,12 +24,11 @@ class ReportRateControl : public QWidget, public CustomControl {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void leaveEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   int Count() const { return static_cast<int>(State().items.size()); }
-  int hover_ = -1;
+  HoverTracker* hover_;
 };
 
 }  // namespace ui::qt

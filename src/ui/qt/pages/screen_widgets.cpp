@@ -1,12 +1,16 @@
 #include "ui/qt/pages/screen_widgets.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
 
 #include "screen/screen_page.h"
+#include "ui/manager.h"
+#include "ui/qt/hover_tracker.h"
 #include "ui/qt/pages/mouse_palette_dlg.h"
 
 namespace ui::qt {
@@ -28,6 +32,8 @@ ThumbnailRow::ThumbnailRow(bool show_delays, QWidget* parent)
     : QWidget(parent), show_delays_(show_delays) {
   setMinimumHeight(kThumbH + (show_delays_ ? 22 : 8));
   setCursor(Qt::PointingHandCursor);
+  // The arrow keys choose the neighbouring thumbnail; Enter edits a frame's delay.
+  setFocusPolicy(Qt::StrongFocus);
 }
 
 QSize ThumbnailRow::sizeHint() const {
@@ -80,8 +86,10 @@ void ThumbnailRow::paintEvent(QPaintEvent*) {
       p.drawImage(r, cache_[static_cast<size_t>(i)].second);
     }
     const bool selected = i == State().cur_sel;
-    p.setPen(QPen(selected ? QColor(0, 170, 255) : QColor(70, 74, 84), selected ? 3 : 1));
+    p.setPen(QPen(selected ? QColor::fromRgba(Manager::GetSelectColor()) : QColor(70, 74, 84),
+                  selected ? 3 : 1));
     p.drawRoundedRect(r.adjusted(-1, -1, 1, 1), 3, 3);
+    if (selected && hasFocus()) DrawFocusRing(p, QRectF(r.adjusted(-4, -4, 4, 4)), 5);
     if (show_delays_ && i < static_cast<int>(items.size())) {
       p.setPen(palette().color(QPalette::WindowText));
       p.drawText(QRect(r.left(), r.bottom() + 2, r.width(), 18), Qt::AlignCenter,
@@ -96,6 +104,32 @@ void ThumbnailRow::mousePressEvent(QMouseEvent* event) {
   State().cur_sel = i;
   update();
   Notify(kNotifyClicked, i);
+}
+
+void ThumbnailRow::keyPressEvent(QKeyEvent* event) {
+  const int count = static_cast<int>(cache_.size());
+  const int key = event->key();
+  const int sel = State().cur_sel;
+  if (show_delays_ && (key == Qt::Key_Return || key == Qt::Key_Enter) && sel >= 0 && sel < count) {
+    Notify(screen::kNotifyEditDelays, sel);  // as a double click
+    return;
+  }
+  const int next = ArrowStep(key, sel, count);
+  if (next < 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  State().cur_sel = next;
+  update();
+  // The chosen thumbnail scrolls into view.
+  for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+    if (auto* area = qobject_cast<QScrollArea*>(w)) {
+      const QRect cell = Cell(next);
+      area->ensureVisible(cell.center().x(), cell.center().y(), cell.width(), cell.height());
+      break;
+    }
+  }
+  Notify(kNotifyClicked, next);
 }
 
 void ThumbnailRow::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -296,8 +330,12 @@ void PixelEditor::EditorCommand(int command, int value, const std::string& text)
 // ---------------------------------------------------------------- colour wheel
 
 PaletteControl::PaletteControl(QWidget* parent) : QWidget(parent), wheel_(new ColourWheel(this)) {
+  // Room for the focus ring around the wheel; the arrow keys turn the hue (left, right) and
+  // the saturation (up, down).
+  setFocusPolicy(Qt::StrongFocus);
+  wheel_->setFocusPolicy(Qt::NoFocus);
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setContentsMargins(kRingRoom, kRingRoom, kRingRoom, kRingRoom);
   layout->addWidget(wheel_);
   connect(wheel_, &ColourWheel::Picked, this, [this](QColor colour) {
     State().colour = Pack(colour);
@@ -306,5 +344,38 @@ PaletteControl::PaletteControl(QWidget* parent) : QWidget(parent), wheel_(new Co
 }
 
 void PaletteControl::StateChanged() { wheel_->ShowColour(Unpack(State().colour)); }
+
+void PaletteControl::paintEvent(QPaintEvent*) {
+  if (!hasFocus()) return;
+  QPainter p(this);
+  DrawFocusRing(p, QRectF(rect()), width() / 2.0);
+}
+
+void PaletteControl::keyPressEvent(QKeyEvent* event) {
+  const QColor now = Unpack(State().colour);
+  int hue = std::max(now.hsvHue(), 0);
+  int saturation = now.hsvSaturation();
+  switch (event->key()) {
+    case Qt::Key_Left:
+      hue = (hue + 355) % 360;
+      break;
+    case Qt::Key_Right:
+      hue = (hue + 5) % 360;
+      break;
+    case Qt::Key_Up:
+      saturation = std::min(255, saturation + 16);
+      break;
+    case Qt::Key_Down:
+      saturation = std::max(0, saturation - 16);
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
+  }
+  const QColor colour = QColor::fromHsv(hue, saturation, std::max(now.value(), 1));
+  State().colour = Pack(colour);
+  wheel_->ShowColour(colour);
+  Notify(kNotifyClicked, State().colour);
+}
 
 }  // namespace ui::qt

@@ -28,6 +28,7 @@ class ThumbnailRow : public QWidget, public CustomControl {
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   int IndexAt(QPoint at) const;
@@ -93,8 +94,15 @@ class PaletteControl : public QWidget, public CustomControl {
   Q_OBJECT
 
  public:
+  // Space kept around the wheel for the focus ring.
+  static constexpr int kRingRoom = 3;
+
   explicit PaletteControl(QWidget* parent = nullptr);
   void StateChanged() override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   ColourWheel* wheel_;

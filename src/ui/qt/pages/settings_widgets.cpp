@@ -8,7 +8,7 @@ namespace {
 
 const char kRoundButton[] =
     "QToolButton{background:#23262E;border:1px solid #2F333C;border-radius:%1px;color:#C9CDD6;"
-    "font-weight:600;font-size:%2px;}"
+    "font-weight:700;font-size:%2px;}"
     "QToolButton:hover{border-color:%3;color:#FFFFFF;}"
     "QToolButton:pressed{background:#1D2026;}"
     "QToolButton:disabled{color:#5C616C;border-color:#262A31;}";
