@@ -30,7 +30,6 @@
 namespace app {
 
 // Window messages of the frame.
-inline constexpr int WM_CLOSE = 0x0010;    // closed through the window system
 inline constexpr int WM_COMMAND = 0x0111;  // wparam: menu command
 inline constexpr int WM_TRAY_NOTIFY = 1690;
 inline constexpr int WM_EXTERNAL_EXIT = 1691;  // from an installer; wparam 610 ends the program

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/device_main_dlg.h"
 #include "app/wait_dialog.h"
 #include "log/trace.h"
 #include "platform/language.h"
@@ -15,6 +14,7 @@
 #include "store/profile_store.h"
 #include "ui/control_texts.h"
 #include "ui/frame_controls.h"
+#include "ui/window_messages.h"
 
 namespace app {
 DeviceSide::DeviceSide(DeviceSideHost& host, DeviceWorkOptions options)
@@ -190,10 +190,11 @@ void DeviceSide::FollowPointerSettings() {
   });
   using Step = DeviceSideHost::LanguageStep;
   // Default profile names carry a language text.
-  host_.OnLanguageApplied(Step::kProfileList,
-                         [this] { SetCurrentProfile(::RefreshProfileList(host_.Toolkit(), store_)); });
+  host_.OnLanguageApplied(Step::kProfileList, [this] {
+    SetCurrentProfile(::RefreshProfileList(host_.Toolkit(), store_));
+  });
   host_.OnLanguageApplied(Step::kMacroList,
-                         [this] { settings_ctx_.ports.macros->RefreshMacroList(); });
+                          [this] { settings_ctx_.ports.macros->RefreshMacroList(); });
   host_.OnLanguageApplied(Step::kButtonPage, [this] {
     buttons_.InitPage();
     settings_ctx_.ports.buttons->RefreshButtonPage();

@@ -6,6 +6,8 @@
 inline constexpr int WM_DEVICE_STATUS = 1674;
 // Posted by the window when it becomes active (wparam 1) or inactive (0).
 inline constexpr int WM_ACTIVATE = 0x0006;
+// Closed through the window system (also posted to close as the window manager does).
+inline constexpr int WM_CLOSE = 0x0010;
 
 namespace ui {
 

@@ -247,7 +247,7 @@ TEST_F(DeviceMainDlgTest, MaximiseTogglesAndSwapsItsImage) {
 
 TEST_F(DeviceMainDlgTest, CloseRoutineEndsTheRun) {
   dlg_.OnInitDialog();
-  dlg_.OnMessage(app::WM_CLOSE, 0, 0);
+  dlg_.OnMessage(WM_CLOSE, 0, 0);
   EXPECT_TRUE(tk_.WindowClosed());
   EXPECT_TRUE(tk_.TrayIcons().empty());
 }

@@ -228,7 +228,7 @@ TEST_F(RunApplicationTest, SigtermClosesTheWindowAsTheWindowSystemWouldAndExitsW
     // It comes from the signal watcher's thread: wait for it (bounded, not timed).
     const auto close_posted = [this] {
       for (const auto& posted : frontend_.toolkit.PendingMessages()) {
-        if (!posted.notification && posted.message == app::WM_CLOSE) return true;
+        if (!posted.notification && posted.message == WM_CLOSE) return true;
       }
       return false;
     };
