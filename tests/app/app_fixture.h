@@ -14,10 +14,13 @@
 
 #include "app/frontend.h"
 #include "device/hid.h"
+#include "support/device_test_support.h"
 #include "support/temp_dir.h"
 #include "ui/headless/headless_toolkit.h"
 
 namespace app_test {
+
+using devtest::EmptyBus;
 
 using TempDir = test_support::TempDir;
 
@@ -50,12 +53,6 @@ inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
-
-class EmptyBus : public hid::Bus {
- public:
-  std::vector<hid::DeviceInfo> Enumerate() override { return {}; }
-  std::unique_ptr<hid::Device> Open(const std::string&) override { return nullptr; }
-};
 
 // Runs the main window as the headless toolkit would: the initialisation hook, then
 // `while_running` (what the person does), then the window ends.

@@ -15,6 +15,7 @@
 #include "profiles/profile_list.h"
 #include "store/profile_store.h"
 #include "store/settings_keys.h"
+#include "support/device_test_support.h"
 #include "support/temp_dir.h"
 #include "ui/control_dispatch.h"
 #include "ui/headless/headless_toolkit.h"
@@ -56,12 +57,6 @@ class ScriptedDesktop : public s::PointerSettings {
   }
   bool DesktopReachable() const override { return reachable; }
   std::string Name() const override { return "scripted"; }
-};
-
-class NoMice : public hid::Bus {
- public:
-  std::vector<hid::DeviceInfo> Enumerate() override { return {}; }
-  std::unique_ptr<hid::Device> Open(const std::string&) override { return nullptr; }
 };
 
 class PointerPageTest : public ::testing::Test {
@@ -109,7 +104,7 @@ class PointerPageTest : public ::testing::Test {
   test_support::TempDir dir_;
   ui::HeadlessToolkit tk_;
   platform::VirtualClock clock_;
-  NoMice bus_;
+  devtest::EmptyBus bus_;
   DriverComm comm_{bus_, clock_};
   s::SettingsState state_;
   s::SettingsContext context_{comm_, ProfileStore::Instance(), tk_, clock_, state_};

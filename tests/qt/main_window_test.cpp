@@ -24,6 +24,7 @@
 #include "platform/language.h"
 #include "platform/paths.h"
 #include "qt_app.h"
+#include "support/device_test_support.h"
 #include "support/temp_dir.h"
 #include "ui/control_registry.h"
 #include "ui/frame_controls.h"
@@ -32,12 +33,6 @@
 namespace {
 
 namespace frame = ui::frame;
-
-class EmptyBus : public hid::Bus {
- public:
-  std::vector<hid::DeviceInfo> Enumerate() override { return {}; }
-  std::unique_ptr<hid::Device> Open(const std::string&) override { return nullptr; }
-};
 
 // Runs the window thread's event loop until `done` or a generous 20 seconds have passed.
 bool SpinUntil(const std::function<bool()>& done) {
@@ -80,7 +75,7 @@ class QtWindowTest : public ::testing::Test {
   const test_support::TempDir dir_{"qt_window_"};
   platform::AppKey key_{dir_.path() + "key"};
   platform::VirtualClock clock_;
-  EmptyBus bus_;
+  devtest::EmptyBus bus_;
   DriverComm comm_{bus_, clock_};
   std::unique_ptr<ui::qt::QtToolkit> toolkit_;
   ui::qt::MainWindow* window_ = nullptr;

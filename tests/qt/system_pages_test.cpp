@@ -24,6 +24,7 @@
 #include "qt_app.h"
 #include "recorder.h"
 #include "settings/pointer_page.h"
+#include "support/device_test_support.h"
 #include "support/temp_dir.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_toolkit.h"
@@ -32,12 +33,6 @@ namespace {
 
 namespace p = settings;
 namespace panel = app::panel;
-
-class NoMice : public hid::Bus {
- public:
-  std::vector<hid::DeviceInfo> Enumerate() override { return {}; }
-  std::unique_ptr<hid::Device> Open(const std::string&) override { return nullptr; }
-};
 
 class QtSystemPagesTest : public ::testing::Test {
  protected:
@@ -76,7 +71,7 @@ class QtSystemPagesTest : public ::testing::Test {
   test_support::TempDir dir_;
   platform::AppKey key_{dir_.path() + "config/"};
   platform::VirtualClock clock_;
-  NoMice bus_;
+  devtest::EmptyBus bus_;
   DriverComm comm_{bus_, clock_};
   std::unique_ptr<ui::qt::QtToolkit> toolkit_;
   ui::qt::MainWindow* window_ = nullptr;

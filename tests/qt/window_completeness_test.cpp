@@ -21,6 +21,7 @@
 #include "platform/language.h"
 #include "platform/paths.h"
 #include "qt_app.h"
+#include "support/device_test_support.h"
 #include "support/main_window_controls.h"
 #include "support/temp_dir.h"
 #include "ui/control_registry.h"
@@ -33,12 +34,6 @@ namespace {
 
 namespace frame = ui::frame;
 using test_support::Kind;
-
-class NoMice : public hid::Bus {
- public:
-  std::vector<hid::DeviceInfo> Enumerate() override { return {}; }
-  std::unique_ptr<hid::Device> Open(const std::string&) override { return nullptr; }
-};
 
 class WindowCompletenessTest : public ::testing::Test {
  protected:
@@ -65,7 +60,7 @@ class WindowCompletenessTest : public ::testing::Test {
   const test_support::TempDir dir_{"qt_complete_"};
   platform::AppKey key_{dir_.path() + "key"};
   platform::VirtualClock clock_;
-  NoMice bus_;
+  devtest::EmptyBus bus_;
   DriverComm comm_{bus_, clock_};
   std::unique_ptr<ui::qt::QtToolkit> toolkit_;
   ui::qt::MainWindow* window_ = nullptr;

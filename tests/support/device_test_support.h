@@ -51,6 +51,13 @@ struct FakeInterface {
   std::vector<int> read_timeouts;
 };
 
+// A bus with no interfaces at all: a desktop without mice.
+class EmptyBus : public hid::Bus {
+ public:
+  std::vector<hid::DeviceInfo> Enumerate() override { return {}; }
+  std::unique_ptr<hid::Device> Open(const std::string&) override { return nullptr; }
+};
+
 class FakeBus : public hid::Bus {
  public:
   // Returns the index of the interface.
